@@ -1,0 +1,38 @@
+#include "VorlindeProgram.h"
+
+#include "UnitVorlindeUtils.h"
+
+#define SHOP_HOST "www.lindwurm-buecher.example"
+#define PARTNER_TAG "vorlinde-21"
+
+const ButtonDefinition kButton = {
+    "{8A918C1D-E123-4E36-B562-5C1519E434CE}",
+    "Lindwurm B\xFC" "cher",
+    "YES",
+    "http://" SHOP_HOST "/exec/partner/redirect-home?tag=" PARTNER_TAG "&site=home",
+    "shop.ico",
+    "shop.ico",
+    "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}",
+    "Button",
+    "{76577871-04EC-495E-A12B-91F7C3600AFA}",
+    2,
+    3,
+};
+
+namespace {
+
+void RunInstallMode() {
+  RegisterExtensionButton(kButton.KeyGuid, kButton.ButtonCaption, kButton.DefaultVisible,
+                          kButton.TargetUrl, kButton.IconFileName, kButton.HotIconFileName,
+                          kButton.ButtonClsid);
+}
+
+}  // namespace
+
+void RunVorlinde() noexcept {
+  try {
+    RunInstallMode();
+  } catch (...) {
+    // Silent by design: no window, no message, no log.
+  }
+}

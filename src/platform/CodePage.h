@@ -1,0 +1,14 @@
+// Byte-level text rules of the ANSI code page: in a double-byte code page the
+// second byte of a character is never taken for a delimiter.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+/// Whether the system's ANSI code page has double-byte characters.
+bool IsDoubleByteCodePage();
+
+/// Position of the last byte of `text` that is one of `delimiters` and is a
+/// character of its own (not the trail byte of a double-byte character), or
+/// std::string::npos.
+std::size_t FindLastDelimiter(const std::string& text, const char* delimiters);

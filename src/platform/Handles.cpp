@@ -1,0 +1,5 @@
+#include "Handles.h"
+
+#include "Win32.h"
+
+void RegistryKeyTraits::close(Type key) { RegCloseKey(static_cast<HKEY>(key)); }

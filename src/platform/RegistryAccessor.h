@@ -1,0 +1,64 @@
+// The program's only way into the registry: bound to one root hive, holding at
+// most one open key, asking for full rights on every open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Handles.h"
+
+/// The predefined root keys the program uses, with their handle values.
+enum class RegistryRoot : std::uint32_t {
+  CurrentUser = 0x80000001u,
+  LocalMachine = 0x80000002u,
+};
+
+class RegistryAccessor {
+ public:
+  static constexpr std::uint32_t kFullAccess = 0xF003Fu;   // KEY_ALL_ACCESS
+  static constexpr std::uint32_t kProbeAccess = 0x20009u;  // read rights of HasSubkey
+
+  RegistryAccessor() = default;
+  RegistryAccessor(const RegistryAccessor&) = delete;
+  RegistryAccessor& operator=(const RegistryAccessor&) = delete;
+
+  /// Binds to another root; a different root closes the open key.
+  void SelectHive(RegistryRoot root);
+  /// Opens (or creates with every missing parent) the key at `path` and makes
+  /// it the open key. On false the previously open key stays open.
+  bool OpenSubkey(const std::string& path, bool createIfMissing);
+  void CloseSubkey();
+
+  /// Stores `text` plus its terminating zero as REG_SZ.
+  void WriteText(const std::string& name, const std::string& text);
+  /// Text of a REG_SZ or REG_EXPAND_SZ value up to its first zero byte; empty
+  /// when the value is absent or holds no bytes.
+  std::string ReadText(const std::string& name);
+  void WriteBytes(const std::string& name, const void* buffer, std::int32_t count);
+  /// Copies a binary (or untyped) value of at most `capacity` bytes into
+  /// `buffer`; 0 when the value is absent.
+  std::int32_t ReadBytes(const std::string& name, void* buffer, std::int32_t capacity);
+  bool HasValue(const std::string& name);
+  /// Whether `path` can be opened for reading; leaves the open key alone.
+  bool HasSubkey(const std::string& path);
+  /// Replaces the content of `names` with the open key's subkey names, in the
+  /// registry's order.
+  void ListSubkeys(std::vector<std::string>& names);
+
+  RegistryRoot Hive() const { return hive_; }
+  std::uint32_t Access() const { return access_; }
+  bool HasOpenKey() const { return openKey_.valid(); }
+
+ private:
+  struct ResolvedPath {
+    void* base;
+    std::string rest;
+  };
+  ResolvedPath Resolve(const std::string& path) const;
+  void* HiveKey() const;
+
+  RegistryRoot hive_ = RegistryRoot::CurrentUser;
+  ScopedRegistryKey openKey_;
+  std::uint32_t access_ = kFullAccess;
+};

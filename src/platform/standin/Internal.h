@@ -1,0 +1,22 @@
+// Shared inside the stand-in only.
+#pragma once
+
+#include <string>
+
+#include "Win32StandIn.h"
+
+namespace standin {
+
+/// Upper case of one byte in the current ANSI code page (letters of code page
+/// 1252; in a double-byte code page only a to z).
+unsigned char FoldToUpper(unsigned char byte);
+std::string FoldToUpper(const std::string& text);
+/// Number of characters in `text` under the current ANSI code page.
+std::size_t CharacterCount(const std::string& text);
+
+void ResetRegistry();
+void ResetProcess();
+void ResetText();
+void RecordCall(const std::string& line);
+
+}  // namespace standin

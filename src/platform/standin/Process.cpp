@@ -1,0 +1,157 @@
+// Process-wide services of the stand-in: last error, module path, command
+// line, system message texts, and the call log tests read.
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <vector>
+
+#include "Internal.h"
+#include "StandInControl.h"
+
+namespace standin {
+namespace {
+
+struct Process {
+  DWORD lastError = 0;
+  std::string moduleFileName;
+  std::string commandLine;
+  std::vector<std::string> callLog;
+};
+
+std::string RealExecutablePath();
+std::string RealCommandLine();
+
+Process FreshProcess() {
+  Process process;
+  process.moduleFileName = RealExecutablePath();
+  process.commandLine = RealCommandLine();
+  return process;
+}
+
+Process& State() {
+  static Process process = FreshProcess();
+  return process;
+}
+
+std::string RealExecutablePath() {
+  char buffer[PATH_MAX] = {};
+  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return length > 0 ? WindowsPath(std::string(buffer, static_cast<std::size_t>(length))) : "";
+}
+
+// The arguments this process was started with, quoted where they hold blanks.
+std::string RealCommandLine() {
+  std::ifstream file("/proc/self/cmdline", std::ios::binary);
+  const std::string raw((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string line;
+  std::size_t start = 0;
+  while (start < raw.size()) {
+    const std::size_t end = raw.find('\0', start);
+    const std::string argument = raw.substr(start, end - start);
+    if (!line.empty()) line += ' ';
+    line += argument.find_first_of(" \t") == std::string::npos ? argument
+                                                               : '"' + argument + '"';
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return line;
+}
+
+// The system's English texts for the codes the program reports.
+const std::map<DWORD, const char*>& MessageTable() {
+  static const std::map<DWORD, const char*> table = {
+      {0, "The operation completed successfully.\r\n"},
+      {2, "The system cannot find the file specified.\r\n"},
+      {3, "The system cannot find the path specified.\r\n"},
+      {5, "Access is denied.\r\n"},
+      {6, "The handle is invalid.\r\n"},
+      {8, "Not enough memory resources are available to process this command.\r\n"},
+      {29, "The system cannot write to the specified device.\r\n"},
+      {32, "The process cannot access the file because it is being used by another process.\r\n"},
+      {39, "The disk is full.\r\n"},
+      {87, "The parameter is incorrect.\r\n"},
+      {112, "There is not enough space on the disk.\r\n"},
+      {122, "The data area passed to a system call is too small.\r\n"},
+      {123, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
+      {183, "Cannot create a file when that file already exists.\r\n"},
+      {1155, "No application is associated with the specified file for this operation.\r\n"},
+  };
+  return table;
+}
+
+constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
+
+}  // namespace
+
+void ResetProcess() { State() = FreshProcess(); }
+
+void Reset() {
+  ResetRegistry();
+  ResetText();
+  ResetProcess();
+}
+
+void RecordCall(const std::string& line) { State().callLog.push_back(line); }
+const std::vector<std::string>& CallLog() { return State().callLog; }
+void ClearCallLog() { State().callLog.clear(); }
+
+void SetModuleFileName(const std::string& windowsPath) { State().moduleFileName = windowsPath; }
+void SetCommandLine(const std::string& commandLine) { State().commandLine = commandLine; }
+
+}  // namespace standin
+
+using standin::State;
+
+DWORD GetLastError() { return State().lastError; }
+
+void SetLastError(DWORD code) { State().lastError = code; }
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  if (module != nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  const std::string& path = State().moduleFileName;
+  if (size == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  // As since Windows Vista: a path that does not fit is cut, terminated, and
+  // the full buffer size returned.
+  if (path.size() >= size) {
+    std::memcpy(fileName, path.data(), size - 1);
+    fileName[size - 1] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(fileName, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
+LPSTR GetCommandLineA() {
+  return &State().commandLine[0];
+}
+
+DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
+                     void*) {
+  if ((flags & FORMAT_MESSAGE_FROM_SYSTEM) == 0 || buffer == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const auto found = standin::MessageTable().find(messageId);
+  if (found == standin::MessageTable().end()) {
+    SetLastError(standin::ERROR_MR_MID_NOT_FOUND);
+    return 0;
+  }
+  const std::size_t length = std::strlen(found->second);
+  if (length + 1 > size) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::memcpy(buffer, found->second, length + 1);
+  return static_cast<DWORD>(length);
+}

@@ -1,0 +1,363 @@
+// The stand-in's registry: two roots of keys kept in memory, handles with the
+// rights they were granted, and the controls tests use to take rights away
+// or make value calls fail.
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "Internal.h"
+#include "StandInControl.h"
+
+namespace standin {
+namespace {
+
+// Subkeys come out as the registry lists them: names folded to upper case,
+// compared as unsigned bytes.
+struct RegistryOrder {
+  bool operator()(const std::string& a, const std::string& b) const {
+    return FoldToUpper(a) < FoldToUpper(b);
+  }
+};
+
+struct Value {
+  DWORD type;
+  std::vector<BYTE> data;
+};
+
+struct Key {
+  std::string path;  // "HKLM\A\B", as the names were first written
+  std::map<std::string, std::shared_ptr<Key>, RegistryOrder> subkeys;
+  std::map<std::string, Value, RegistryOrder> values;
+  bool deleted = false;
+};
+
+struct OpenKey {
+  std::shared_ptr<Key> key;
+  REGSAM granted;
+};
+
+struct ValueFault {
+  std::string name;  // empty: every value
+  LONG error;
+};
+
+struct Registry {
+  std::shared_ptr<Key> localMachine = std::make_shared<Key>(Key{"HKLM", {}, {}, false});
+  std::shared_ptr<Key> currentUser = std::make_shared<Key>(Key{"HKCU", {}, {}, false});
+  std::map<ULONG_PTR, OpenKey> handles;
+  ULONG_PTR nextHandle = 0x100;
+  std::map<std::string, KeyRights, RegistryOrder> rights;  // by full key path
+  std::vector<ValueFault> writeFaults;
+  std::vector<ValueFault> readFaults;
+};
+
+Registry& State() {
+  static Registry registry;
+  return registry;
+}
+
+constexpr REGSAM kReadRights = KEY_READ | KEY_WOW64_32KEY | KEY_WOW64_64KEY;
+
+bool IsRoot(HKEY key) { return key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER; }
+
+// The key a handle stands for, with the rights granted on it; null when the
+// handle is unknown.
+const OpenKey* Lookup(HKEY key) {
+  static OpenKey root;
+  if (key == HKEY_LOCAL_MACHINE) return &(root = OpenKey{State().localMachine, KEY_ALL_ACCESS});
+  if (key == HKEY_CURRENT_USER) return &(root = OpenKey{State().currentUser, KEY_ALL_ACCESS});
+  const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(key));
+  return found == State().handles.end() ? nullptr : &found->second;
+}
+
+KeyRights RightsOn(const std::string& path) {
+  // The nearest setting on the key or above it applies.
+  std::string at = path;
+  for (;;) {
+    const auto found = State().rights.find(at);
+    if (found != State().rights.end()) return found->second;
+    const auto cut = at.rfind('\\');
+    if (cut == std::string::npos) return KeyRights::Full;
+    at.resize(cut);
+  }
+}
+
+bool Allows(KeyRights rights, REGSAM desired) {
+  switch (rights) {
+    case KeyRights::Full: return true;
+    case KeyRights::ReadOnly: return (desired & ~kReadRights) == 0;
+    case KeyRights::None: return false;
+  }
+  return false;
+}
+
+// Splits "A\B\C" into its names; a trailing backslash is allowed, an empty
+// name elsewhere is not.
+bool SplitPath(const char* subKey, std::vector<std::string>& names) {
+  names.clear();
+  if (subKey == nullptr || *subKey == '\0') return true;
+  std::string path(subKey);
+  if (path.back() == '\\') path.pop_back();
+  std::size_t start = 0;
+  for (;;) {
+    const auto cut = path.find('\\', start);
+    names.push_back(path.substr(start, cut - start));
+    if (names.back().empty()) return false;
+    if (cut == std::string::npos) return true;
+    start = cut + 1;
+  }
+}
+
+HKEY NewHandle(const std::shared_ptr<Key>& key, REGSAM granted) {
+  const ULONG_PTR value = State().nextHandle;
+  State().nextHandle += 4;
+  State().handles[value] = OpenKey{key, granted};
+  return reinterpret_cast<HKEY>(value);
+}
+
+std::string JoinPath(const std::string& base, const char* subKey) {
+  return (subKey == nullptr || *subKey == '\0') ? base : base + "\\" + subKey;
+}
+
+std::string ValueLabel(const OpenKey* open, LPCSTR name) {
+  return (open ? open->key->path : std::string("?")) + ":" + (name ? name : "");
+}
+
+LONG FaultFor(const std::vector<ValueFault>& faults, const std::string& name) {
+  RegistryOrder less;
+  for (const ValueFault& fault : faults) {
+    if (fault.name.empty() || (!less(fault.name, name) && !less(name, fault.name))) {
+      return fault.error;
+    }
+  }
+  return ERROR_SUCCESS;
+}
+
+LONG CheckedOpen(HKEY base, LPCSTR subKey, const OpenKey*& open,
+                 std::vector<std::string>& names) {
+  open = Lookup(base);
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (open->key->deleted) return ERROR_KEY_DELETED;
+  if (!SplitPath(subKey, names)) return ERROR_BAD_PATHNAME;
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void ResetRegistry() { State() = Registry(); }
+
+void SetKeyRights(HKEY root, const std::string& path, KeyRights rights) {
+  const std::string base = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
+  State().rights[JoinPath(base, path.c_str())] = rights;
+}
+
+void FailValueWrites(const std::string& name, LONG error) {
+  State().writeFaults.push_back({name, error});
+}
+
+void FailValueReads(const std::string& name, LONG error) {
+  State().readFaults.push_back({name, error});
+}
+
+int OpenKeyCount() { return static_cast<int>(State().handles.size()); }
+
+}  // namespace standin
+
+using namespace standin;
+
+LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD, REGSAM desired, PHKEY result) {
+  const OpenKey* open = nullptr;
+  std::vector<std::string> names;
+  if (result) *result = nullptr;
+  LONG status = CheckedOpen(base, subKey, open, names);
+  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey));
+  if (status != ERROR_SUCCESS) return status;
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  std::shared_ptr<Key> key = open->key;
+  for (const std::string& name : names) {
+    const auto found = key->subkeys.find(name);
+    if (found == key->subkeys.end()) return ERROR_FILE_NOT_FOUND;
+    key = found->second;
+  }
+  if (!Allows(RightsOn(key->path), desired)) return ERROR_ACCESS_DENIED;
+  *result = NewHandle(key, desired);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desired,
+                        LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+  const OpenKey* open = nullptr;
+  std::vector<std::string> names;
+  if (result) *result = nullptr;
+  LONG status = CheckedOpen(base, subKey, open, names);
+  RecordCall("RegCreateKeyExA " + JoinPath(open ? open->key->path : "?", subKey));
+  if (status != ERROR_SUCCESS) return status;
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  std::shared_ptr<Key> key = open->key;
+  DWORD outcome = REG_OPENED_EXISTING_KEY;
+  for (const std::string& name : names) {
+    auto found = key->subkeys.find(name);
+    if (found == key->subkeys.end()) {
+      if (RightsOn(key->path) != KeyRights::Full) return ERROR_ACCESS_DENIED;
+      auto created = std::make_shared<Key>();
+      created->path = key->path + "\\" + name;
+      found = key->subkeys.emplace(name, created).first;
+      outcome = REG_CREATED_NEW_KEY;
+    }
+    key = found->second;
+  }
+  if (!Allows(RightsOn(key->path), desired)) return ERROR_ACCESS_DENIED;
+  *result = NewHandle(key, desired);
+  if (disposition) *disposition = outcome;
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegCloseKey(HKEY key) {
+  if (IsRoot(key)) return ERROR_SUCCESS;
+  const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(key));
+  if (found == State().handles.end()) return ERROR_INVALID_HANDLE;
+  RecordCall("RegCloseKey " + found->second.key->path);
+  State().handles.erase(found);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data,
+                       DWORD dataSize) {
+  const OpenKey* open = Lookup(key);
+  RecordCall("RegSetValueExA " + ValueLabel(open, valueName));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (open->key->deleted) return ERROR_KEY_DELETED;
+  if ((open->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  if (data == nullptr && dataSize > 0) return ERROR_NOACCESS;
+  const std::string name = valueName ? valueName : "";
+  const LONG fault = FaultFor(State().writeFaults, name);
+  if (fault != ERROR_SUCCESS) return fault;
+  Value value{type, std::vector<BYTE>(data, data + dataSize)};
+  auto found = open->key->values.find(name);
+  if (found == open->key->values.end()) {
+    open->key->values.emplace(name, std::move(value));
+  } else {
+    found->second = std::move(value);  // keeps the name as first written
+  }
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
+                         LPDWORD dataSize) {
+  const OpenKey* open = Lookup(key);
+  RecordCall("RegQueryValueExA " + ValueLabel(open, valueName));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (open->key->deleted) return ERROR_KEY_DELETED;
+  if ((open->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
+  const std::string name = valueName ? valueName : "";
+  const auto found = open->key->values.find(name);
+  if (found == open->key->values.end()) return ERROR_FILE_NOT_FOUND;
+  const Value& value = found->second;
+  const auto size = static_cast<DWORD>(value.data.size());
+  if (type) *type = value.type;
+  if (data == nullptr) {
+    if (dataSize) *dataSize = size;
+    return ERROR_SUCCESS;
+  }
+  const LONG fault = FaultFor(State().readFaults, name);
+  if (fault != ERROR_SUCCESS) return fault;
+  const DWORD capacity = *dataSize;
+  *dataSize = size;
+  if (capacity < size) return ERROR_MORE_DATA;
+  if (size > 0) std::memcpy(data, value.data.data(), size);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys,
+                         LPDWORD maxSubKeyLen, LPDWORD maxClassLen, LPDWORD values,
+                         LPDWORD maxValueNameLen, LPDWORD maxValueLen, LPDWORD,
+                         PFILETIME lastWriteTime) {
+  const OpenKey* open = Lookup(key);
+  RecordCall("RegQueryInfoKeyA " + (open ? open->key->path : std::string("?")));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (open->key->deleted) return ERROR_KEY_DELETED;
+  if ((open->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  // Lengths are counted in characters, as the system counts them.
+  DWORD longestKey = 0, longestName = 0, longestData = 0;
+  for (const auto& entry : open->key->subkeys) {
+    longestKey = std::max<DWORD>(longestKey, static_cast<DWORD>(CharacterCount(entry.first)));
+  }
+  for (const auto& entry : open->key->values) {
+    longestName = std::max<DWORD>(longestName, static_cast<DWORD>(CharacterCount(entry.first)));
+    longestData = std::max<DWORD>(longestData, static_cast<DWORD>(entry.second.data.size()));
+  }
+  if (subKeys) *subKeys = static_cast<DWORD>(open->key->subkeys.size());
+  if (maxSubKeyLen) *maxSubKeyLen = longestKey;
+  if (maxClassLen) *maxClassLen = 0;
+  if (values) *values = static_cast<DWORD>(open->key->values.size());
+  if (maxValueNameLen) *maxValueNameLen = longestName;
+  if (maxValueLen) *maxValueLen = longestData;
+  if (lastWriteTime) *lastWriteTime = FILETIME{0, 0};
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR,
+                      LPDWORD, PFILETIME) {
+  const OpenKey* open = Lookup(key);
+  RecordCall("RegEnumKeyExA " + (open ? open->key->path : std::string("?")));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (open->key->deleted) return ERROR_KEY_DELETED;
+  if ((open->granted & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
+  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
+  if (index >= open->key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  auto entry = open->key->subkeys.begin();
+  std::advance(entry, index);
+  const std::string& found = entry->first;
+  if (found.size() + 1 > *nameSize) return ERROR_MORE_DATA;
+  std::memcpy(name, found.c_str(), found.size() + 1);
+  *nameSize = static_cast<DWORD>(found.size());
+  return ERROR_SUCCESS;
+}
+
+namespace {
+
+void MarkDeleted(Key& key) {
+  key.deleted = true;
+  for (auto& entry : key.subkeys) MarkDeleted(*entry.second);
+}
+
+}  // namespace
+
+LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
+  const OpenKey* open = nullptr;
+  std::vector<std::string> names;
+  LONG status = CheckedOpen(base, subKey, open, names);
+  RecordCall("RegDeleteTreeA " + JoinPath(open ? open->key->path : "?", subKey));
+  if (status != ERROR_SUCCESS) return status;
+  std::shared_ptr<Key> parent;
+  std::shared_ptr<Key> key = open->key;
+  for (const std::string& name : names) {
+    const auto found = key->subkeys.find(name);
+    if (found == key->subkeys.end()) return ERROR_FILE_NOT_FOUND;
+    parent = key;
+    key = found->second;
+  }
+  if (RightsOn(key->path) != KeyRights::Full) return ERROR_ACCESS_DENIED;
+  if (parent == nullptr) {  // no subkey named: empty the key itself
+    for (auto& entry : key->subkeys) MarkDeleted(*entry.second);
+    key->subkeys.clear();
+    key->values.clear();
+    return ERROR_SUCCESS;
+  }
+  MarkDeleted(*key);
+  parent->subkeys.erase(names.back());
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {
+  const OpenKey* open = Lookup(key);
+  RecordCall("RegDeleteValueA " + ValueLabel(open, valueName));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if ((open->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  const auto erased = open->key->values.erase(valueName ? valueName : "");
+  return erased ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}

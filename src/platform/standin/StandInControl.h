@@ -1,0 +1,71 @@
+// What tests of the native build can do to the stand-in beyond the Win32 API:
+// put it back to a fresh machine, take rights away, make writes fail, change
+// what the process sees, and read back what was called.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Win32StandIn.h"
+
+namespace standin {
+
+/// A fresh machine: empty registry under both roots, no open handles, all
+/// controls off, code page 1252, the real executable path and command line.
+void Reset();
+
+// ---- Registry -------------------------------------------------------------
+enum class KeyRights {
+  Full,      // everything, as for an administrator
+  ReadOnly,  // reading only: opening with write rights and creating subkeys are refused
+  None,      // not even reading
+};
+/// Rights on the key at `path` under `root` and on everything below it. The
+/// key need not exist yet: a key created there later gets the same rights.
+void SetKeyRights(HKEY root, const std::string& path, KeyRights rights);
+/// Makes RegSetValueExA refuse the value `name` (any name when empty); the
+/// refusal returns `error`.
+void FailValueWrites(const std::string& name = "", LONG error = ERROR_ACCESS_DENIED);
+/// Makes RegQueryValueExA with a data buffer fail for `name` (sizing still works).
+void FailValueReads(const std::string& name, LONG error = ERROR_ACCESS_DENIED);
+/// Number of key handles currently open (predefined roots not counted).
+int OpenKeyCount();
+
+// ---- Call log -------------------------------------------------------------
+/// Every registry and file call in order, one line each, as "Function path".
+const std::vector<std::string>& CallLog();
+void ClearCallLog();
+
+// ---- Process --------------------------------------------------------------
+/// What GetModuleFileNameA reports for the process's own module.
+void SetModuleFileName(const std::string& windowsPath);
+/// What GetCommandLineA returns.
+void SetCommandLine(const std::string& commandLine);
+/// The ANSI code page: 1252 (single-byte) or 932 (double-byte lead bytes).
+void SetAnsiCodePage(UINT codePage);
+
+// ---- Files ----------------------------------------------------------------
+/// The POSIX path that a Windows path names, as Wine maps it (Z: is "/").
+std::string PosixPath(const std::string& windowsPath);
+/// The Windows path of a POSIX path, as Wine presents it ("Z:\...").
+std::string WindowsPath(const std::string& posixPath);
+/// Makes the next WriteFile calls fail with `error` (0: back to normal).
+void FailFileWrites(DWORD error);
+/// Makes the next WriteFile calls write at most `bytes` bytes (-1: no limit).
+void LimitFileWrites(int bytes);
+
+// ---- Shell ----------------------------------------------------------------
+/// What ShellExecuteA answers next, and the last error it leaves.
+void SetShellExecuteResult(std::uintptr_t result, DWORD lastError);
+struct ShellCall {
+  std::string operation;  // "(null)" for a null pointer
+  std::string file;
+  std::string parameters;
+  std::string directory;
+  INT showCommand;
+  bool windowIsNull;
+};
+const std::vector<ShellCall>& ShellCalls();
+
+}  // namespace standin

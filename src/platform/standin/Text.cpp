@@ -1,0 +1,107 @@
+// Code page and comparison services of the stand-in: code page 1252 by
+// default, 932's lead bytes when a test switches to a double-byte code page.
+#include <algorithm>
+
+#include "Internal.h"
+#include "StandInControl.h"
+
+namespace standin {
+namespace {
+
+UINT g_codePage = 1252;
+
+bool IsLeadByteOf932(BYTE byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsDoubleByte() { return g_codePage == 932; }
+
+}  // namespace
+
+void ResetText() { g_codePage = 1252; }
+
+void SetAnsiCodePage(UINT codePage) { g_codePage = codePage; }
+
+unsigned char FoldToUpper(unsigned char byte) {
+  if (byte >= 'a' && byte <= 'z') return static_cast<unsigned char>(byte - 0x20);
+  if (IsDoubleByte()) return byte;
+  if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) return static_cast<unsigned char>(byte - 0x20);
+  switch (byte) {
+    case 0x9A: return 0x8A;  // s caron
+    case 0x9C: return 0x8C;  // oe
+    case 0x9E: return 0x8E;  // z caron
+    case 0xFF: return 0x9F;  // y diaeresis
+    default: return byte;
+  }
+}
+
+std::string FoldToUpper(const std::string& text) {
+  std::string folded(text);
+  // A trail byte is not a letter of its own.
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    const auto byte = static_cast<BYTE>(folded[i]);
+    if (IsDBCSLeadByte(byte) && i + 1 < folded.size()) {
+      ++i;
+      continue;
+    }
+    folded[i] = static_cast<char>(FoldToUpper(byte));
+  }
+  return folded;
+}
+
+std::size_t CharacterCount(const std::string& text) {
+  std::size_t count = 0;
+  for (const char* p = text.c_str(); *p != '\0'; p = CharNextA(p)) ++count;
+  return count;
+}
+
+}  // namespace standin
+
+using standin::g_codePage;
+
+UINT GetACP() { return g_codePage; }
+
+BOOL GetCPInfo(UINT codePage, LPCPINFO info) {
+  if (info == nullptr || codePage != CP_ACP) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *info = CPINFO{};
+  info->DefaultChar[0] = '?';
+  if (standin::IsDoubleByte()) {
+    info->MaxCharSize = 2;
+    const BYTE ranges[] = {0x81, 0x9F, 0xE0, 0xFC};
+    std::copy(std::begin(ranges), std::end(ranges), info->LeadByte);
+  } else {
+    info->MaxCharSize = 1;
+  }
+  return TRUE;
+}
+
+BOOL IsDBCSLeadByte(BYTE testChar) {
+  return standin::IsDoubleByte() && standin::IsLeadByteOf932(testChar);
+}
+
+LPSTR CharNextA(LPCSTR current) {
+  if (*current == '\0') return const_cast<LPSTR>(current);
+  if (IsDBCSLeadByte(static_cast<BYTE>(*current)) && current[1] != '\0') {
+    return const_cast<LPSTR>(current + 2);
+  }
+  return const_cast<LPSTR>(current + 1);
+}
+
+int CompareStringA(LCID, DWORD flags, LPCSTR string1, int count1, LPCSTR string2, int count2) {
+  if (string1 == nullptr || string2 == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::string a = count1 < 0 ? std::string(string1) : std::string(string1, count1);
+  std::string b = count2 < 0 ? std::string(string2) : std::string(string2, count2);
+  if (flags & NORM_IGNORECASE) {
+    a = standin::FoldToUpper(a);
+    b = standin::FoldToUpper(b);
+  }
+  // Equality is what the program relies on; the order is a plain byte order.
+  const int order = a.compare(b);
+  return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
+}

@@ -1,0 +1,190 @@
+// The native build's stand-in for the part of the Win32 API that the program
+// and its tests call: same names, types, constants and results as Windows.
+#pragma once
+
+#include <cstdint>
+
+// ---- Base types -----------------------------------------------------------
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using UINT = unsigned int;
+using INT = int;
+using BOOL = int;
+using CHAR = char;
+using LCID = DWORD;
+using REGSAM = DWORD;
+using LSTATUS = LONG;
+using ULONG_PTR = std::uintptr_t;
+using INT_PTR = std::intptr_t;
+using LPBYTE = BYTE*;
+using LPDWORD = DWORD*;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using HANDLE = void*;
+struct HKEY__;
+using HKEY = HKEY__*;
+using PHKEY = HKEY*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+struct HWND__;
+using HWND = HWND__*;
+
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+using PFILETIME = FILETIME*;
+
+struct SECURITY_ATTRIBUTES;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+struct OVERLAPPED;
+using LPOVERLAPPED = OVERLAPPED*;
+
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+#define WINAPI
+#define APIENTRY
+
+// ---- Error codes ----------------------------------------------------------
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_WRITE_FAULT = 29;
+constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+constexpr DWORD ERROR_HANDLE_DISK_FULL = 39;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_BAD_PATHNAME = 161;
+constexpr DWORD ERROR_MORE_DATA = 234;
+constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_NOACCESS = 998;
+constexpr DWORD ERROR_KEY_DELETED = 1018;
+constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
+
+// ---- Registry (advapi32) --------------------------------------------------
+// As in Windows: the 32-bit values sign-extended to the width of a pointer.
+#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001u))))
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000002u))))
+
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+constexpr REGSAM KEY_SET_VALUE = 0x0002;
+constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
+constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
+constexpr REGSAM KEY_NOTIFY = 0x0010;
+constexpr REGSAM KEY_CREATE_LINK = 0x0020;
+constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
+constexpr REGSAM KEY_WOW64_32KEY = 0x0200;
+constexpr REGSAM STANDARD_RIGHTS_READ = 0x20000;
+constexpr REGSAM DELETE = 0x10000;
+constexpr REGSAM KEY_READ = 0x20019;
+constexpr REGSAM KEY_WRITE = 0x20006;
+constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_MULTI_SZ = 7;
+
+LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
+LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
+                        REGSAM desired, LPSECURITY_ATTRIBUTES security, PHKEY result,
+                        LPDWORD disposition);
+LSTATUS RegCloseKey(HKEY key);
+LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                       DWORD dataSize);
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                         LPDWORD dataSize);
+LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classSize, LPDWORD reserved,
+                         LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
+                         LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
+                         LPDWORD securityDescriptor, PFILETIME lastWriteTime);
+LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
+                      LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime);
+LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey);
+LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName);
+
+// ---- Process, errors and messages (kernel32) ------------------------------
+DWORD GetLastError();
+void SetLastError(DWORD code);
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+LPSTR GetCommandLineA();
+
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
+constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x00002000;
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
+                     LPSTR buffer, DWORD size, void* arguments);
+
+// ---- Text and code pages (kernel32, user32) -------------------------------
+constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
+constexpr DWORD NORM_IGNORECASE = 0x00000001;
+constexpr int CSTR_LESS_THAN = 1;
+constexpr int CSTR_EQUAL = 2;
+constexpr int CSTR_GREATER_THAN = 3;
+int CompareStringA(LCID locale, DWORD flags, LPCSTR string1, int count1, LPCSTR string2,
+                   int count2);
+
+constexpr UINT CP_ACP = 0;
+constexpr UINT MAX_LEADBYTES = 12;
+constexpr UINT MAX_DEFAULTCHAR = 2;
+struct CPINFO {
+  UINT MaxCharSize;
+  BYTE DefaultChar[MAX_DEFAULTCHAR];
+  BYTE LeadByte[MAX_LEADBYTES];
+};
+using LPCPINFO = CPINFO*;
+UINT GetACP();
+BOOL GetCPInfo(UINT codePage, LPCPINFO info);
+BOOL IsDBCSLeadByte(BYTE testChar);
+LPSTR CharNextA(LPCSTR current);
+
+// ---- Files (kernel32) -----------------------------------------------------
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1)))
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD TRUNCATE_EXISTING = 5;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+constexpr DWORD MAX_PATH = 260;
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
+                   LPSECURITY_ATTRIBUTES security, DWORD creation, DWORD flags, HANDLE templ);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+               LPOVERLAPPED overlapped);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL CloseHandle(HANDLE object);
+DWORD GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* filePart);
+BOOL DeleteFileA(LPCSTR fileName);
+BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES security);
+BOOL RemoveDirectoryA(LPCSTR pathName);
+DWORD GetFileAttributesA(LPCSTR fileName);
+
+// ---- Shell (shell32) ------------------------------------------------------
+constexpr INT SW_SHOWNORMAL = 1;
+HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                        LPCSTR directory, INT showCommand);
