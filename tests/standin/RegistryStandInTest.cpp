@@ -2,6 +2,9 @@
 // test can make it refuse.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "StandInControl.h"
 #include "Win32.h"
 
@@ -40,6 +43,22 @@ TEST_F(RegistryStandInTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr), 234);
   size = sizeof name;
   EXPECT_EQ(RegEnumKeyExA(key, 1, name, &size, nullptr, nullptr, nullptr, nullptr), 259);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryStandInTest, SubkeysComeInTheOrderOfTheirUpperCaseNames) {
+  for (const char* name : {"b", "_x", "A", "{C}", "z1", "\xE4", "["}) {
+    RegCloseKey(Create(HKEY_CURRENT_USER, (std::string("K\\") + name).c_str()));
+  }
+  HKEY key = Create(HKEY_CURRENT_USER, "K");
+  std::vector<std::string> names;
+  char name[16];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != 0) break;
+    names.emplace_back(name);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "z1", "[", "_x", "{C}", "\xE4"}));
   RegCloseKey(key);
 }
 

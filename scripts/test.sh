@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: natively on the
+# stand-in, natively under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the Windows test programs under Wine.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh || exit 1
+
+stop_wine() {
+  WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -k >/dev/null 2>&1 || true
+}
+trap stop_wine EXIT
+
+failed=()
+for preset in native native-asan windows; do
+  echo "=== $preset ==="
+  cmake --workflow --preset "$preset" || failed+=("$preset")
+done
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED presets: ${failed[*]}"
+  exit 1
+fi
+echo "All presets passed."
