@@ -1,0 +1,122 @@
+"""One black-box scenario: a folder on the prefix's drive C: holding a copy of
+the real executable, a registry state imported from a REGEDIT4 fixture, and a
+run of the program between two snapshots of the browser's keys and the
+folder's files."""
+import os
+import shutil
+import unittest
+from dataclasses import dataclass
+
+import reg_export
+from wine import Wine
+
+BROWSER_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer",
+                r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer")
+
+# Every fixture starts from here: no extension keys, no command bar layout.
+RESET = r"""REGEDIT4
+
+[-HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions]
+
+[-HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry]
+"""
+
+WINE = Wine(os.environ["VORLINDE_WINE_PREFIX"])
+EXE = os.environ["VORLINDE_EXE"]
+SHOP_ICON = os.environ["VORLINDE_SHOP_ICON"]
+
+
+@dataclass
+class Snapshot:
+    registry: dict  # reg_export.parse of both browser keys, merged
+    files: dict     # name in the folder: its bytes, or None for a directory
+
+
+@dataclass
+class Outcome:
+    before: Snapshot
+    after: Snapshot
+
+    def registry_changes(self):
+        return reg_export.changes(self.before.registry, self.after.registry)
+
+    def file_changes(self):
+        old, new = self.before.files, self.after.files
+        return ({("file added", n) for n in new.keys() - old.keys()}
+                | {("file removed", n) for n in old.keys() - new.keys()}
+                | {("file changed", n) for n in new.keys() & old.keys() if old[n] != new[n]})
+
+    def value(self, key, name):
+        return self.after.registry.get(key.lower(), {}).get(name)
+
+
+class Scenario:
+    def __init__(self, name, fixture="", exe_name="vorlinde.exe"):
+        self.folder = os.path.join(WINE.drive_c, "bb", name)
+        self.work = os.path.join(WINE.drive_c, "bb-work", name)
+        for path in (self.folder, self.work):
+            shutil.rmtree(path, ignore_errors=True)
+            os.makedirs(path)
+        self.exe = os.path.join(self.folder, exe_name)
+        shutil.copyfile(EXE, self.exe)
+        shutil.copyfile(SHOP_ICON, os.path.join(self.folder, "shop.ico"))
+        self.import_registry(RESET + fixture)
+
+    def windows_folder(self):
+        return WINE.windows_path(self.folder)
+
+    def import_registry(self, text):
+        path = os.path.join(self.work, "fixture.reg")
+        with open(path, "wb") as f:
+            f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252"))
+        WINE.check("reg", "import", WINE.windows_path(path))
+
+    def snapshot(self):
+        registry = {}
+        for export in WINE.export(BROWSER_KEYS, self.work):
+            registry.update(reg_export.parse(export))
+        files = {}
+        for directory, subdirectories, names in os.walk(self.folder):
+            for name in subdirectories + names:
+                path = os.path.join(directory, name)
+                relative = os.path.relpath(path, self.folder).replace(os.sep, "\\")
+                if os.path.isdir(path):
+                    files[relative] = None
+                else:
+                    with open(path, "rb") as f:
+                        files[relative] = f.read()
+        return Snapshot(registry, files)
+
+    def run(self, *args):
+        """(exit code, stdout, stderr) of the program started with `args`,
+        which Wine quotes as needed."""
+        return WINE.run(WINE.windows_path(self.exe), *args)
+
+    def run_command_line(self, tail):
+        """Like run, but the command line after the program path is `tail`
+        exactly as written, quotes included: a batch file hands it over."""
+        batch = os.path.join(self.work, "run.bat")
+        with open(batch, "wb") as f:
+            f.write(('@"%s" %s\r\n@exit /b %%ERRORLEVEL%%\r\n'
+                     % (WINE.windows_path(self.exe), tail)).encode("cp1252"))
+        return WINE.run("cmd", "/c", WINE.windows_path(batch))
+
+
+class BlackBoxTest(unittest.TestCase):
+    maxDiff = None
+
+    def run_silently(self, scenario, *args, command_line=None, runs=1):
+        """Runs the program between two snapshots; every run must end with
+        exit code 0 and print nothing."""
+        before = scenario.snapshot()
+        for _ in range(runs):
+            if command_line is None:
+                code, out, err = scenario.run(*args)
+            else:
+                code, out, err = scenario.run_command_line(command_line)
+            self.assertEqual((code, out, err), (0, b"", b""))
+        return Outcome(before, scenario.snapshot())
+
+    def assertChanges(self, outcome, registry=frozenset(), files=frozenset()):
+        self.assertEqual(outcome.registry_changes(), set(registry))
+        self.assertEqual(outcome.file_changes(), set(files))

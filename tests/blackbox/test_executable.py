@@ -1,0 +1,69 @@
+"""The shipped executables' properties, read from the files themselves."""
+import os
+import unittest
+
+import icon_file
+import pe_file
+
+MACHINE_I386 = 0x14C
+SUBSYSTEM_WINDOWS_GUI = 2
+SUBSYSTEM_WINDOWS_CUI = 3
+LANGUAGE_GERMAN = 0x0407
+SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "shell32.dll", "msvcrt.dll"}
+
+
+def executable(variable):
+    return pe_file.read(os.environ[variable])
+
+
+class ProgramHeaders(unittest.TestCase):
+    def setUp(self):
+        self.pe = executable("VORLINDE_EXE")
+
+    def test_is_a_32_bit_windowed_program(self):
+        self.assertEqual(self.pe.machine, MACHINE_I386)
+        self.assertEqual(self.pe.subsystem, SUBSYSTEM_WINDOWS_GUI)
+
+    def test_asks_for_aslr_and_dep(self):
+        for flag in (pe_file.DLL_CHARACTERISTICS_DYNAMIC_BASE,
+                     pe_file.DLL_CHARACTERISTICS_NX_COMPAT):
+            with self.subTest(flag=hex(flag)):
+                self.assertTrue(self.pe.dll_characteristics & flag)
+
+    def test_imports_only_system_dlls(self):
+        dlls = {name.lower() for name in self.pe.imported_dlls()}
+        self.assertIn("kernel32.dll", dlls)
+        self.assertLessEqual(dlls, SYSTEM_DLLS)
+
+
+class ProgramResources(unittest.TestCase):
+    def setUp(self):
+        self.resources = executable("VORLINDE_EXE").resources()
+
+    def of_type(self, kind):
+        return [r for r in self.resources if r.type == kind]
+
+    def test_holds_icons_only(self):
+        self.assertEqual({r.type for r in self.resources},
+                         {pe_file.RT_ICON, pe_file.RT_GROUP_ICON})
+        self.assertEqual(self.of_type(pe_file.RT_VERSION), [])
+        self.assertEqual(self.of_type(pe_file.RT_MANIFEST), [])
+
+    def test_one_german_icon_group_named_mainicon(self):
+        groups = self.of_type(pe_file.RT_GROUP_ICON)
+        self.assertEqual([(g.name, g.language) for g in groups], [("MAINICON", LANGUAGE_GERMAN)])
+
+    def test_the_group_holds_one_16x16_image_of_256_colours(self):
+        group = self.of_type(pe_file.RT_GROUP_ICON)[0]
+        entries = icon_file.parse_icon_group(group.data)
+        self.assertEqual([(e.width, e.height, e.bits_per_pixel) for e in entries], [(16, 16, 8)])
+        icons = [r for r in self.of_type(pe_file.RT_ICON) if r.name == entries[0].icon_id]
+        self.assertEqual([i.language for i in icons], [LANGUAGE_GERMAN])
+        self.assertEqual(len(icons[0].data), entries[0].byte_count)
+        image = icon_file.parse_bitmap(icons[0].data, 16, 16)
+        self.assertEqual((image.bits_per_pixel, image.colours), (8, 256))
+        self.assertEqual(len(self.of_type(pe_file.RT_ICON)), 1)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,59 @@
+"""Runs Windows programs in the build tree's private Wine prefix, whose
+server the CTest fixture `wine` has already started (so that no call here
+starts one that would hold on to our pipes)."""
+import os
+import subprocess
+
+
+class Wine:
+    def __init__(self, prefix):
+        self.prefix = prefix
+        self.drive_c = os.path.join(prefix, "drive_c")
+        self.env = dict(os.environ,
+                        WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=",
+                        # The ANSI code page follows the locale; the
+                        # program's texts are cp1252.
+                        LANG="C.UTF-8", LC_ALL="C.UTF-8")
+
+    def windows_path(self, posix_path):
+        """C:\\... for a path under drive_c."""
+        relative = os.path.relpath(posix_path, self.drive_c)
+        if relative.startswith(".."):
+            raise ValueError("%s is not on drive C:" % posix_path)
+        return "C:\\" + relative.replace("/", "\\")
+
+    def start(self, *args):
+        return subprocess.Popen(("wine",) + args, env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def run(self, *args):
+        """(exit code, stdout bytes, stderr bytes) of one program run."""
+        process = self.start(*args)
+        out, err = process.communicate(timeout=60)
+        return process.returncode, out, err
+
+    def check(self, *args):
+        """Runs a helper (reg, cmd) that must succeed."""
+        code, out, err = self.run(*args)
+        if code != 0:
+            raise RuntimeError("wine %s: exit %d\n%s%s" % (" ".join(args), code,
+                                                         out.decode(errors="replace"),
+                                                         err.decode(errors="replace")))
+
+    def export(self, keys, folder):
+        """`reg export` of each key, all at once; the files' bytes in order."""
+        paths = [os.path.join(folder, "export%d.reg" % i) for i in range(len(keys))]
+        processes = [self.start("reg", "export", key, self.windows_path(path), "/y")
+                     for key, path in zip(keys, paths)]
+        for key, process in zip(keys, processes):
+            _, err = process.communicate(timeout=60)
+            if process.returncode != 0:
+                raise RuntimeError("reg export %s: exit %d %s" % (key, process.returncode,
+                                                                  err.decode(errors="replace")))
+        contents = []
+        for path in paths:
+            with open(path, "rb") as f:
+                contents.append(f.read())
+            os.remove(path)
+        return contents
