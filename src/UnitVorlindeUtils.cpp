@@ -1,6 +1,10 @@
 #include "UnitVorlindeUtils.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "CodePage.h"
+#include "Exceptions.h"
 #include "ExecutablePath.h"
 #include "RegistryAccessor.h"
 
@@ -36,4 +40,150 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
   registry.WriteText("HotIcon", ExecutableDirectory() + hotIconFileName);
   registry.WriteText("clsid", classId);
   return true;  // the accessor closes the key and goes, also when a write raises
+}
+
+// ---- Button placement -------------------------------------------------------
+
+namespace {
+
+const char kCompanionParentKey[] = "\\Software\\Microsoft\\Internet Explorer\\Extensions\\";
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Class ids are compared with only a to z folded: the browser treats other
+// bytes as they are.
+bool SameAsciiTextIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
+std::int32_t IndexOfKeyName(const std::vector<std::string>& names, const std::string& name) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (SameTextIgnoringCase(names[i], name)) return static_cast<std::int32_t>(i);
+  }
+  return -1;
+}
+
+// Closes the accessor's open key when the examination of one key ends.
+class OpenKeyScope {
+ public:
+  explicit OpenKeyScope(RegistryAccessor& registry) : registry_(registry) {}
+  ~OpenKeyScope() { registry_.CloseSubkey(); }
+  OpenKeyScope(const OpenKeyScope&) = delete;
+  OpenKeyScope& operator=(const OpenKeyScope&) = delete;
+
+ private:
+  RegistryAccessor& registry_;
+};
+
+}  // namespace
+
+bool ProbeCompanionButton(const std::string& companionKeyGuid) {
+  try {
+    RegistryAccessor registry;
+    registry.SelectHive(RegistryRoot::LocalMachine);
+    return registry.HasSubkey(kCompanionParentKey + companionKeyGuid);
+  } catch (...) {
+    return false;  // any doubt means the button goes where it goes alone
+  }
+}
+
+void PlaceButtonInCommandBar(const std::string& keyGuid, const std::string& classId,
+                             std::int32_t entryIndex) {
+  const std::int32_t count = CountPrecedingButtons(keyGuid, classId);
+  if (count == -1) return;
+  InsertLayoutEntry(entryIndex, FirstCustomCommandId + count, 1);
+}
+
+std::int32_t CountPrecedingButtons(const std::string& keyGuid, const std::string& classId) {
+  RegistryAccessor registry;
+  registry.SelectHive(RegistryRoot::LocalMachine);
+  if (!registry.OpenSubkey(kExtensionsKey, false)) return -1;
+  std::vector<std::string> names;
+  registry.ListSubkeys(names);
+  registry.CloseSubkey();  // the listed keys are opened one by one below
+
+  std::int32_t count = 0;
+  const std::int32_t own = IndexOfKeyName(names, keyGuid);
+  for (std::int32_t i = 0; i < own; ++i) {
+    if (IsMatchingButtonKey(registry, names[static_cast<std::size_t>(i)], classId)) ++count;
+  }
+  return count;
+}
+
+bool IsMatchingButtonKey(RegistryAccessor& registry, const std::string& name,
+                         const std::string& classId) {
+  if (!registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + name, false)) return false;
+  const OpenKeyScope scope(registry);
+  // Read first, so that a clsid of the wrong type is never hidden by a
+  // missing text or icon.
+  const std::string clsid = registry.ReadText("clsid");
+  return SameAsciiTextIgnoringCase(clsid, classId) && registry.HasValue("ButtonText") &&
+         registry.HasValue("Icon");
+}
+
+// ---- Command bar layout -----------------------------------------------------
+
+namespace {
+
+const char kCommandBarKey[] = "\\Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar";
+const char kLayoutValue[] = "ButtonLayout";
+constexpr std::int32_t kLayoutCapacity = 2048;
+constexpr std::int32_t kEntrySize = 4;
+constexpr std::int32_t kLargestCommandId = 0xFF;  // byte 0 of an entry
+
+const std::vector<std::uint8_t>& DefaultCommandBarLayout() {
+  static const std::vector<std::uint8_t> layout = {
+      0x07, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x03, 0x01, 0x00, 0x00, 0x04, 0x01,
+      0x00, 0x00, 0x05, 0x01, 0x00, 0x00, 0x06, 0x01, 0x00, 0x00, 0x07, 0x01, 0x00, 0x00,
+  };
+  return layout;
+}
+
+void InsertEntryAt(std::vector<std::uint8_t>& layout, std::int32_t offset, std::int32_t id,
+                   std::int32_t flag) {
+  const auto oldLength = static_cast<std::int32_t>(layout.size());
+  layout.resize(layout.size() + kEntrySize);
+  // From the last byte downwards, so that no byte is overwritten before it moved.
+  for (std::int32_t i = oldLength - 1; i >= offset; --i) {
+    layout[static_cast<std::size_t>(i + kEntrySize)] = layout[static_cast<std::size_t>(i)];
+  }
+  const auto at = static_cast<std::size_t>(offset);
+  layout[at] = static_cast<std::uint8_t>(id & 0xFF);
+  layout[at + 1] = static_cast<std::uint8_t>(flag & 0xFF);
+  layout[at + 2] = 0;
+  layout[at + 3] = 0;
+}
+
+}  // namespace
+
+std::int32_t ClampedEntryOffset(std::int32_t entryIndex, std::int32_t layoutLength) {
+  const std::int64_t wanted = std::int64_t{kEntrySize} * entryIndex;
+  return static_cast<std::int32_t>(std::min<std::int64_t>(wanted, layoutLength - kEntrySize));
+}
+
+void InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int32_t flag) {
+  Check(commandId >= FirstCustomCommandId, "Eigene Buttons haben IDs im Bereich >= $10");
+  // An entry holds the id in one byte: a larger id would name another button.
+  Check(commandId <= kLargestCommandId, "Eigene Buttons haben IDs im Bereich <= $FF");
+  // A negative index would move bytes before the start of the layout.
+  Check(entryIndex >= 0, "Der Eintragsindex darf nicht negativ sein");
+
+  RegistryAccessor registry;
+  registry.SelectHive(RegistryRoot::CurrentUser);
+  if (!registry.OpenSubkey(kCommandBarKey, true)) return;
+
+  std::vector<std::uint8_t> layout(kLayoutCapacity, 0);
+  const std::int32_t length = registry.ReadBytes(kLayoutValue, layout.data(), kLayoutCapacity);
+  layout.resize(static_cast<std::size_t>(length));
+  Check(length % kEntrySize == 0);
+  if (length == 0) layout = DefaultCommandBarLayout();
+
+  const std::int32_t offset =
+      ClampedEntryOffset(entryIndex, static_cast<std::int32_t>(layout.size()));
+  InsertEntryAt(layout, offset, commandId, flag);
+  registry.WriteBytes(kLayoutValue, layout.data(), static_cast<std::int32_t>(layout.size()));
 }

@@ -25,6 +25,10 @@ void RunInstallMode() {
   RegisterExtensionButton(kButton.KeyGuid, kButton.ButtonCaption, kButton.DefaultVisible,
                           kButton.TargetUrl, kButton.IconFileName, kButton.HotIconFileName,
                           kButton.ButtonClsid);
+  const bool companion = ProbeCompanionButton(kButton.CompanionKeyGuid);
+  PlaceButtonInCommandBar(
+      kButton.KeyGuid, kButton.ButtonClsid,
+      companion ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone);
 }
 
 }  // namespace

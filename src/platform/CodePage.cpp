@@ -23,3 +23,8 @@ std::size_t FindLastDelimiter(const std::string& text, const char* delimiters) {
   }
   return found;
 }
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                        b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}

@@ -12,3 +12,7 @@ bool IsDoubleByteCodePage();
 /// character of its own (not the trail byte of a double-byte character), or
 /// std::string::npos.
 std::size_t FindLastDelimiter(const std::string& text, const char* delimiters);
+
+/// Whether two texts are equal apart from letter case, by the rules of the
+/// user's locale.
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);

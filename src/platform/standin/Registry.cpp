@@ -162,6 +162,11 @@ void FailValueReads(const std::string& name, LONG error) {
   State().readFaults.push_back({name, error});
 }
 
+void ClearValueFaults() {
+  State().writeFaults.clear();
+  State().readFaults.clear();
+}
+
 int OpenKeyCount() { return static_cast<int>(State().handles.size()); }
 
 }  // namespace standin

@@ -29,6 +29,8 @@ void SetKeyRights(HKEY root, const std::string& path, KeyRights rights);
 void FailValueWrites(const std::string& name = "", LONG error = ERROR_ACCESS_DENIED);
 /// Makes RegQueryValueExA with a data buffer fail for `name` (sizing still works).
 void FailValueReads(const std::string& name, LONG error = ERROR_ACCESS_DENIED);
+/// Ends the refusals of FailValueWrites and FailValueReads.
+void ClearValueFaults();
 /// Number of key handles currently open (predefined roots not counted).
 int OpenKeyCount();
 

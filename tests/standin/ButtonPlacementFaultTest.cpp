@@ -1,0 +1,157 @@
+// Placement and layout where rights are missing or the registry fails, and
+// the order of the calls they make.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "Exceptions.h"
+#include "LayoutBytes.h"
+#include "RegistryTestKeys.h"
+#include "StandInControl.h"
+#include "UnitVorlindeUtils.h"
+#include "VorlindeProgram.h"
+
+using namespace testreg;
+
+namespace {
+
+const std::string kClsid = kButton.ButtonClsid;
+const std::string kOwnGuid = kButton.KeyGuid;
+const std::string kExtensions = std::string("HKLM\\") + kExtensionsKey;
+const char kEarly[] = "{10000000-0000-0000-0000-000000000001}";
+const char kLater[] = "{20000000-0000-0000-0000-000000000002}";
+
+void AddButtonKey(const std::string& name) {
+  const std::string path = std::string(kExtensionsKey) + "\\" + name;
+  SetValue(HKEY_LOCAL_MACHINE, path, "clsid", REG_SZ, Sz(kClsid));
+  SetValue(HKEY_LOCAL_MACHINE, path, "ButtonText", REG_SZ, Sz("Other"));
+  SetValue(HKEY_LOCAL_MACHINE, path, "Icon", REG_SZ, Sz("o.ico"));
+}
+
+StoredValue Layout() { return GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout"); }
+
+std::size_t IndexInLog(const std::string& line) {
+  const auto& log = standin::CallLog();
+  return static_cast<std::size_t>(std::find(log.begin(), log.end(), line) - log.begin());
+}
+
+class ButtonPlacementFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override { standin::Reset(); }
+  void TearDown() override {
+    EXPECT_EQ(standin::OpenKeyCount(), 0) << "a key handle was left open";
+    standin::Reset();
+  }
+};
+
+TEST_F(ButtonPlacementFaultTest, AnExtensionsKeyWithoutFullAccessLeavesTheLayoutAlone) {
+  AddButtonKey(kOwnGuid);
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
+  EXPECT_EQ(CountPrecedingButtons(kOwnGuid, kClsid), -1);
+  PlaceButtonInCommandBar(kOwnGuid, kClsid, 2);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCommandBarKey));
+}
+
+TEST_F(ButtonPlacementFaultTest, AKeyTheUserMayOnlyReadCountsAsNotMatching) {
+  AddButtonKey(kEarly);
+  AddButtonKey(kLater);
+  AddButtonKey(kOwnGuid);
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\" + kEarly,
+                        standin::KeyRights::ReadOnly);
+  EXPECT_EQ(CountPrecedingButtons(kOwnGuid, kClsid), 1);
+}
+
+TEST_F(ButtonPlacementFaultTest, AnUnreadableCompanionKeyCountsAsAbsent) {
+  const std::string companion = std::string(kExtensionsKey) + "\\" + kButton.CompanionKeyGuid;
+  CreateKey(HKEY_LOCAL_MACHINE, companion);
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, companion, standin::KeyRights::ReadOnly);
+  EXPECT_TRUE(ProbeCompanionButton(kButton.CompanionKeyGuid)) << "reading is enough";
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, companion, standin::KeyRights::None);
+  EXPECT_FALSE(ProbeCompanionButton(kButton.CompanionKeyGuid));
+}
+
+TEST_F(ButtonPlacementFaultTest, TheListIsTakenAndClosedBeforeAnyKeyIsExamined) {
+  AddButtonKey(kEarly);
+  AddButtonKey(kOwnGuid);
+  standin::ClearCallLog();
+  EXPECT_EQ(CountPrecedingButtons(kOwnGuid, kClsid), 1);
+  const std::string early = kExtensions + "\\" + kEarly;
+  const std::vector<std::string> expected = {
+      "RegOpenKeyExA " + kExtensions,
+      "RegQueryInfoKeyA " + kExtensions,
+      "RegEnumKeyExA " + kExtensions,
+      "RegEnumKeyExA " + kExtensions,
+      "RegCloseKey " + kExtensions,
+      "RegOpenKeyExA " + early,
+      "RegQueryValueExA " + early + ":clsid",
+      "RegQueryValueExA " + early + ":clsid",
+      "RegQueryValueExA " + early + ":ButtonText",
+      "RegQueryValueExA " + early + ":Icon",
+      "RegCloseKey " + early,
+  };
+  EXPECT_EQ(standin::CallLog(), expected);
+}
+
+TEST_F(ButtonPlacementFaultTest, AnUnreadableClsidFailsThePlacement) {
+  AddButtonKey(kEarly);
+  AddButtonKey(kOwnGuid);
+  standin::FailValueReads("clsid");
+  try {
+    PlaceButtonInCommandBar(kOwnGuid, kClsid, 2);
+    ADD_FAILURE() << "nothing raised";
+  } catch (const ERegistryException& e) {
+    EXPECT_EQ(e.Message(), "Fehler beim Holen der Daten f\xFCr 'clsid'");
+  }
+  EXPECT_FALSE(Layout().exists);
+}
+
+TEST_F(ButtonPlacementFaultTest, ACommandBarKeyThatCannotBeCreatedIsLeftAlone) {
+  standin::SetKeyRights(HKEY_CURRENT_USER, "Software", standin::KeyRights::ReadOnly);
+  InsertLayoutEntry(2, 16, 1);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCommandBarKey));
+}
+
+TEST_F(ButtonPlacementFaultTest, ARefusedOrFailedLayoutAccessKeepsTheValue) {
+  SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY, Hex("2A 01 00 00"));
+  standin::FailValueWrites("ButtonLayout");
+  EXPECT_THROW(
+      try { InsertLayoutEntry(2, 16, 1); } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), "Fehler beim Setzen der Daten f\xFCr 'ButtonLayout'");
+        throw;
+      },
+      ERegistryException);
+  standin::FailValueReads("ButtonLayout");
+  EXPECT_THROW(
+      try { InsertLayoutEntry(2, 16, 1); } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), "Fehler beim Holen der Daten f\xFCr 'ButtonLayout'");
+        throw;
+      },
+      ERegistryException);
+  standin::ClearValueFaults();
+  EXPECT_EQ(ToHex(Layout().bytes), "2A 01 00 00");
+}
+
+TEST_F(ButtonPlacementFaultTest, ArgumentChecksComeBeforeAnyRegistryCall) {
+  standin::ClearCallLog();
+  EXPECT_THROW(InsertLayoutEntry(2, 15, 1), EAssertionFailed);
+  EXPECT_THROW(InsertLayoutEntry(-1, 16, 1), EAssertionFailed);
+  EXPECT_THROW(InsertLayoutEntry(2, 256, 1), EAssertionFailed);
+  EXPECT_TRUE(standin::CallLog().empty());
+}
+
+TEST_F(ButtonPlacementFaultTest, WithoutAdministrativeRightsTheRunStillProbesAndTriesToPlace) {
+  AddButtonKey(kButton.CompanionKeyGuid);
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
+  standin::ClearCallLog();
+  RunVorlinde();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\" + kOwnGuid));
+  const std::size_t probe = IndexInLog("RegOpenKeyExA HKLM\\Software\\Microsoft\\Internet "
+                                       "Explorer\\Extensions\\" +
+                                       std::string(kButton.CompanionKeyGuid));
+  const std::size_t place = IndexInLog("RegOpenKeyExA " + kExtensions);
+  EXPECT_LT(probe, place) << "the probe runs, then the placement";
+  EXPECT_LT(place, standin::CallLog().size());
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCommandBarKey));
+}
+
+}  // namespace
