@@ -1,0 +1,179 @@
+// vorlinde-inspect's report on registry states an install run leaves, or
+// that a user or another program made: the lines it prints and the number of
+// problems it names.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <sstream>
+#include <vector>
+
+#include "Inspection.h"
+#include "LayoutBytes.h"
+#include "RegistryTestKeys.h"
+#include "VorlindeProgram.h"
+
+using namespace testreg;
+
+namespace {
+
+const std::string kOwnKey =
+    std::string(kExtensionsKey) + "\\{8A918C1D-E123-4E36-B562-5C1519E434CE}";
+const std::string kEarlyKey = std::string(kExtensionsKey) + "\\{10000000-0000-0000-0000-000000000001}";
+const std::string kCompanionKey =
+    std::string(kExtensionsKey) + "\\{76577871-04EC-495E-A12B-91F7C3600AFA}";
+const char kClsid[] = "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}";
+
+void Install() { RunVorlinde(); }
+
+void SetLayout(DWORD type, const std::string& bytes) {
+  SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", type, bytes);
+}
+
+void AddEarlyButton(DWORD clsidType, const std::string& clsid) {
+  SetValue(HKEY_LOCAL_MACHINE, kEarlyKey, "ButtonText", REG_SZ, Sz("Other"));
+  SetValue(HKEY_LOCAL_MACHINE, kEarlyKey, "Icon", REG_SZ, Sz("C:\\o.ico"));
+  SetValue(HKEY_LOCAL_MACHINE, kEarlyKey, "clsid", clsidType, clsid);
+}
+
+struct Case {
+  const char* name;
+  std::function<void()> arrange;
+  int problems;
+  std::vector<std::string> lines;  // each must be printed, exactly as given
+  int markedEntries;
+};
+
+// Test names and failure messages show the case by its name.
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
+const std::string kButtonRow = "      2  10 01 00 00   16     1  <- this button";
+
+const Case kCases[] = {
+    {"nothing installed", [] {}, 3,
+     {"  PROBLEM: the extension key is missing: the button is not installed",
+      "  PROBLEM: no command id: the Extensions key is missing or does not open with full access",
+      "  PROBLEM: the CommandBar key is missing: the button is not in the layout"},
+     0},
+    {"one install run", Install, 0,
+     {"  ButtonText       \"Lindwurm B\xFC" "cher\"",
+      "  Default Visible  \"YES\"",
+      "  clsid            \"{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}\"",
+      "Command id: 16 (16 + 0 buttons of the same class listed before this one)",
+      "  32 bytes, 8 entries",
+      "  index  bytes         id  flag",
+      "      0  07 00 00 00    7     0",
+      kButtonRow,
+      "All is well: the button is registered and stands in the layout."},
+     1},
+    {"two install runs", [] { Install(); Install(); }, 0,
+     {"      3  10 01 00 00   16     1  <- this button",
+      "  (the button stands 2 times: each install run adds one entry)"},
+     2},
+    {"companion installed",
+     [] { CreateKey(HKEY_LOCAL_MACHINE, kCompanionKey); Install(); }, 0,
+     {"Companion button {76577871-04EC-495E-A12B-91F7C3600AFA}: installed; an install run "
+      "puts the button at entry index 3",
+      "      3  10 01 00 00   16     1  <- this button"},
+     1},
+    {"a button of the same class listed first",
+     [] { AddEarlyButton(REG_SZ, Sz(kClsid)); Install(); }, 0,
+     {"Command id: 17 (16 + 1 button of the same class listed before this one)",
+      "      2  11 01 00 00   17     1  <- this button"},
+     1},
+    {"a class id of the wrong type listed first",
+     [] { Install(); AddEarlyButton(REG_DWORD, std::string(4, '\0')); }, 1,
+     {"Command id: unknown",
+      "  PROBLEM: an install run would stop before the layout: Ung\xFCltiger Datentyp f\xFCr "
+      "'clsid'"},
+     0},
+    {"a changed button text",
+     [] { Install(); SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText", REG_SZ, Sz("Old")); },
+     1,
+     {"  ButtonText       \"Old\"",
+      "  PROBLEM: ButtonText differs from what this build writes: \"Lindwurm B\xFC" "cher\""},
+     1},
+    {"Exec as a number",
+     [] { Install(); SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "Exec", REG_DWORD, "abcd"); }, 1,
+     {"  Exec             (not a text)",
+      "  PROBLEM: Ung\xFCltiger Datentyp f\xFCr 'Exec'"},
+     1},
+    {"the layout without the button",
+     [] { Install(); SetLayout(REG_BINARY, Hex("07 00 00 00 01 01 00 00")); }, 1,
+     {"  8 bytes, 2 entries",
+      "  PROBLEM: no entry carries the button's command id 16"},
+     0},
+    {"an empty layout", [] { Install(); SetLayout(REG_BINARY, ""); }, 1,
+     {"  0 bytes, 0 entries",
+      "  PROBLEM: the layout is empty: the browser shows its default command bar, without the "
+      "button"},
+     0},
+    {"a layout of six bytes",
+     [] { Install(); SetLayout(REG_BINARY, Hex("10 01 00 00 07 00")); }, 1,
+     {"      0  10 01 00 00   16     1  <- this button",
+      "  (left over: 07 00)",
+      "  PROBLEM: the layout's length (6 bytes) is not a multiple of 4: an install run refuses "
+      "it"},
+     1},
+    {"a layout of 2052 bytes", [] { Install(); SetLayout(REG_BINARY, std::string(2052, '\x05')); },
+     2,
+     {"  2052 bytes, 513 entries",
+      "  PROBLEM: the layout is longer than 2048 bytes: an install run refuses it",
+      "  PROBLEM: no entry carries the button's command id 16"},
+     0},
+    {"a text layout", [] { Install(); SetLayout(REG_SZ, Sz("10010000")); }, 1,
+     {"  PROBLEM: wrong value type: ButtonLayout is a text (REG_SZ or REG_EXPAND_SZ), not "
+      "binary; an install run refuses it"},
+     0},
+    {"a number layout", [] { Install(); SetLayout(REG_DWORD, Hex("10 01 00 00")); }, 1,
+     {"  PROBLEM: wrong value type: ButtonLayout is a number (REG_DWORD), not binary; an "
+      "install run refuses it"},
+     0},
+};
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class InspectionTest : public RegistryTest, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(InspectionTest, ReportsTheStateAndCountsTheProblems) {
+  const Case& c = GetParam();
+  c.arrange();
+  std::ostringstream out;
+  const int problems = InspectVorlinde(out);
+  const std::vector<std::string> lines = Lines(out.str());
+  EXPECT_EQ(problems, c.problems) << out.str();
+  for (const std::string& expected : c.lines) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end())
+        << "missing line: " << expected << "\n" << out.str();
+  }
+  const auto marked = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+    return EndsWith(line, "  <- this button");
+  });
+  EXPECT_EQ(marked, c.markedEntries);
+  const auto reported = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.rfind("  PROBLEM: ", 0) == 0;
+  });
+  EXPECT_EQ(reported, c.problems);
+}
+
+std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
+  std::string name = param.param.name;
+  for (char& ch : name) {
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(States, InspectionTest, ::testing::ValuesIn(kCases), CaseName);
+
+}  // namespace
