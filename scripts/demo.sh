@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the real vorlinde.exe, runs it once in
-# install mode inside a throwaway Wine prefix and shows what it wrote.
+# install mode inside a throwaway Wine prefix and shows what it wrote, as
+# vorlinde-inspect.exe reads it back.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target vorlinde
+cmake --build --preset windows --target vorlinde vorlinde-inspect vorlinde_icons
 
 prefix=$(mktemp -d /tmp/vorlinde-demo.XXXXXX)
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
@@ -24,13 +25,19 @@ wineboot -i </dev/null >/dev/null 2>&1
 
 folder="$prefix/drive_c/Vorlinde"
 mkdir -p "$folder"
-cp build/windows/src/vorlinde.exe "$folder/"
+cp build/windows/src/vorlinde.exe build/windows/icons/shop.ico \
+   build/windows/tools/inspect/vorlinde-inspect.exe "$folder/"
 echo "Running C:\\Vorlinde\\vorlinde.exe (install mode; it prints nothing by design) ..."
 wine 'C:\Vorlinde\vorlinde.exe' </dev/null
 echo "Exit code: $?"
 echo
-echo "The extension key it wrote:"
-wine reg query 'HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions\{8A918C1D-E123-4E36-B562-5C1519E434CE}' </dev/null | tr -d '\r'
-echo "The command bar layout:"
-wine reg query 'HKCU\Software\Microsoft\Internet Explorer\LowRegistry\CommandBar' /v ButtonLayout </dev/null 2>/dev/null | tr -d '\r' \
-  || echo "  (no ButtonLayout value)"
+echo "Running C:\\Vorlinde\\vorlinde-inspect.exe (reads only) to see what the run did:"
+echo
+set +e
+# The inspector prints the program's texts in their Windows code page.
+wine 'C:\Vorlinde\vorlinde-inspect.exe' </dev/null | iconv -f cp1252 -t utf-8 | tr -d '\r'
+status=${PIPESTATUS[0]}
+set -e
+echo
+echo "vorlinde-inspect exit code: $status (0 when all is well)"
+exit "$status"

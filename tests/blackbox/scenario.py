@@ -62,6 +62,12 @@ class Scenario:
         shutil.copyfile(SHOP_ICON, os.path.join(self.folder, "shop.ico"))
         self.import_registry(RESET + fixture)
 
+    def add_program(self, path, name):
+        """Copies another program into the folder; its path there."""
+        target = os.path.join(self.folder, name)
+        shutil.copyfile(path, target)
+        return target
+
     def windows_folder(self):
         return WINE.windows_path(self.folder)
 

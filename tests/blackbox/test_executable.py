@@ -36,6 +36,18 @@ class ProgramHeaders(unittest.TestCase):
         self.assertLessEqual(dlls, SYSTEM_DLLS)
 
 
+class InspectorHeaders(unittest.TestCase):
+    def setUp(self):
+        self.pe = executable("VORLINDE_INSPECT_EXE")
+
+    def test_is_a_32_bit_console_program(self):
+        self.assertEqual(self.pe.machine, MACHINE_I386)
+        self.assertEqual(self.pe.subsystem, SUBSYSTEM_WINDOWS_CUI)
+
+    def test_imports_only_system_dlls(self):
+        self.assertLessEqual({name.lower() for name in self.pe.imported_dlls()}, SYSTEM_DLLS)
+
+
 class ProgramResources(unittest.TestCase):
     def setUp(self):
         self.resources = executable("VORLINDE_EXE").resources()
