@@ -50,10 +50,16 @@ class Outcome:
         return self.after.registry.get(key.lower(), {}).get(name)
 
 
+def work_folder(name):
+    """Where a scenario keeps its fixture and exports: beside its folder, so
+    that they never show among the folder's files."""
+    return os.path.join(WINE.drive_c, "bb-work", name)
+
+
 class Scenario:
     def __init__(self, name, fixture="", exe_name="vorlinde.exe"):
         self.folder = os.path.join(WINE.drive_c, "bb", name)
-        self.work = os.path.join(WINE.drive_c, "bb-work", name)
+        self.work = work_folder(name)
         for path in (self.folder, self.work):
             shutil.rmtree(path, ignore_errors=True)
             os.makedirs(path)

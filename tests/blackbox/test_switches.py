@@ -1,0 +1,153 @@
+"""The switches of the real vorlinde.exe under Wine: the two files beside the
+program, byte for byte; the URL handed to the handler registered for http;
+and command lines that are no switch at all, which run the install mode."""
+import os
+import shutil
+import time
+import unittest
+from dataclasses import dataclass, field
+
+from button import CAPTION, EXTENSIONS, OWN_KEY, SEVEN_VALUES, URL, COMMAND_BAR, LOW_REGISTRY
+from scenario import WINE, BlackBoxTest, Scenario, work_folder
+
+SHORTCUT = b"[InternetShortcut]\r\nURL=" + URL + b"\r\n"
+CAPTION_LINE = CAPTION + b"\r\n"
+
+INSTALL_CHANGES = ({("key added", EXTENSIONS), ("key added", OWN_KEY),
+                    ("key added", LOW_REGISTRY), ("key added", COMMAND_BAR),
+                    ("value set", COMMAND_BAR, "ButtonLayout")}
+                   | {("value set", OWN_KEY, name) for name in SEVEN_VALUES})
+
+RECORDER = os.path.join(WINE.drive_c, "bb-tools", "url_recorder.exe")
+HTTP_COMMAND_KEY = r"HKEY_CLASSES_ROOT\http\shell\open\command"
+# The shell starts the handler and does not wait for it.
+RECORDER_WAIT_SECONDS = 10
+# How long a handler that should not run is given to show up all the same.
+NO_LAUNCH_WAIT_SECONDS = 0.5
+
+
+def regedit4_string(text):
+    return '"%s"' % text.replace("\\", "\\\\").replace('"', '\\"')
+
+
+@dataclass
+class Case:
+    name: str
+    args: tuple = ()
+    command_line: str = None  # instead of args: the text after the program path, as is
+    exe: str = "vorlinde.exe"
+    before: dict = field(default_factory=dict)  # files put into the folder first; None: a directory
+    after: dict = field(default_factory=dict)   # the folder afterwards, program and icon aside
+    installs: bool = False
+    opens_url: bool = False
+
+
+CASES = [
+    Case("/SaveAllToFile", ("/SaveAllToFile",),
+         after={"vorlinde_Button.url": SHORTCUT, "vorlinde_TextAndHint.txt": CAPTION_LINE}),
+    Case("/SaveUrlToFile", ("/SaveUrlToFile",), after={"vorlinde_Button.url": SHORTCUT}),
+    Case("-saveurltofile", ("-saveurltofile",), after={"vorlinde_Button.url": SHORTCUT}),
+    Case("-SAVEALLTOFILE", ("-SAVEALLTOFILE",),
+         after={"vorlinde_Button.url": SHORTCUT, "vorlinde_TextAndHint.txt": CAPTION_LINE}),
+    Case("renamed with two dots", ("/SaveAllToFile",), exe="install.new.exe",
+         after={"install.new_Button.url": SHORTCUT, "install.new_TextAndHint.txt": CAPTION_LINE}),
+    Case("renamed, save-URL", ("/SaveUrlToFile",), exe="Setup.exe",
+         after={"Setup_Button.url": SHORTCUT}),
+    Case("/OpenUrl /SaveAllToFile is save-all", ("/OpenUrl", "/SaveAllToFile"),
+         after={"vorlinde_Button.url": SHORTCUT, "vorlinde_TextAndHint.txt": CAPTION_LINE}),
+    Case("/OpenUrl -SaveUrlToFile is save-URL", ("/OpenUrl", "-SaveUrlToFile"),
+         after={"vorlinde_Button.url": SHORTCUT}),
+    Case("/SaveUrlToFile /SaveAllToFile is save-all", ("/SaveUrlToFile", "/SaveAllToFile"),
+         after={"vorlinde_Button.url": SHORTCUT, "vorlinde_TextAndHint.txt": CAPTION_LINE}),
+    Case("switch in double quotes", command_line='"/SaveUrlToFile"',
+         after={"vorlinde_Button.url": SHORTCUT}),
+    Case("only the name in double quotes", command_line='/"SaveUrlToFile"',
+         after={"vorlinde_Button.url": SHORTCUT}),
+    Case("other arguments around the switch", command_line="foo /quiet /SaveUrlToFile bar",
+         after={"vorlinde_Button.url": SHORTCUT}),
+    Case("save-URL leaves the caption file alone", ("/SaveUrlToFile",),
+         before={"vorlinde_TextAndHint.txt": b"old caption\r\n"},
+         after={"vorlinde_Button.url": SHORTCUT, "vorlinde_TextAndHint.txt": b"old caption\r\n"}),
+    Case("a longer shortcut file is replaced whole", ("/SaveUrlToFile",),
+         before={"vorlinde_Button.url": b"x" * 300},
+         after={"vorlinde_Button.url": SHORTCUT}),
+    Case("a directory in the shortcut's place: no caption file follows", ("/SaveAllToFile",),
+         before={"vorlinde_Button.url": None}, after={"vorlinde_Button.url": None}),
+    Case("/OpenUrl", ("/OpenUrl",), opens_url=True),
+    Case("-OPENURL", ("-OPENURL",), opens_url=True),
+    Case("no switch: install", (), installs=True),
+    Case("/quiet is no switch: install", ("/quiet",), installs=True),
+    Case("no prefix: install", ("SaveAllToFile",), installs=True),
+    Case("doubled prefix: install", ("--SaveAllToFile",), installs=True),
+    Case("something after the name: install", ("/SaveAllToFile:1",), installs=True),
+    Case("name split in two: install", command_line="/Save AllToFile", installs=True),
+]
+
+
+class Switches(BlackBoxTest):
+    @classmethod
+    def setUpClass(cls):
+        os.makedirs(os.path.dirname(RECORDER), exist_ok=True)
+        shutil.copyfile(os.environ["VORLINDE_URL_RECORDER"], RECORDER)
+        # The prefix's own http handler comes back when the cases are done.
+        cls.saved_handler = os.path.join(os.path.dirname(RECORDER), "http-handler.reg")
+        WINE.check("reg", "export", HTTP_COMMAND_KEY, WINE.windows_path(cls.saved_handler), "/y")
+
+    @classmethod
+    def tearDownClass(cls):
+        WINE.check("reg", "import", WINE.windows_path(cls.saved_handler))
+
+    def recorder_fixture(self, record):
+        """Makes url_recorder the http handler; it appends its command line
+        to `record`. Returns the fixture and the line expected for the URL."""
+        command = '"%s" "%s" ' % (WINE.windows_path(RECORDER), WINE.windows_path(record))
+        fixture = "\n[%s]\n@=%s\n" % (HTTP_COMMAND_KEY, regedit4_string(command + '"%1"'))
+        return fixture, command.encode("cp1252") + b'"' + URL + b'"\r\n'
+
+    def prepare(self, scenario, files):
+        for name, content in files.items():
+            path = os.path.join(scenario.folder, name)
+            if content is None:
+                os.mkdir(path)
+            else:
+                with open(path, "wb") as f:
+                    f.write(content)
+
+    def recorded(self, record, seconds):
+        deadline = time.monotonic() + seconds
+        while True:
+            if os.path.exists(record):
+                with open(record, "rb") as f:
+                    content = f.read()
+                if content.endswith(b"\r\n"):
+                    return content
+            if time.monotonic() >= deadline:
+                return None
+            time.sleep(0.05)
+
+    def check(self, case):
+        record = os.path.join(work_folder("switches"), "urls.txt")
+        fixture, expected_record = self.recorder_fixture(record)
+        scenario = Scenario("switches", fixture, exe_name=case.exe)
+        self.prepare(scenario, case.before)
+        outcome = self.run_silently(scenario, *case.args, command_line=case.command_line)
+
+        self.assertEqual(outcome.registry_changes(), INSTALL_CHANGES if case.installs else set())
+        files = {n: c for n, c in outcome.after.files.items() if n not in (case.exe, "shop.ico")}
+        self.assertEqual(files, case.after)
+
+        args = case.args if case.command_line is None else (case.command_line,)
+        if case.opens_url:
+            self.assertEqual(self.recorded(record, RECORDER_WAIT_SECONDS), expected_record)
+        else:
+            mentions_open = any("openurl" in a.lower() for a in args)
+            self.assertIsNone(self.recorded(record, NO_LAUNCH_WAIT_SECONDS if mentions_open else 0))
+
+    def test_cases(self):
+        for case in CASES:
+            with self.subTest(case.name):
+                self.check(case)
+
+
+if __name__ == "__main__":
+    unittest.main()
