@@ -20,7 +20,8 @@ namespace {
 
 const std::string kOwnKey =
     std::string(kExtensionsKey) + "\\{8A918C1D-E123-4E36-B562-5C1519E434CE}";
-const std::string kEarlyKey = std::string(kExtensionsKey) + "\\{10000000-0000-0000-0000-000000000001}";
+const std::string kEarlyKey =
+    std::string(kExtensionsKey) + "\\{10000000-0000-0000-0000-000000000001}";
 const std::string kCompanionKey =
     std::string(kExtensionsKey) + "\\{76577871-04EC-495E-A12B-91F7C3600AFA}";
 const char kClsid[] = "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}";
@@ -116,8 +117,8 @@ const Case kCases[] = {
       "  PROBLEM: the layout's length (6 bytes) is not a multiple of 4: an install run refuses "
       "it"},
      1},
-    {"a layout of 2052 bytes", [] { Install(); SetLayout(REG_BINARY, std::string(2052, '\x05')); },
-     2,
+    {"a layout of 2052 bytes",
+     [] { Install(); SetLayout(REG_BINARY, std::string(2052, '\x05')); }, 2,
      {"  2052 bytes, 513 entries",
       "  PROBLEM: the layout is longer than 2048 bytes: an install run refuses it",
       "  PROBLEM: no entry carries the button's command id 16"},
@@ -133,7 +134,8 @@ const Case kCases[] = {
 };
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

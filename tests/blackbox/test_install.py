@@ -22,8 +22,8 @@ def install_changes(outcome):
 
 def extension(guid, **values):
     """A REGEDIT4 block for an extension key; values are REGEDIT4 data."""
-    lines = [r"[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions" "\\" + guid + "]"]
-    lines += ['"%s"=%s' % (name.replace("_", " "), data) for name, data in values.items()]
+    lines = ["[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\%s]" % guid]
+    lines += ['"%s"=%s' % (name, data) for name, data in values.items()]
     return "\n" + "\n".join(lines) + "\n"
 
 

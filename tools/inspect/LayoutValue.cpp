@@ -15,7 +15,8 @@ bool TryReadBytes(RegistryAccessor& registry, std::int32_t capacity,
                   std::vector<std::uint8_t>& bytes) {
   bytes.assign(static_cast<std::size_t>(capacity), 0);
   try {
-    bytes.resize(static_cast<std::size_t>(registry.ReadBytes(kLayoutValue, bytes.data(), capacity)));
+    const std::int32_t length = registry.ReadBytes(kLayoutValue, bytes.data(), capacity);
+    bytes.resize(static_cast<std::size_t>(length));
     return true;
   } catch (const ERegistryException&) {
     bytes.clear();
