@@ -3,6 +3,9 @@
 #include "CodePage.h"
 #include "ExecutablePath.h"
 #include "RegistryAccessor.h"
+#include "ShellLaunch.h"
+#include "SystemErrorText.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -36,4 +39,25 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
   registry.WriteText("HotIcon", ExecutableDirectory() + hotIconFileName);
   registry.WriteText("clsid", classId);
   return true;  // the accessor closes the key and goes, also when a write raises
+}
+
+// ---- Files and URL launch ---------------------------------------------------
+
+void SaveShortcutFile(const std::string& url, const std::string& name) {
+  const std::vector<std::string> lines = {"[InternetShortcut]", "URL=" + url};
+  WriteTextFile(ReplaceExtension(ExecutablePath(), "_" + name + ".url"), lines);
+}
+
+void SaveCaptionFile(const std::string& text) {
+  const std::vector<std::string> lines = {text};
+  WriteTextFile(ReplaceExtension(ExecutablePath(), "_TextAndHint.txt"), lines);
+}
+
+void OpenTargetUrl(const std::string& url) { OpenWithShell(url); }
+
+void OpenWithShell(const std::string& target) {
+  // Only the low 32 bits carry the shell's answer, and they count unsigned.
+  const auto result = static_cast<std::uint32_t>(ShellExecuteDefaultVerb(target));
+  if (result > 32) return;
+  RaiseLastSystemError();  // the reason is in the last error, not in the result
 }

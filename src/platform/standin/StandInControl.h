@@ -13,6 +13,7 @@ namespace standin {
 
 /// A fresh machine: empty registry under both roots, no open handles, all
 /// controls off, code page 1252, the real executable path and command line.
+/// Files on disk are real and stay; open file handles are closed.
 void Reset();
 
 // ---- Registry -------------------------------------------------------------
@@ -54,6 +55,8 @@ std::string WindowsPath(const std::string& posixPath);
 void FailFileWrites(DWORD error);
 /// Makes the next WriteFile calls write at most `bytes` bytes (-1: no limit).
 void LimitFileWrites(int bytes);
+/// Number of file handles currently open.
+int OpenFileCount();
 
 // ---- Shell ----------------------------------------------------------------
 /// What ShellExecuteA answers next, and the last error it leaves.
