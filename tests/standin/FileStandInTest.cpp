@@ -179,6 +179,7 @@ TEST_F(FileStandInTest, FullNamesResolveTheCurrentDirectoryDotsAndSeparators) {
       {"C:\\a\\b\\", "C:\\a\\b\\"},
       {"C:\\..\\..", "C:\\"},
       {"C:\\", "C:\\"},
+      {"c:\\x", "c:\\x"},
       {"C:\\Setup\\install.", "C:\\Setup\\install"},
       {"C:\\Setup\\install. .", "C:\\Setup\\install"},
       {"C:\\my.tools\\install", "C:\\my.tools\\install"},

@@ -9,7 +9,9 @@ namespace testfile {
 
 StoredFile Read(const std::string& name) {
   StoredFile stored;
-  const ScopedFileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  // Sharing writes too: a reader must not keep another program from writing.
+  const ScopedFileHandle file(CreateFileA(name.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return stored;
   char buffer[4096];

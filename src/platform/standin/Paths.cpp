@@ -71,11 +71,11 @@ Anchored Anchor(const std::string& name) {
   const std::string currentDrive = current.substr(0, 2);
   if (name.size() >= 2 && IsSlash(name[0]) && IsSlash(name[1])) return AnchorNetworkName(name);
   if (name.size() >= 2 && name[1] == ':') {
-    const std::string drive = std::string(1, UpperDrive(name[0])) + ":";
+    const std::string drive = name.substr(0, 2);  // the letter stays as written, as in Wine
     const std::string rest = name.substr(2);
     if (!rest.empty() && IsSlash(rest[0])) return {drive, rest};
     // "C:name" is relative to the current directory only on its own drive.
-    const bool onCurrentDrive = drive[0] == UpperDrive(currentDrive[0]);
+    const bool onCurrentDrive = UpperDrive(drive[0]) == UpperDrive(currentDrive[0]);
     return {drive, (onCurrentDrive ? current.substr(2) : std::string()) + "\\" + rest};
   }
   if (!name.empty() && IsSlash(name[0])) return {currentDrive, name};
