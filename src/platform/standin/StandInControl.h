@@ -34,7 +34,8 @@ void FailValueReads(const std::string& name, LONG error = ERROR_ACCESS_DENIED);
 int OpenKeyCount();
 
 // ---- Call log -------------------------------------------------------------
-/// Every registry and file call in order, one line each, as "Function path".
+/// Every registry, file and shell call in order, one line each, as
+/// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls).
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 
@@ -59,7 +60,8 @@ void LimitFileWrites(int bytes);
 int OpenFileCount();
 
 // ---- Shell ----------------------------------------------------------------
-/// What ShellExecuteA answers next, and the last error it leaves.
+/// What ShellExecuteA answers from now on, and the last error it leaves.
+/// Untold, it answers 31 (no association) with ERROR_NO_ASSOCIATION.
 void SetShellExecuteResult(std::uintptr_t result, DWORD lastError);
 struct ShellCall {
   std::string operation;  // "(null)" for a null pointer
