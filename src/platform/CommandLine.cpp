@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "CodePage.h"
 #include "Win32.h"
 
 namespace {
@@ -65,9 +66,7 @@ std::vector<std::string> SplitCommandLine() { return SplitCommandLine(GetCommand
 
 bool IsCommandLineSwitch(const std::string& argument, const std::string& name) {
   if (argument.empty() || (argument[0] != '-' && argument[0] != '/')) return false;
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, argument.c_str() + 1,
-                        static_cast<int>(argument.size() - 1), name.c_str(),
-                        static_cast<int>(name.size())) == CSTR_EQUAL;
+  return SameTextIgnoringCase(argument.substr(1), name);
 }
 
 bool HasCommandLineSwitch(const std::string& name) {
