@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "FileTestHelpers.h"
 #include "SystemErrorText.h"
 #include "UnitVorlindeUtils.h"
@@ -19,8 +20,8 @@ const std::string kCaption = ExecutableStem() + "_TextAndHint.txt";
 
 class SideModesTest : public ::testing::Test {
  protected:
-  const testfile::Scratch scratch_{{kShortcut, kCaption, ExecutableStem() + "_.url",
-                                    ExecutableStem() + "_Two Words.url"}};
+  const testfile::Scratch scratch_{
+      {kShortcut, kCaption, ExecutableStem() + "_.url", ExecutableStem() + "_Two Words.url"}};
 };
 
 std::string ShortcutBytes(const std::string& url) {
@@ -51,7 +52,9 @@ TEST_F(SideModesTest, ShortcutHoldsTheUrlUnderTheTaggedName) {
 }
 
 TEST_F(SideModesTest, CaptionFileHoldsTheOneLine) {
-  const std::string captions[] = {kButton.ButtonCaption, "", "two\r\nlines", "B\xFC" "cher"};
+  const std::string captions[] = {kButton.ButtonCaption, "", "two\r\nlines",
+                                  "B\xFC"
+                                  "cher"};
   for (const std::string& caption : captions) {
     SaveCaptionFile(caption);
     const testfile::StoredFile stored = testfile::Read(kCaption);
@@ -69,22 +72,14 @@ TEST_F(SideModesTest, ASecondSaveReplacesTheFileAndLeavesTheOtherAlone) {
   EXPECT_EQ(testfile::Read(kCaption).bytes, "old caption\r\n");
 }
 
-std::string CreateErrorOf(void (*save)()) {
-  try {
-    save();
-  } catch (const EFCreateError& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
-
 std::string CreateMessage(const std::string& fullName, std::uint32_t code) {
   return "Datei \"" + fullName + "\" kann nicht erstellt werden. " + SystemErrorText(code);
 }
 
 TEST_F(SideModesTest, AShortcutNameTakenByADirectoryIsRefused) {
   testfile::MakeDirectory(kShortcut);
-  EXPECT_EQ(CreateErrorOf([] { SaveShortcutFile("u", "Button"); }), CreateMessage(kShortcut, 5));
+  EXPECT_EQ(FailureMessage<EFCreateError>([] { SaveShortcutFile("u", "Button"); }),
+            CreateMessage(kShortcut, 5));
   EXPECT_TRUE(testfile::IsDirectory(kShortcut));
 }
 
@@ -93,7 +88,8 @@ TEST_F(SideModesTest, ACaptionFileHeldOpenElsewhereIsRefusedAndKept) {
   {
     const testfile::HeldOpen held(kCaption);
     ASSERT_TRUE(held.valid());
-    EXPECT_EQ(CreateErrorOf([] { SaveCaptionFile("new"); }), CreateMessage(kCaption, 32));
+    EXPECT_EQ(FailureMessage<EFCreateError>([] { SaveCaptionFile("new"); }),
+              CreateMessage(kCaption, 32));
   }
   EXPECT_EQ(testfile::Read(kCaption).bytes, "kept");
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "FileTestHelpers.h"
 #include "SystemErrorText.h"
 #include "TextFile.h"
@@ -64,12 +65,7 @@ class TextFileTest : public ::testing::Test {
 
   // The message of the EFCreateError that writing `name` raises.
   static std::string CreateErrorOf(const std::string& name) {
-    try {
-      WriteTextFile(name, {"x"});
-    } catch (const EFCreateError& e) {
-      return e.Message();
-    }
-    return "(nothing raised)";
+    return FailureMessage<EFCreateError>([&] { WriteTextFile(name, {"x"}); });
   }
 
   static std::string CreateMessage(const std::string& fullName, std::uint32_t code) {
@@ -94,7 +90,11 @@ TEST_F(TextFileTest, WritesEveryLineWithCrLfAndNothingElse) {
       {"shortcut", {"[InternetShortcut]", "URL="}, "[InternetShortcut]\r\nURL=\r\n"},
       {"duplicates stay", {"same", "same"}, "same\r\nsame\r\n"},
       {"breaks inside a line", {"x\ny", "z\r"}, "x\ny\r\nz\r\r\n"},
-      {"ANSI bytes unchanged", {"B\xFC" "cher \x80"}, "B\xFC" "cher \x80\r\n"},
+      {"ANSI bytes unchanged",
+       {"B\xFC"
+        "cher \x80"},
+       "B\xFC"
+       "cher \x80\r\n"},
       {"no byte-order mark added", {"\xEF\xBB\xBFx"}, "\xEF\xBB\xBFx\r\n"},
       {"a zero byte is a byte", {std::string("a\0b", 3)}, std::string("a\0b\r\n", 5)},
   };
