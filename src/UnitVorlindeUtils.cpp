@@ -7,6 +7,9 @@
 #include "Exceptions.h"
 #include "ExecutablePath.h"
 #include "RegistryAccessor.h"
+#include "ShellLaunch.h"
+#include "SystemErrorText.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -186,4 +189,25 @@ void InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int
       ClampedEntryOffset(entryIndex, static_cast<std::int32_t>(layout.size()));
   InsertEntryAt(layout, offset, commandId, flag);
   registry.WriteBytes(kLayoutValue, layout.data(), static_cast<std::int32_t>(layout.size()));
+}
+
+// ---- Files and URL launch ---------------------------------------------------
+
+void SaveShortcutFile(const std::string& url, const std::string& name) {
+  const std::vector<std::string> lines = {"[InternetShortcut]", "URL=" + url};
+  WriteTextFile(ReplaceExtension(ExecutablePath(), "_" + name + ".url"), lines);
+}
+
+void SaveCaptionFile(const std::string& text) {
+  const std::vector<std::string> lines = {text};
+  WriteTextFile(ReplaceExtension(ExecutablePath(), "_TextAndHint.txt"), lines);
+}
+
+void OpenTargetUrl(const std::string& url) { OpenWithShell(url); }
+
+void OpenWithShell(const std::string& target) {
+  // Only the low 32 bits carry the shell's answer, and they count unsigned.
+  const auto result = static_cast<std::uint32_t>(ShellExecuteDefaultVerb(target));
+  if (result > 32) return;
+  RaiseLastSystemError();  // the reason is in the last error, not in the result
 }

@@ -1,5 +1,6 @@
 #include "VorlindeProgram.h"
 
+#include "CommandLine.h"
 #include "UnitVorlindeUtils.h"
 
 #define SHOP_HOST "www.lindwurm-buecher.example"
@@ -31,11 +32,30 @@ void RunInstallMode() {
       companion ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone);
 }
 
+// The side modes, in their fixed order of priority; false when the command
+// line names none of them. Each test reads the whole command line anew.
+bool RunSideMode() {
+  if (HasCommandLineSwitch("SaveAllToFile")) {
+    SaveShortcutFile(kButton.TargetUrl, kButton.ShortcutTag);
+    SaveCaptionFile(kButton.ButtonCaption);
+    return true;
+  }
+  if (HasCommandLineSwitch("SaveUrlToFile")) {
+    SaveShortcutFile(kButton.TargetUrl, kButton.ShortcutTag);
+    return true;
+  }
+  if (HasCommandLineSwitch("OpenUrl")) {
+    OpenTargetUrl(kButton.TargetUrl);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void RunVorlinde() noexcept {
   try {
-    RunInstallMode();
+    if (!RunSideMode()) RunInstallMode();
   } catch (...) {
     // Silent by design: no window, no message, no log.
   }

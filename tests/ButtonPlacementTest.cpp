@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
 #include "UnitVorlindeUtils.h"
@@ -134,8 +135,8 @@ TEST_F(ButtonPlacementTest, KeysAfterTheOwnKeyOrWithoutItNeverCount) {
 
 TEST_F(ButtonPlacementTest, TheOwnKeyIsFoundInAnyLetterCase) {
   AddKey(kEarly1);
-  CreateKey(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\" +
-                                    "{8a918c1d-e123-4e36-b562-5c1519e434ce}");
+  CreateKey(HKEY_LOCAL_MACHINE,
+            std::string(kExtensionsKey) + "\\" + "{8a918c1d-e123-4e36-b562-5c1519e434ce}");
   EXPECT_EQ(Count(), 1);
 }
 
@@ -147,12 +148,9 @@ TEST_F(ButtonPlacementTest, AClsidOfTheWrongTypeMakesThePlacementFail) {
   AddKey(kEarly1, numeric);
   AddKey(kOwnGuid);
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY, Hex("2A 01 00 00"));
-  try {
-    PlaceButtonInCommandBar(kOwnGuid, kClsid, 2);
-    ADD_FAILURE() << "nothing raised";
-  } catch (const ERegistryException& e) {
-    EXPECT_EQ(e.Message(), "Ung\xFCltiger Datentyp f\xFCr 'clsid'");
-  }
+  EXPECT_EQ(
+      FailureMessage<ERegistryException>([] { PlaceButtonInCommandBar(kOwnGuid, kClsid, 2); }),
+      "Ung\xFCltiger Datentyp f\xFCr 'clsid'");
   EXPECT_EQ(ToHex(Layout().bytes), "2A 01 00 00");
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
 #include "UnitVorlindeUtils.h"
@@ -9,9 +10,6 @@
 using namespace testreg;
 
 namespace {
-
-const char kDefaultLayout[] = "07 00 00 00 01 01 00 00 03 01 00 00 04 01 00 00 05 01 00 00 "
-                              "06 01 00 00 07 01 00 00";
 
 class CommandBarLayoutTest : public RegistryTest {
  protected:
@@ -22,16 +20,6 @@ class CommandBarLayoutTest : public RegistryTest {
     return GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout");
   }
 };
-
-template <typename Exception, typename Call>
-std::string FailureOf(Call call) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
 
 struct InsertCase {
   const char* before;  // nullptr: no value at all
@@ -65,8 +53,7 @@ TEST_F(CommandBarLayoutTest, InsertsOneEntryAtTheClampedIndex) {
       {"2A 01 00 00", 0, "10 01 00 00 2A 01 00 00"},
       {"2A 01 00 00", 3, "10 01 00 00 2A 01 00 00"},
       {"2A 01 00 00 2B 01 00 00", 3, "2A 01 00 00 10 01 00 00 2B 01 00 00"},
-      {"2A FF 12 34 2B 00 AB CD 2C 01 00 00", 1,
-       "2A FF 12 34 10 01 00 00 2B 00 AB CD 2C 01 00 00"},
+      {"2A FF 12 34 2B 00 AB CD 2C 01 00 00", 1, "2A FF 12 34 10 01 00 00 2B 00 AB CD 2C 01 00 00"},
   };
   for (const InsertCase& c : cases) {
     DeleteTree(HKEY_CURRENT_USER, kCommandBarKey);
@@ -117,7 +104,7 @@ TEST_F(CommandBarLayoutTest, TheLargestAcceptedValueGrowsOnceAndIsThenRefused) {
   EXPECT_EQ(ToHex(grown.substr(8, 4)), "10 01 00 00");
   EXPECT_EQ(grown.substr(12), largest.substr(8));
 
-  EXPECT_EQ(FailureOf<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); }),
+  EXPECT_EQ(FailureMessage<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); }),
             "Ung\xFCltiger Datentyp f\xFCr 'ButtonLayout'");
   EXPECT_EQ(Layout().bytes, grown);
 }
@@ -143,8 +130,8 @@ TEST_F(CommandBarLayoutTest, RefusedValuesStayAsTheyWere) {
     Store(c.type, c.bytes);
     const std::string message =
         c.message[0] == '\0'
-            ? FailureOf<EAssertionFailed>([] { InsertLayoutEntry(2, 16, 1); })
-            : FailureOf<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); });
+            ? FailureMessage<EAssertionFailed>([] { InsertLayoutEntry(2, 16, 1); })
+            : FailureMessage<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); });
     EXPECT_EQ(message, c.message) << c.label;
     const StoredValue after = Layout();
     EXPECT_EQ(after.type, c.type) << c.label;
@@ -153,12 +140,12 @@ TEST_F(CommandBarLayoutTest, RefusedValuesStayAsTheyWere) {
 }
 
 TEST_F(CommandBarLayoutTest, ArgumentsOutsideTheirRangeAreRefusedBeforeAnyAccess) {
-  EXPECT_EQ(FailureOf<EAssertionFailed>([] { InsertLayoutEntry(2, 15, 1); }),
+  EXPECT_EQ(FailureMessage<EAssertionFailed>([] { InsertLayoutEntry(2, 15, 1); }),
             "Eigene Buttons haben IDs im Bereich >= $10");
   // Byte 0 holds the id: 256 would be stored as 0 and name another button.
-  EXPECT_EQ(FailureOf<EAssertionFailed>([] { InsertLayoutEntry(2, 256, 1); }),
+  EXPECT_EQ(FailureMessage<EAssertionFailed>([] { InsertLayoutEntry(2, 256, 1); }),
             "Eigene Buttons haben IDs im Bereich <= $FF");
-  EXPECT_EQ(FailureOf<EAssertionFailed>([] { InsertLayoutEntry(-1, 16, 1); }),
+  EXPECT_EQ(FailureMessage<EAssertionFailed>([] { InsertLayoutEntry(-1, 16, 1); }),
             "Der Eintragsindex darf nicht negativ sein");
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCommandBarKey));
 }
@@ -171,9 +158,8 @@ struct OffsetCase {
 
 TEST(ClampedEntryOffsetTest, NeverPointsBehindTheLastEntry) {
   const OffsetCase cases[] = {
-      {0, 28, 0},   {2, 28, 8},   {5, 28, 20},      {6, 28, 24},
-      {7, 28, 24},  {0, 4, 0},    {3, 4, 0},        {0x7FFFFFFF, 28, 24},
-      {1, 2048, 4}, {511, 2048, 2044},
+      {0, 28, 0}, {2, 28, 8}, {5, 28, 20},          {6, 28, 24},  {7, 28, 24},
+      {0, 4, 0},  {3, 4, 0},  {0x7FFFFFFF, 28, 24}, {1, 2048, 4}, {511, 2048, 2044},
   };
   for (const OffsetCase& c : cases) {
     EXPECT_EQ(ClampedEntryOffset(c.index, c.length), c.offset)

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "RegistryAccessor.h"
 #include "RegistryTestKeys.h"
 
@@ -16,20 +17,8 @@ const std::string kBase = std::string("\\") + kTestKey;
 class RegistryAccessorTest : public RegistryTest {
  protected:
   // An accessor on the user hive with the scratch key open.
-  void OpenScratch(RegistryAccessor& registry) {
-    ASSERT_TRUE(registry.OpenSubkey(kBase, true));
-  }
+  void OpenScratch(RegistryAccessor& registry) { ASSERT_TRUE(registry.OpenSubkey(kBase, true)); }
 };
-
-template <typename Call>
-std::string RegistryErrorOf(Call call) {
-  try {
-    call();
-  } catch (const ERegistryException& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
 
 TEST_F(RegistryAccessorTest, StartsOnTheUserHiveWithFullAccess) {
   RegistryAccessor registry;
@@ -98,13 +87,16 @@ TEST_F(RegistryAccessorTest, WritesTextsAsZeroTerminatedRegSz) {
   OpenScratch(registry);
   registry.WriteText("", "");
   registry.WriteText("three", "abc");
-  registry.WriteText("umlaut", "B\xFC" "cher");
+  registry.WriteText("umlaut",
+                     "B\xFC"
+                     "cher");
 
   const StoredValue def = GetValue(HKEY_CURRENT_USER, kTestKey, "");
   EXPECT_EQ(def.type, REG_SZ);
   EXPECT_EQ(def.bytes, std::string(1, '\0'));
   EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kTestKey, "three").bytes, std::string("abc\0", 4));
-  EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kTestKey, "umlaut").bytes, Sz("B\xFC" "cher"));
+  EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kTestKey, "umlaut").bytes, Sz("B\xFC"
+                                                                      "cher"));
 }
 
 TEST_F(RegistryAccessorTest, WriteReplacesAValueOfAnotherType) {
@@ -146,9 +138,9 @@ TEST_F(RegistryAccessorTest, ReadTextRefusesOtherTypes) {
   SetValue(HKEY_CURRENT_USER, kTestKey, "blob", REG_BINARY, "ab");
   RegistryAccessor registry;
   OpenScratch(registry);
-  EXPECT_EQ(RegistryErrorOf([&] { registry.ReadText("number"); }),
+  EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("number"); }),
             "Ung\xFCltiger Datentyp f\xFCr 'number'");
-  EXPECT_EQ(RegistryErrorOf([&] { registry.ReadText("blob"); }),
+  EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("blob"); }),
             "Ung\xFCltiger Datentyp f\xFCr 'blob'");
   EXPECT_TRUE(registry.HasOpenKey());  // still usable after a failure
 }
@@ -187,8 +179,9 @@ TEST_F(RegistryAccessorTest, ReadBytesRefusesTextsNumbersAndOversizedData) {
   OpenScratch(registry);
   std::array<char, 2048> buffer{};
   for (const char* name : {"big", "text", "emptytext", "expand", "number"}) {
-    EXPECT_EQ(RegistryErrorOf([&] { registry.ReadBytes(name, buffer.data(), 2048); }),
-              std::string("Ung\xFCltiger Datentyp f\xFCr '") + name + "'");
+    EXPECT_EQ(
+        FailureMessage<ERegistryException>([&] { registry.ReadBytes(name, buffer.data(), 2048); }),
+        std::string("Ung\xFCltiger Datentyp f\xFCr '") + name + "'");
   }
 }
 

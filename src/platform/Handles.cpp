@@ -3,3 +3,5 @@
 #include "Win32.h"
 
 void RegistryKeyTraits::close(Type key) { RegCloseKey(static_cast<HKEY>(key)); }
+
+void FileHandleTraits::close(Type file) { CloseHandle(file); }

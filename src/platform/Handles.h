@@ -2,6 +2,8 @@
 // opaque here so that callers above the platform layer need no system header.
 #pragma once
 
+#include <cstdint>
+
 #include "ScopedHandle.h"
 
 struct RegistryKeyTraits {
@@ -11,3 +13,12 @@ struct RegistryKeyTraits {
 };
 
 using ScopedRegistryKey = ScopedHandle<RegistryKeyTraits>;
+
+struct FileHandleTraits {
+  using Type = void*;  // HANDLE
+  // INVALID_HANDLE_VALUE: a failed CreateFileA answers this, never a null handle.
+  static Type invalid() { return reinterpret_cast<Type>(static_cast<std::intptr_t>(-1)); }
+  static void close(Type file);  // CloseHandle; nothing to do if it fails
+};
+
+using ScopedFileHandle = ScopedHandle<FileHandleTraits>;

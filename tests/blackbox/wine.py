@@ -3,6 +3,7 @@ server the CTest fixture `wine` has already started (so that no call here
 starts one that would hold on to our pipes)."""
 import os
 import subprocess
+import tempfile
 
 
 class Wine:
@@ -28,10 +29,16 @@ class Wine:
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
     def run(self, *args):
-        """(exit code, stdout bytes, stderr bytes) of one program run."""
-        process = self.start(*args)
-        out, err = process.communicate(timeout=60)
-        return process.returncode, out, err
+        """(exit code, stdout bytes, stderr bytes) of one program run. The
+        output goes through files: a process that Wine starts on the
+        program's behalf (the desktop, once the shell is used) inherits the
+        handles and may keep a pipe open long after the program ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run(("wine",) + args, env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=err, timeout=60).returncode
+            out.seek(0)
+            err.seek(0)
+            return code, out.read(), err.read()
 
     def check(self, *args):
         """Runs a helper (reg, cmd) that must succeed."""

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
@@ -96,12 +97,9 @@ TEST_F(ButtonPlacementFaultTest, AnUnreadableClsidFailsThePlacement) {
   AddButtonKey(kEarly);
   AddButtonKey(kOwnGuid);
   standin::FailValueReads("clsid");
-  try {
-    PlaceButtonInCommandBar(kOwnGuid, kClsid, 2);
-    ADD_FAILURE() << "nothing raised";
-  } catch (const ERegistryException& e) {
-    EXPECT_EQ(e.Message(), "Fehler beim Holen der Daten f\xFCr 'clsid'");
-  }
+  EXPECT_EQ(
+      FailureMessage<ERegistryException>([] { PlaceButtonInCommandBar(kOwnGuid, kClsid, 2); }),
+      "Fehler beim Holen der Daten f\xFCr 'clsid'");
   EXPECT_FALSE(Layout().exists);
 }
 
@@ -114,19 +112,11 @@ TEST_F(ButtonPlacementFaultTest, ACommandBarKeyThatCannotBeCreatedIsLeftAlone) {
 TEST_F(ButtonPlacementFaultTest, ARefusedOrFailedLayoutAccessKeepsTheValue) {
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY, Hex("2A 01 00 00"));
   standin::FailValueWrites("ButtonLayout");
-  EXPECT_THROW(
-      try { InsertLayoutEntry(2, 16, 1); } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), "Fehler beim Setzen der Daten f\xFCr 'ButtonLayout'");
-        throw;
-      },
-      ERegistryException);
+  EXPECT_EQ(FailureMessage<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); }),
+            "Fehler beim Setzen der Daten f\xFCr 'ButtonLayout'");
   standin::FailValueReads("ButtonLayout");
-  EXPECT_THROW(
-      try { InsertLayoutEntry(2, 16, 1); } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), "Fehler beim Holen der Daten f\xFCr 'ButtonLayout'");
-        throw;
-      },
-      ERegistryException);
+  EXPECT_EQ(FailureMessage<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); }),
+            "Fehler beim Holen der Daten f\xFCr 'ButtonLayout'");
   standin::ClearValueFaults();
   EXPECT_EQ(ToHex(Layout().bytes), "2A 01 00 00");
 }
@@ -145,9 +135,10 @@ TEST_F(ButtonPlacementFaultTest, WithoutAdministrativeRightsTheRunStillProbesAnd
   standin::ClearCallLog();
   RunVorlinde();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\" + kOwnGuid));
-  const std::size_t probe = IndexInLog("RegOpenKeyExA HKLM\\Software\\Microsoft\\Internet "
-                                       "Explorer\\Extensions\\" +
-                                       std::string(kButton.CompanionKeyGuid));
+  const std::size_t probe = IndexInLog(
+      "RegOpenKeyExA HKLM\\Software\\Microsoft\\Internet "
+      "Explorer\\Extensions\\" +
+      std::string(kButton.CompanionKeyGuid));
   const std::size_t place = IndexInLog("RegOpenKeyExA " + kExtensions);
   EXPECT_LT(probe, place) << "the probe runs, then the placement";
   EXPECT_LT(place, standin::CallLog().size());

@@ -1,9 +1,8 @@
 // The accessor where the registry refuses, and the calls it makes.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "RegistryAccessor.h"
 #include "StandInControl.h"
 #include "Win32.h"
@@ -15,15 +14,6 @@ class RegistryAccessorFaultTest : public ::testing::Test {
   void SetUp() override { standin::Reset(); }
   void TearDown() override { standin::Reset(); }
 };
-
-std::string MessageOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ERegistryException& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
 
 TEST_F(RegistryAccessorFaultTest, RefusedRightsMakeOpenFalseAndKeepTheOpenKey) {
   RegistryAccessor registry;
@@ -41,15 +31,16 @@ TEST_F(RegistryAccessorFaultTest, FailedWritesAndReadsNameTheValue) {
   ASSERT_TRUE(registry.OpenSubkey("\\T", true));
   registry.WriteText("v", "x");
   standin::FailValueWrites();
-  EXPECT_EQ(MessageOf([&] { registry.WriteText("", "x"); }),
+  EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.WriteText("", "x"); }),
             "Fehler beim Setzen der Daten f\xFCr ''");
-  EXPECT_EQ(MessageOf([&] { registry.WriteBytes("ButtonLayout", "1234", 4); }),
-            "Fehler beim Setzen der Daten f\xFCr 'ButtonLayout'");
+  EXPECT_EQ(
+      FailureMessage<ERegistryException>([&] { registry.WriteBytes("ButtonLayout", "1234", 4); }),
+      "Fehler beim Setzen der Daten f\xFCr 'ButtonLayout'");
   standin::FailValueReads("v");
   char buffer[8];
-  EXPECT_EQ(MessageOf([&] { registry.ReadText("v"); }),
+  EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("v"); }),
             "Fehler beim Holen der Daten f\xFCr 'v'");
-  EXPECT_EQ(MessageOf([&] { registry.ReadBytes("v", buffer, 8); }),
+  EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadBytes("v", buffer, 8); }),
             "Ung\xFCltiger Datentyp f\xFCr 'v'")
       << "the type is judged before the data are read";
 }
@@ -64,7 +55,7 @@ TEST_F(RegistryAccessorFaultTest, ReadBytesFailureOfTheReadingCall) {
   ASSERT_TRUE(registry.OpenSubkey("\\T", false));
   standin::FailValueReads("b");
   char buffer[8] = "keep";
-  EXPECT_EQ(MessageOf([&] { registry.ReadBytes("b", buffer, 8); }),
+  EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadBytes("b", buffer, 8); }),
             "Fehler beim Holen der Daten f\xFCr 'b'");
 }
 

@@ -14,9 +14,16 @@ std::string FoldToUpper(const std::string& text);
 /// Number of characters in `text` under the current ANSI code page.
 std::size_t CharacterCount(const std::string& text);
 
+/// The full form of a Windows file name, as GetFullPathNameA gives it:
+/// relative names resolved against the current directory (seen as "Z:\..."),
+/// "." and ".." applied, runs of separators and a trailing dot dropped.
+std::string FullWindowsPath(const std::string& name);
+
 void ResetRegistry();
 void ResetProcess();
 void ResetText();
+void ResetFiles();
+void ResetShell();
 void RecordCall(const std::string& line);
 
 }  // namespace standin

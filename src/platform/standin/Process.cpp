@@ -93,6 +93,8 @@ void Reset() {
   ResetRegistry();
   ResetText();
   ResetProcess();
+  ResetFiles();
+  ResetShell();
 }
 
 void RecordCall(const std::string& line) { State().callLog.push_back(line); }

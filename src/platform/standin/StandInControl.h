@@ -13,6 +13,7 @@ namespace standin {
 
 /// A fresh machine: empty registry under both roots, no open handles, all
 /// controls off, code page 1252, the real executable path and command line.
+/// Files on disk are real and stay; open file handles are closed.
 void Reset();
 
 // ---- Registry -------------------------------------------------------------
@@ -35,7 +36,8 @@ void ClearValueFaults();
 int OpenKeyCount();
 
 // ---- Call log -------------------------------------------------------------
-/// Every registry and file call in order, one line each, as "Function path".
+/// Every registry, file and shell call in order, one line each, as
+/// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls).
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 
@@ -56,9 +58,12 @@ std::string WindowsPath(const std::string& posixPath);
 void FailFileWrites(DWORD error);
 /// Makes the next WriteFile calls write at most `bytes` bytes (-1: no limit).
 void LimitFileWrites(int bytes);
+/// Number of file handles currently open.
+int OpenFileCount();
 
 // ---- Shell ----------------------------------------------------------------
-/// What ShellExecuteA answers next, and the last error it leaves.
+/// What ShellExecuteA answers from now on, and the last error it leaves.
+/// Untold, it answers 31 (no association) with ERROR_NO_ASSOCIATION.
 void SetShellExecuteResult(std::uintptr_t result, DWORD lastError);
 struct ShellCall {
   std::string operation;  // "(null)" for a null pointer

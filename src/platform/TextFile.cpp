@@ -1,0 +1,76 @@
+#include "TextFile.h"
+
+#include "CodePage.h"
+#include "Exceptions.h"
+#include "Handles.h"
+#include "SystemErrorText.h"
+#include "Win32.h"
+
+namespace {
+
+const char kCreateFailed[] = "Datei \"%s\" kann nicht erstellt werden. %s";
+const char kWriteFailed[] = "Stream-Schreibfehler";
+constexpr DWORD kFullPathCapacity = 260;
+
+// The name as the message shows it; the name as given when the system
+// cannot expand it into the buffer.
+std::string FullPathName(const std::string& fileName) {
+  char buffer[kFullPathCapacity] = {};
+  const DWORD length = GetFullPathNameA(fileName.c_str(), kFullPathCapacity, buffer, nullptr);
+  if (length == 0 || length >= kFullPathCapacity) return fileName;
+  return std::string(buffer, length);
+}
+
+// Fills the placeholders in order; a "%s" inside an argument stays as it is.
+std::string Substitute(const char* format, const std::string& first, const std::string& second) {
+  const std::string text(format);
+  const auto at1 = text.find("%s");
+  const auto at2 = text.find("%s", at1 + 2);
+  return text.substr(0, at1) + first + text.substr(at1 + 2, at2 - at1 - 2) + second +
+         text.substr(at2 + 2);
+}
+
+[[noreturn]] void RaiseCreateError(const std::string& fileName) {
+  // Read first: finding the full name may overwrite the thread's last error.
+  const DWORD code = GetLastError();
+  throw EFCreateError(Substitute(kCreateFailed, FullPathName(fileName), SystemErrorText(code)));
+}
+
+ScopedFileHandle CreateEmptyFile(const std::string& fileName) {
+  ScopedFileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) RaiseCreateError(fileName);
+  return file;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::size_t length = 0;
+  for (const std::string& line : lines) length += line.size() + 2;
+  std::string text;
+  text.reserve(length);
+  for (const std::string& line : lines) text.append(line).append("\r\n");
+  return text;
+}
+
+void WriteWhole(const ScopedFileHandle& file, const std::string& text) {
+  DWORD written = 0;
+  const auto length = static_cast<DWORD>(text.size());
+  if (!WriteFile(file.get(), text.data(), length, &written, nullptr) || written != length) {
+    throw EWriteError(kWriteFailed);
+  }
+}
+
+}  // namespace
+
+std::string ReplaceExtension(const std::string& path, const std::string& suffix) {
+  const std::size_t last = FindLastDelimiter(path, ".\\:");
+  if (last != std::string::npos && path[last] == '.') return path.substr(0, last) + suffix;
+  return path + suffix;
+}
+
+void WriteTextFile(const std::string& fileName, const std::vector<std::string>& lines) {
+  const ScopedFileHandle file = CreateEmptyFile(fileName);
+  const std::string text = JoinLines(lines);
+  // No lines, no write: the file is left empty.
+  if (!text.empty()) WriteWhole(file, text);
+}
