@@ -51,6 +51,8 @@ void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 const std::string kButtonRow = "      2  10 01 00 00   16     1  <- this button";
 
+// One row per state; the table is laid out by hand.
+// clang-format off
 const Case kCases[] = {
     {"nothing installed", [] {}, 3,
      {"  PROBLEM: the extension key is missing: the button is not installed",
@@ -132,6 +134,7 @@ const Case kCases[] = {
       "install run refuses it"},
      0},
 };
+// clang-format on
 
 bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() &&
@@ -156,7 +159,8 @@ TEST_P(InspectionTest, ReportsTheStateAndCountsTheProblems) {
   EXPECT_EQ(problems, c.problems) << out.str();
   for (const std::string& expected : c.lines) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end())
-        << "missing line: " << expected << "\n" << out.str();
+        << "missing line: " << expected << "\n"
+        << out.str();
   }
   const auto marked = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
     return EndsWith(line, "  <- this button");

@@ -39,8 +39,8 @@ void ReportValue(Report& report, RegistryAccessor& registry, const ExpectedValue
     const std::string text = registry.ReadText(value.name);
     report.Out() << Quoted(text) << "\n";
     if (value.text != nullptr && text != value.text) {
-      report.Problem(std::string(value.label) + " differs from what this build writes: " +
-                     Quoted(value.text));
+      report.Problem(std::string(value.label) +
+                     " differs from what this build writes: " + Quoted(value.text));
     }
   } catch (const ERegistryException& e) {
     report.Out() << "(not a text)\n";
@@ -61,8 +61,9 @@ void ReportExtensionKey(Report& report) {
   }
   // The accessor opens with full rights, as the program does.
   if (!registry.OpenSubkey(path, false)) {
-    report.Problem("the extension key exists but cannot be opened with full access "
-                   "(run as administrator)");
+    report.Problem(
+        "the extension key exists but cannot be opened with full access "
+        "(run as administrator)");
     return;
   }
   for (const ExpectedValue& value : kValues) ReportValue(report, registry, value);

@@ -16,8 +16,7 @@ int InspectVorlinde(std::ostream& out) {
   if (report.Problems() == 0) {
     out << "All is well: the button is registered and stands in the layout.\n";
   } else {
-    out << report.Problems() << (report.Problems() == 1 ? " problem" : " problems")
-        << " found.\n";
+    out << report.Problems() << (report.Problems() == 1 ? " problem" : " problems") << " found.\n";
   }
   return report.Problems();
 }

@@ -40,9 +40,8 @@ int ReportEntries(Report& report, const std::vector<std::uint8_t>& bytes, std::i
     if (own) ++marked;
   }
   if (bytes.size() % kEntrySize != 0) {
-    report.Out() << "  (left over: " << HexBytes(&bytes[whole * kEntrySize],
-                                                  bytes.size() % kEntrySize)
-                 << ")\n";
+    report.Out() << "  (left over: "
+                 << HexBytes(&bytes[whole * kEntrySize], bytes.size() % kEntrySize) << ")\n";
   }
   return marked;
 }
@@ -51,8 +50,9 @@ void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
   const std::size_t length = value.bytes.size();
   report.Out() << "  " << length << " bytes, " << length / kEntrySize << " entries\n";
   if (length == 0) {
-    report.Problem("the layout is empty: the browser shows its default command bar, "
-                   "without the button");
+    report.Problem(
+        "the layout is empty: the browser shows its default command bar, "
+        "without the button");
     return;
   }
   const int marked = ReportEntries(report, value.bytes, id);
@@ -87,16 +87,19 @@ void ReportLayout(Report& report, std::int32_t commandId) {
       report.Problem("the CommandBar key cannot be opened with full access");
       return;
     case LayoutValueKind::Missing:
-      report.Problem("ButtonLayout is missing: the browser shows its default command bar, "
-                     "without the button");
+      report.Problem(
+          "ButtonLayout is missing: the browser shows its default command bar, "
+          "without the button");
       return;
     case LayoutValueKind::Text:
-      report.Problem("wrong value type: ButtonLayout is a text (REG_SZ or REG_EXPAND_SZ), "
-                     "not binary; an install run refuses it");
+      report.Problem(
+          "wrong value type: ButtonLayout is a text (REG_SZ or REG_EXPAND_SZ), "
+          "not binary; an install run refuses it");
       return;
     case LayoutValueKind::Number:
-      report.Problem("wrong value type: ButtonLayout is a number (REG_DWORD), not binary; "
-                     "an install run refuses it");
+      report.Problem(
+          "wrong value type: ButtonLayout is a number (REG_DWORD), not binary; "
+          "an install run refuses it");
       return;
     case LayoutValueKind::Bytes:
     case LayoutValueKind::TooLong:

@@ -11,8 +11,7 @@ void ReportCompanion(Report& report) {
   report.Out() << "Companion button " << kButton.CompanionKeyGuid << ": "
                << (installed ? "installed" : "not installed") << "; an install run puts "
                << "the button at entry index "
-               << (installed ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone)
-               << "\n";
+               << (installed ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone) << "\n";
 }
 
 std::int32_t ReportCommandId(Report& report) {
@@ -27,8 +26,9 @@ std::int32_t ReportCommandId(Report& report) {
   }
   if (count == -1) {
     report.Out() << "unknown\n";
-    report.Problem("no command id: the Extensions key is missing or does not open with "
-                   "full access");
+    report.Problem(
+        "no command id: the Extensions key is missing or does not open with "
+        "full access");
     return -1;
   }
   const std::int32_t id = FirstCustomCommandId + count;
