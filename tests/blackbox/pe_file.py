@@ -101,7 +101,7 @@ class PeFile:
         rva, _ = self.directory(_DIRECTORY_DELAY_IMPORT)
         while rva:
             descriptor = self.offset_of(rva)
-            attributes, name = struct.unpack_from("<II", self.data, descriptor)
+            _, name = struct.unpack_from("<II", self.data, descriptor)
             if name == 0:
                 break
             names.append(self._c_string(name))
@@ -111,7 +111,7 @@ class PeFile:
     def resources(self):
         """Every resource as (type, name, language, data); ids are ints,
         names are str."""
-        rva, size = self.directory(_DIRECTORY_RESOURCE)
+        rva, _ = self.directory(_DIRECTORY_RESOURCE)
         if not rva:
             return []
         base = self.offset_of(rva)

@@ -1,5 +1,4 @@
 """The ZIP a user unpacks, made by CPack from the build tree."""
-import io
 import os
 import subprocess
 import unittest

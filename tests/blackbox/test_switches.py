@@ -7,7 +7,7 @@ import time
 import unittest
 from dataclasses import dataclass, field
 
-from button import CAPTION, EXTENSIONS, OWN_KEY, SEVEN_VALUES, URL, COMMAND_BAR, LOW_REGISTRY
+from button import CAPTION, COMMAND_BAR, EXTENSIONS, LOW_REGISTRY, OWN_KEY, SEVEN_VALUES, URL
 from scenario import WINE, BlackBoxTest, Scenario, work_folder
 
 SHORTCUT = b"[InternetShortcut]\r\nURL=" + URL + b"\r\n"
