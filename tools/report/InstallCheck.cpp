@@ -1,4 +1,4 @@
-#include "Inspection.h"
+#include "InstallCheck.h"
 
 #include "Report.h"
 #include "Sections.h"

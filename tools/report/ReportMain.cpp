@@ -2,7 +2,7 @@
 // registry. Exit code 0 when all is well, 1 when it names a problem.
 #include <iostream>
 
-#include "Inspection.h"
+#include "InstallCheck.h"
 
 int main() {
   const int problems = InspectVorlinde(std::cout);

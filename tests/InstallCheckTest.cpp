@@ -9,7 +9,7 @@
 #include <sstream>
 #include <vector>
 
-#include "Inspection.h"
+#include "InstallCheck.h"
 #include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
 #include "VorlindeProgram.h"
