@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <initializer_list>
 #include <string>
 
 class Exception : public std::exception {
@@ -58,5 +59,6 @@ class EOSError : public Exception {
 /// EAssertionFailed carrying `text` when `condition` does not hold.
 void Check(bool condition, const char* text = "");
 
-/// Substitutes `argument` for the first "%s" of `format`.
-std::string FormatMessageText(const char* format, const std::string& argument);
+/// Substitutes the arguments, in order, for the "%s" placeholders of
+/// `format`; a "%s" inside an argument stays as it is.
+std::string FormatMessageText(const char* format, std::initializer_list<std::string> arguments);

@@ -11,7 +11,7 @@ const char kReadFailed[] = "Fehler beim Holen der Daten f\xFCr '%s'";
 const char kInvalidType[] = "Ung\xFCltiger Datentyp f\xFCr '%s'";
 
 [[noreturn]] void Raise(const char* format, const std::string& valueName) {
-  throw ERegistryException(FormatMessageText(format, valueName));
+  throw ERegistryException(FormatMessageText(format, {valueName}));
 }
 
 HKEY AsKey(void* key) { return static_cast<HKEY>(key); }

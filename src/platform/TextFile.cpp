@@ -21,19 +21,11 @@ std::string FullPathName(const std::string& fileName) {
   return std::string(buffer, length);
 }
 
-// Fills the placeholders in order; a "%s" inside an argument stays as it is.
-std::string Substitute(const char* format, const std::string& first, const std::string& second) {
-  const std::string text(format);
-  const auto at1 = text.find("%s");
-  const auto at2 = text.find("%s", at1 + 2);
-  return text.substr(0, at1) + first + text.substr(at1 + 2, at2 - at1 - 2) + second +
-         text.substr(at2 + 2);
-}
-
 [[noreturn]] void RaiseCreateError(const std::string& fileName) {
   // Read first: finding the full name may overwrite the thread's last error.
   const DWORD code = GetLastError();
-  throw EFCreateError(Substitute(kCreateFailed, FullPathName(fileName), SystemErrorText(code)));
+  throw EFCreateError(
+      FormatMessageText(kCreateFailed, {FullPathName(fileName), SystemErrorText(code)}));
 }
 
 ScopedFileHandle CreateEmptyFile(const std::string& fileName) {

@@ -4,6 +4,7 @@
 
 #include "Exceptions.h"
 #include "ExecutablePath.h"
+#include "FailureMessage.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "UnitVorlindeUtils.h"
@@ -23,8 +24,8 @@ class ExtensionKeyFaultTest : public ::testing::Test {
 
 bool Register() {
   return RegisterExtensionButton(kButton.KeyGuid, kButton.ButtonCaption, kButton.DefaultVisible,
-                                 kButton.TargetUrl, kButton.IconFileName,
-                                 kButton.HotIconFileName, kButton.ButtonClsid);
+                                 kButton.TargetUrl, kButton.IconFileName, kButton.HotIconFileName,
+                                 kButton.ButtonClsid);
 }
 
 TEST_F(ExtensionKeyFaultTest, WithoutTheRightToCreateTheKeyNothingIsWritten) {
@@ -39,13 +40,9 @@ TEST_F(ExtensionKeyFaultTest, ARefusedWriteKeepsTheEarlierValuesAndClosesTheKey)
   for (int refused = 0; refused < 7; ++refused) {
     standin::Reset();
     standin::FailValueWrites(order[refused]);
-    try {
-      Register();
-      ADD_FAILURE() << "nothing raised for " << order[refused];
-    } catch (const ERegistryException& e) {
-      EXPECT_EQ(e.Message(), std::string("Fehler beim Setzen der Daten f\xFCr '") +
-                                 order[refused] + "'");
-    }
+    EXPECT_EQ(FailureMessage<ERegistryException>(Register),
+              std::string("Fehler beim Setzen der Daten f\xFCr '") + order[refused] + "'")
+        << "refused " << order[refused];
     for (int i = 0; i < 7; ++i) {
       EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kOwnKey, order[i]).exists, i < refused)
           << "refused " << order[refused] << ", value " << order[i];

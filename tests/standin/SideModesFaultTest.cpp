@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "FileTestHelpers.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
@@ -55,8 +56,7 @@ TEST_F(SideModesFaultTest, FileNamesFollowTheExecutable) {
        "C:\\Setup\\install_TextAndHint.txt"},
       {"C:\\Setup\\install.new.exe", "C:\\Setup\\install.new_Button.url",
        "C:\\Setup\\install.new_TextAndHint.txt"},
-      {"C:\\Setup\\install", "C:\\Setup\\install_Button.url",
-       "C:\\Setup\\install_TextAndHint.txt"},
+      {"C:\\Setup\\install", "C:\\Setup\\install_Button.url", "C:\\Setup\\install_TextAndHint.txt"},
       {"C:\\my.tools\\install", "C:\\my.tools\\install_Button.url",
        "C:\\my.tools\\install_TextAndHint.txt"},
       {"C:\\Setup\\install.", "C:\\Setup\\install_Button.url",
@@ -71,13 +71,9 @@ TEST_F(SideModesFaultTest, FileNamesFollowTheExecutable) {
 
 TEST_F(SideModesFaultTest, TheRefusedNameIsTheFullOneInTheMessage) {
   standin::SetModuleFileName("C:\\Setup\\install.exe");
-  try {
-    SaveShortcutFile("u", "Button");
-    ADD_FAILURE() << "nothing raised";
-  } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Datei \"C:\\Setup\\install_Button.url\" kann nicht erstellt "
-                           "werden. The system cannot find the path specified");
-  }
+  EXPECT_EQ(FailureMessage<EFCreateError>([] { SaveShortcutFile("u", "Button"); }),
+            "Datei \"C:\\Setup\\install_Button.url\" kann nicht erstellt "
+            "werden. The system cannot find the path specified");
 }
 
 TEST_F(SideModesFaultTest, SaveAllWritesBothFilesAndTouchesNoKey) {
@@ -100,8 +96,7 @@ TEST_F(SideModesFaultTest, AFailedShortcutMeansNoCaptionFile) {
     bool shortcutLeft;
   } cases[] = {
       {"directory at the name", [](const std::string& s) { testfile::MakeDirectory(s); }, false},
-      {"refused write", [](const std::string&) { standin::FailFileWrites(ERROR_DISK_FULL); },
-       true},
+      {"refused write", [](const std::string&) { standin::FailFileWrites(ERROR_DISK_FULL); }, true},
       {"short write", [](const std::string&) { standin::LimitFileWrites(5); }, true},
   };
   for (const auto& c : cases) {

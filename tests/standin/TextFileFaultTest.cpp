@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "Exceptions.h"
+#include "FailureMessage.h"
 #include "FileTestHelpers.h"
 #include "StandInControl.h"
 #include "TempDirectory.h"
@@ -75,37 +76,24 @@ TEST_F(TextFileFaultTest, NoLinesNoWrite) {
 TEST_F(TextFileFaultTest, ARefusedCreationWritesNothingAndAsksForTheFullName) {
   const std::string name = temp_.Windows("missing\\.\\x.txt");
   standin::ClearCallLog();
-  try {
-    WriteTextFile(name, {"x"});
-    ADD_FAILURE() << "nothing raised";
-  } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Datei \"" + temp_.Windows("missing\\x.txt") +
-                               "\" kann nicht erstellt werden. "
-                               "The system cannot find the path specified");
-  }
+  EXPECT_EQ(FailureMessage<EFCreateError>([&] { WriteTextFile(name, {"x"}); }),
+            "Datei \"" + temp_.Windows("missing\\x.txt") +
+                "\" kann nicht erstellt werden. The system cannot find the path specified");
   EXPECT_EQ(standin::CallLog(), (Log{"CreateFileA " + name, "GetFullPathNameA " + name}));
 }
 
 TEST_F(TextFileFaultTest, ANameLongerThanTheBufferIsShownAsGiven) {
   const std::string name = "C:\\" + std::string(300, 'n');
-  try {
-    WriteTextFile(name, {"x"});
-    ADD_FAILURE() << "nothing raised";
-  } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Datei \"" + name + "\" kann nicht erstellt werden. "
-                                               "The system cannot find the path specified");
-  }
+  EXPECT_EQ(FailureMessage<EFCreateError>([&] { WriteTextFile(name, {"x"}); }),
+            "Datei \"" + name +
+                "\" kann nicht erstellt werden. The system cannot find the path specified");
 }
 
 TEST_F(TextFileFaultTest, APercentSInTheNameStaysAsItIs) {
   const std::string name = "C:\\%s\\x.txt";
-  try {
-    WriteTextFile(name, {"x"});
-    ADD_FAILURE() << "nothing raised";
-  } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Datei \"C:\\%s\\x.txt\" kann nicht erstellt werden. "
-                           "The system cannot find the path specified");
-  }
+  EXPECT_EQ(FailureMessage<EFCreateError>([&] { WriteTextFile(name, {"x"}); }),
+            "Datei \"C:\\%s\\x.txt\" kann nicht erstellt werden. "
+            "The system cannot find the path specified");
 }
 
 struct ExtensionCase {

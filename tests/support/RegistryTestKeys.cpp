@@ -1,5 +1,7 @@
 #include "RegistryTestKeys.h"
 
+#include "Handles.h"
+
 namespace testreg {
 
 const char kTestKey[] = "Software\\VorlindeTest";
@@ -8,57 +10,48 @@ const char kCommandBarKey[] = "Software\\Microsoft\\Internet Explorer\\LowRegist
 
 namespace {
 
-class Key {
- public:
-  Key(HKEY root, const std::string& path, bool create) {
-    const LONG status =
-        create ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                 &key_, nullptr)
-               : RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key_);
-    if (status != ERROR_SUCCESS) key_ = nullptr;
-  }
-  ~Key() {
-    if (key_) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY get() const { return key_; }
+HKEY Raw(const ScopedRegistryKey& key) { return static_cast<HKEY>(key.get()); }
 
- private:
-  HKEY key_ = nullptr;
-};
+// The key at `path`, opened for reading or created; invalid when neither works.
+ScopedRegistryKey OpenKey(HKEY root, const std::string& path, bool create) {
+  HKEY key = nullptr;
+  const LONG status = create ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                               nullptr, &key, nullptr)
+                             : RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key);
+  return ScopedRegistryKey(status == ERROR_SUCCESS ? key : nullptr);
+}
 
 }  // namespace
 
 void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()); }
 
 void CreateKey(HKEY root, const std::string& path) {
-  Key key(root, path, true);
-  ASSERT_NE(key.get(), nullptr) << path;
+  const ScopedRegistryKey key = OpenKey(root, path, true);
+  ASSERT_TRUE(key.valid()) << path;
 }
 
-bool KeyExists(HKEY root, const std::string& path) { return Key(root, path, false).get(); }
+bool KeyExists(HKEY root, const std::string& path) { return OpenKey(root, path, false).valid(); }
 
 void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
               const std::string& bytes) {
-  Key key(root, path, true);
-  ASSERT_NE(key.get(), nullptr) << path;
-  ASSERT_EQ(RegSetValueExA(key.get(), name.c_str(), 0, type,
-                           reinterpret_cast<const BYTE*>(bytes.data()),
-                           static_cast<DWORD>(bytes.size())),
-            ERROR_SUCCESS);
+  const ScopedRegistryKey key = OpenKey(root, path, true);
+  ASSERT_TRUE(key.valid()) << path;
+  ASSERT_EQ(
+      RegSetValueExA(Raw(key), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size())),
+      ERROR_SUCCESS);
 }
 
 StoredValue GetValue(HKEY root, const std::string& path, const std::string& name) {
   StoredValue value;
-  Key key(root, path, false);
+  const ScopedRegistryKey key = OpenKey(root, path, false);
   DWORD size = 0;
-  if (!key.get() || RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr,
-                                     &size) != ERROR_SUCCESS) {
+  if (!key.valid() || RegQueryValueExA(Raw(key), name.c_str(), nullptr, &value.type, nullptr,
+                                       &size) != ERROR_SUCCESS) {
     return value;
   }
   value.bytes.resize(size);
-  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
+  if (RegQueryValueExA(Raw(key), name.c_str(), nullptr, &value.type,
                        reinterpret_cast<BYTE*>(&value.bytes[0]), &size) != ERROR_SUCCESS) {
     return value;
   }
@@ -69,12 +62,12 @@ StoredValue GetValue(HKEY root, const std::string& path, const std::string& name
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) {
   std::vector<std::string> names;
-  Key key(root, path, false);
-  if (!key.get()) return names;
+  const ScopedRegistryKey key = OpenKey(root, path, false);
+  if (!key.valid()) return names;
   char name[256];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(key.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+    if (RegEnumKeyExA(Raw(key), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       break;
     }
