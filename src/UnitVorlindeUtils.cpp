@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "BrowserRegistry.h"
 #include "CodePage.h"
 #include "Exceptions.h"
 #include "ExecutablePath.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-const char kExtensionsKey[] = "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
+using browserreg::kExtensionsKey;
 
 }  // namespace
 
@@ -49,7 +50,7 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
 
 namespace {
 
-const char kCompanionParentKey[] = "\\Software\\Microsoft\\Internet Explorer\\Extensions\\";
+const std::string kCompanionParentKey = std::string(browserreg::kCompanionExtensionsKey) + "\\";
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -132,9 +133,9 @@ bool IsMatchingButtonKey(RegistryAccessor& registry, const std::string& name,
 
 namespace {
 
-const char kCommandBarKey[] = "\\Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar";
-const char kLayoutValue[] = "ButtonLayout";
-constexpr std::int32_t kLayoutCapacity = 2048;
+using browserreg::kCommandBarKey;
+using browserreg::kLayoutCapacity;
+using browserreg::kLayoutValue;
 constexpr std::int32_t kEntrySize = 4;
 constexpr std::int32_t kLargestCommandId = 0xFF;  // byte 0 of an entry
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "Exceptions.h"
 #include "FailureMessage.h"
@@ -195,13 +196,33 @@ TEST_F(RegistryAccessorTest, WriteBytesStoresBinaryData) {
   EXPECT_EQ(value.bytes, std::string(bytes, 4));
 }
 
-TEST_F(RegistryAccessorTest, HasValueIgnoresTypeAndSize) {
+TEST_F(RegistryAccessorTest, HasValueIgnoresTypeAndSizeQueryValueGivesThem) {
   SetValue(HKEY_CURRENT_USER, kTestKey, "empty", REG_NONE, "");
+  SetValue(HKEY_CURRENT_USER, kTestKey, "nodword", REG_DWORD, "");
+  SetValue(HKEY_CURRENT_USER, kTestKey, "list", REG_MULTI_SZ, std::string("a\0\0", 3));
   RegistryAccessor registry;
   OpenScratch(registry);
   EXPECT_TRUE(registry.HasValue("empty"));
   EXPECT_TRUE(registry.HasValue("EMPTY"));
   EXPECT_FALSE(registry.HasValue("absent"));
+
+  const struct {
+    const char* name;
+    bool exists;
+    RegistryValueType type;
+    std::uint32_t size;
+  } cases[] = {
+      {"empty", true, RegistryValueType::None, 0},
+      {"nodword", true, RegistryValueType::Number, 0},
+      {"list", true, RegistryValueType::TextList, 3},
+      {"absent", false, RegistryValueType::None, 0},
+  };
+  for (const auto& c : cases) {
+    const RegistryValueInfo info = registry.QueryValue(c.name);
+    EXPECT_EQ(std::make_tuple(info.exists, info.type, info.size),
+              std::make_tuple(c.exists, c.type, c.size))
+        << c.name;
+  }
 }
 
 TEST_F(RegistryAccessorTest, HasSubkeyProbesWithoutTouchingTheOpenKeyOrTheMask) {

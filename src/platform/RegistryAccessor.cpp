@@ -34,6 +34,17 @@ ValueInfo QueryValueInfo(void* key, const std::string& name) {
   return ValueInfo{status == ERROR_SUCCESS, type, size};
 }
 
+static_assert(static_cast<DWORD>(RegistryValueType::Text) == REG_SZ, "type codes");
+static_assert(static_cast<DWORD>(RegistryValueType::Number) == REG_DWORD, "type codes");
+static_assert(static_cast<DWORD>(RegistryValueType::TextList) == REG_MULTI_SZ, "type codes");
+static_assert(static_cast<REGSAM>(RegistryView::Bits32) == KEY_WOW64_32KEY, "view flags");
+static_assert(static_cast<REGSAM>(RegistryView::Bits64) == KEY_WOW64_64KEY, "view flags");
+
+// The view every accessor opens keys in; only RegistryViewScope changes it.
+RegistryView g_view = RegistryView::Own;
+
+REGSAM WithView(std::uint32_t access) { return access | static_cast<REGSAM>(g_view); }
+
 // Restores the access mask when HasSubkey leaves, however it leaves.
 class AccessMaskOverride {
  public:
@@ -73,9 +84,11 @@ bool RegistryAccessor::OpenSubkey(const std::string& path, bool createIfMissing)
   if (createIfMissing && !resolved.rest.empty()) {
     DWORD disposition = 0;
     status = RegCreateKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, nullptr,
-                             REG_OPTION_NON_VOLATILE, access_, nullptr, &key, &disposition);
+                             REG_OPTION_NON_VOLATILE, WithView(access_), nullptr, &key,
+                             &disposition);
   } else {
-    status = RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, access_, &key);
+    status =
+        RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, WithView(access_), &key);
   }
   if (status != ERROR_SUCCESS) return false;
   openKey_.reset(key);  // the old key is released only now that the new one is held
@@ -139,11 +152,17 @@ bool RegistryAccessor::HasValue(const std::string& name) {
   return QueryValueInfo(openKey_.get(), name).exists;
 }
 
+RegistryValueInfo RegistryAccessor::QueryValue(const std::string& name) {
+  const ValueInfo info = QueryValueInfo(openKey_.get(), name);
+  if (!info.exists) return RegistryValueInfo{false, RegistryValueType::None, 0};
+  return RegistryValueInfo{true, static_cast<RegistryValueType>(info.type), info.size};
+}
+
 bool RegistryAccessor::HasSubkey(const std::string& path) {
   const AccessMaskOverride probeRights(access_, kProbeAccess);
   const ResolvedPath resolved = Resolve(path);
   HKEY key = nullptr;
-  RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, access_, &key);
+  RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, WithView(access_), &key);
   const ScopedRegistryKey probe(key);  // released at once
   return probe.valid();
 }
@@ -174,3 +193,23 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
     names.emplace_back(name.data());
   }
 }
+
+bool RegistryAccessor::DeleteSubkeyTree(const std::string& path) {
+  const ResolvedPath resolved = Resolve(path);
+  // The tree is deleted below its parent, opened in the chosen view.
+  const std::size_t cut = resolved.rest.rfind('\\');
+  const std::string parentPath = cut == std::string::npos ? "" : resolved.rest.substr(0, cut);
+  const std::string name = resolved.rest.substr(cut == std::string::npos ? 0 : cut + 1);
+  if (name.empty()) return false;  // never the open key or the hive itself
+  HKEY parent = nullptr;
+  if (RegOpenKeyExA(AsKey(resolved.base), parentPath.c_str(), 0, WithView(access_), &parent) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const ScopedRegistryKey owner(parent);
+  return RegDeleteTreeA(parent, name.c_str()) == ERROR_SUCCESS;
+}
+
+RegistryViewScope::RegistryViewScope(RegistryView view) : saved_(g_view) { g_view = view; }
+
+RegistryViewScope::~RegistryViewScope() { g_view = saved_; }

@@ -14,6 +14,34 @@ enum class RegistryRoot : std::uint32_t {
   LocalMachine = 0x80000002u,
 };
 
+/// The registry's value types, by the codes the system gives them.
+enum class RegistryValueType : std::uint32_t {
+  None = 0,            // REG_NONE
+  Text = 1,            // REG_SZ
+  ExpandableText = 2,  // REG_EXPAND_SZ
+  Binary = 3,          // REG_BINARY
+  Number = 4,          // REG_DWORD
+  BigEndianNumber = 5, // REG_DWORD_BIG_ENDIAN
+  Link = 6,            // REG_LINK
+  TextList = 7,        // REG_MULTI_SZ
+  Number64 = 11,       // REG_QWORD
+};
+
+/// What the registry says of a value without handing out its data.
+struct RegistryValueInfo {
+  bool exists;
+  RegistryValueType type;  // may hold a code without a name above
+  std::uint32_t size;      // in bytes
+};
+
+/// The registry views a 32-bit program can ask for on 64-bit Windows. On
+/// 32-bit Windows there is one view and the system ignores the choice.
+enum class RegistryView : std::uint32_t {
+  Own = 0,          // the process's own: the 32-bit view for this program
+  Bits32 = 0x200u,  // KEY_WOW64_32KEY
+  Bits64 = 0x100u,  // KEY_WOW64_64KEY
+};
+
 class RegistryAccessor {
  public:
   static constexpr std::uint32_t kFullAccess = 0xF003Fu;   // KEY_ALL_ACCESS
@@ -40,11 +68,16 @@ class RegistryAccessor {
   /// `buffer`; 0 when the value is absent.
   std::int32_t ReadBytes(const std::string& name, void* buffer, std::int32_t capacity);
   bool HasValue(const std::string& name);
+  /// Type and size of the open key's value `name`, its data left unread.
+  RegistryValueInfo QueryValue(const std::string& name);
   /// Whether `path` can be opened for reading; leaves the open key alone.
   bool HasSubkey(const std::string& path);
   /// Replaces the content of `names` with the open key's subkey names, in the
   /// registry's order.
   void ListSubkeys(std::vector<std::string>& names);
+  /// Deletes the key at `path` with everything below it; false when it is
+  /// missing or the registry refuses.
+  bool DeleteSubkeyTree(const std::string& path);
 
   RegistryRoot Hive() const { return hive_; }
   std::uint32_t Access() const { return access_; }
@@ -61,4 +94,18 @@ class RegistryAccessor {
   RegistryRoot hive_ = RegistryRoot::CurrentUser;
   ScopedRegistryKey openKey_;
   std::uint32_t access_ = kFullAccess;
+};
+
+/// While it lives, every accessor opens keys in `view`, on top of the rights
+/// it asks for. The inspector looks at each view through the program's own
+/// routines, which make their own accessors; the program never uses it.
+class RegistryViewScope {
+ public:
+  explicit RegistryViewScope(RegistryView view);
+  ~RegistryViewScope();
+  RegistryViewScope(const RegistryViewScope&) = delete;
+  RegistryViewScope& operator=(const RegistryViewScope&) = delete;
+
+ private:
+  RegistryView saved_;
 };

@@ -5,8 +5,6 @@
 namespace testreg {
 
 const char kTestKey[] = "Software\\VorlindeTest";
-const char kExtensionsKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-const char kCommandBarKey[] = "Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar";
 
 namespace {
 

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "BrowserRegistry.h"
 #include "Win32.h"
 
 namespace testreg {
 
-extern const char kTestKey[];        // scratch key, under both roots
-extern const char kExtensionsKey[];  // the browser's Extensions key (machine hive)
-extern const char kCommandBarKey[];  // the browser's command bar key (user hive)
+extern const char kTestKey[];  // scratch key, under both roots
+// The browser's keys as the system's calls take them, below their roots.
+inline const char* const kExtensionsKey = browserreg::BelowRoot(browserreg::kExtensionsKey);
+inline const char* const kCommandBarKey = browserreg::BelowRoot(browserreg::kCommandBarKey);
 
 struct StoredValue {
   bool exists = false;

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "BrowserRegistry.h"
 #include "Exceptions.h"
 #include "RegistryAccessor.h"
 #include "Report.h"
@@ -8,8 +9,6 @@
 
 namespace {
 
-const char kExtensionsKey[] = "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\";
-
 struct ExpectedValue {
   const char* name;
   const char* label;
@@ -17,24 +16,20 @@ struct ExpectedValue {
 };
 
 const ExpectedValue kValues[] = {
-    {"", "(default)", ""},
-    {"ButtonText", "ButtonText", kButton.ButtonCaption},
-    {"Default Visible", "Default Visible", kButton.DefaultVisible},
-    {"Exec", "Exec", kButton.TargetUrl},
-    {"Icon", "Icon", nullptr},
-    {"HotIcon", "HotIcon", nullptr},
-    {"clsid", "clsid", kButton.ButtonClsid},
+    {browserreg::kDefaultValue, "(default)", ""},
+    {browserreg::kButtonTextValue, "ButtonText", kButton.ButtonCaption},
+    {browserreg::kDefaultVisibleValue, "Default Visible", kButton.DefaultVisible},
+    {browserreg::kExecValue, "Exec", kButton.TargetUrl},
+    {browserreg::kIconValue, "Icon", nullptr},
+    {browserreg::kHotIconValue, "HotIcon", nullptr},
+    {browserreg::kClsidValue, "clsid", kButton.ButtonClsid},
 };
 
-void ReportValue(Report& report, RegistryAccessor& registry, const ExpectedValue& value) {
-  std::string label = value.label;
-  label.resize(17, ' ');
-  report.Out() << "  " << label;
-  if (!registry.HasValue(value.name)) {
-    report.Out() << "(missing)\n";
-    report.Problem(std::string(value.label) + " is missing");
-    return;
-  }
+bool IsText(RegistryValueType type) {
+  return type == RegistryValueType::Text || type == RegistryValueType::ExpandableText;
+}
+
+void ReportText(Report& report, RegistryAccessor& registry, const ExpectedValue& value) {
   try {
     const std::string text = registry.ReadText(value.name);
     report.Out() << Quoted(text) << "\n";
@@ -43,28 +38,50 @@ void ReportValue(Report& report, RegistryAccessor& registry, const ExpectedValue
                      " differs from what this build writes: " + Quoted(value.text));
     }
   } catch (const ERegistryException& e) {
-    report.Out() << "(not a text)\n";
+    report.Out() << "(unreadable)\n";
     report.Problem(e.Message());
+  }
+}
+
+void ReportValue(Report& report, RegistryAccessor& registry, const ExpectedValue& value) {
+  std::string label = value.label;
+  label.resize(17, ' ');
+  report.Out() << "  " << label;
+  const RegistryValueInfo info = registry.QueryValue(value.name);
+  if (!info.exists) {
+    report.Out() << "(missing)\n";
+    report.Problem(std::string(value.label) + " is missing");
+  } else if (!IsText(info.type)) {
+    report.Out() << "(" << TypeAndSize(info) << ")\n";
+    report.Problem(std::string(value.label) + " is " + TypeName(info.type) +
+                   ", not a text (REG_SZ)");
+  } else {
+    ReportText(report, registry, value);
   }
 }
 
 }  // namespace
 
-void ReportExtensionKey(Report& report) {
-  const std::string path = std::string(kExtensionsKey) + kButton.KeyGuid;
+std::string OwnExtensionKey() {
+  return std::string(browserreg::kExtensionsKey) + "\\" + kButton.KeyGuid;
+}
+
+bool ReportExtensionKey(Report& report) {
+  const std::string path = OwnExtensionKey();
   report.Out() << "Extension key HKEY_LOCAL_MACHINE" << path << "\n";
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::LocalMachine);
   if (!registry.HasSubkey(path)) {
     report.Problem("the extension key is missing: the button is not installed");
-    return;
+    return false;
   }
   // The accessor opens with full rights, as the program does.
   if (!registry.OpenSubkey(path, false)) {
     report.Problem(
         "the extension key exists but cannot be opened with full access "
         "(run as administrator)");
-    return;
+    return true;
   }
   for (const ExpectedValue& value : kValues) ReportValue(report, registry, value);
+  return true;
 }

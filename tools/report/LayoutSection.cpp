@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <string>
 
+#include "BrowserRegistry.h"
+#include "Exceptions.h"
 #include "LayoutValue.h"
 #include "Report.h"
 #include "Sections.h"
@@ -48,7 +50,7 @@ int ReportEntries(Report& report, const std::vector<std::uint8_t>& bytes, std::i
 
 void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
   const std::size_t length = value.bytes.size();
-  report.Out() << "  " << length << " bytes, " << length / kEntrySize << " entries\n";
+  report.Out() << "  " << TypeAndSize(value.info) << ", " << length / kEntrySize << " entries\n";
   if (length == 0) {
     report.Problem(
         "the layout is empty: the browser shows its default command bar, "
@@ -57,7 +59,7 @@ void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
   }
   const int marked = ReportEntries(report, value.bytes, id);
   if (value.kind == LayoutValueKind::TooLong) {
-    report.Problem("the layout is longer than " + std::to_string(kLayoutCapacity) +
+    report.Problem("the layout is longer than " + std::to_string(browserreg::kLayoutCapacity) +
                    " bytes: an install run refuses it");
   }
   if (length % kEntrySize != 0) {
@@ -73,12 +75,21 @@ void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
   }
 }
 
+LayoutValue ReadLayoutValueFor(Report& report) {
+  try {
+    return ReadLayoutValue();
+  } catch (const ERegistryException& e) {  // the value changed while it was read
+    report.Problem(e.Message());
+    return {LayoutValueKind::Unreadable, {}, {}};
+  }
+}
+
 }  // namespace
 
 void ReportLayout(Report& report, std::int32_t commandId) {
-  report.Out() << "Command bar layout HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer"
-                  "\\LowRegistry\\CommandBar, value ButtonLayout\n";
-  const LayoutValue value = ReadLayoutValue();
+  report.Out() << "Command bar layout HKEY_CURRENT_USER" << browserreg::kCommandBarKey
+               << ", value " << browserreg::kLayoutValue << "\n";
+  const LayoutValue value = ReadLayoutValueFor(report);
   switch (value.kind) {
     case LayoutValueKind::KeyMissing:
       report.Problem("the CommandBar key is missing: the button is not in the layout");
@@ -91,15 +102,12 @@ void ReportLayout(Report& report, std::int32_t commandId) {
           "ButtonLayout is missing: the browser shows its default command bar, "
           "without the button");
       return;
-    case LayoutValueKind::Text:
-      report.Problem(
-          "wrong value type: ButtonLayout is a text (REG_SZ or REG_EXPAND_SZ), "
-          "not binary; an install run refuses it");
+    case LayoutValueKind::Unreadable:
       return;
-    case LayoutValueKind::Number:
-      report.Problem(
-          "wrong value type: ButtonLayout is a number (REG_DWORD), not binary; "
-          "an install run refuses it");
+    case LayoutValueKind::WrongType:
+      report.Out() << "  " << TypeAndSize(value.info) << "\n";
+      report.Problem("wrong value type: ButtonLayout is " + TypeName(value.info.type) +
+                     ", not binary (REG_BINARY); an install run refuses it");
       return;
     case LayoutValueKind::Bytes:
     case LayoutValueKind::TooLong:

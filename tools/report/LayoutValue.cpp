@@ -1,53 +1,38 @@
 #include "LayoutValue.h"
 
-#include "Exceptions.h"
-#include "RegistryAccessor.h"
+#include "BrowserRegistry.h"
+
+using browserreg::kCommandBarKey;
+using browserreg::kLayoutCapacity;
+using browserreg::kLayoutValue;
 
 namespace {
 
-const char kCommandBarKey[] = "\\Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar";
-const char kLayoutValue[] = "ButtonLayout";
-// Room for any layout a browser could have written; the registry itself
-// refuses far smaller values than this.
-constexpr std::int32_t kLargeCapacity = 1 << 20;
-
-bool TryReadBytes(RegistryAccessor& registry, std::int32_t capacity,
-                  std::vector<std::uint8_t>& bytes) {
-  bytes.assign(static_cast<std::size_t>(capacity), 0);
-  try {
-    const std::int32_t length = registry.ReadBytes(kLayoutValue, bytes.data(), capacity);
-    bytes.resize(static_cast<std::size_t>(length));
-    return true;
-  } catch (const ERegistryException&) {
-    bytes.clear();
-    return false;
-  }
-}
-
-bool IsText(RegistryAccessor& registry) {
-  try {
-    registry.ReadText(kLayoutValue);
-    return true;
-  } catch (const ERegistryException&) {
-    return false;
-  }
+// An install run reads only binary and untyped values; texts and numbers it
+// refuses, whatever their size.
+bool IsRefusedType(RegistryValueType type) {
+  return type == RegistryValueType::Text || type == RegistryValueType::ExpandableText ||
+         type == RegistryValueType::Number;
 }
 
 }  // namespace
 
-// The accessor tells value types apart only by what each read refuses, so
-// the reads go in the order that separates them: binary within the limit,
-// then text, then binary beyond the limit; what all three refuse is a number.
 LayoutValue ReadLayoutValue() {
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::CurrentUser);
-  if (!registry.HasSubkey(kCommandBarKey)) return {LayoutValueKind::KeyMissing, {}};
-  if (!registry.OpenSubkey(kCommandBarKey, false)) return {LayoutValueKind::KeyNotOpened, {}};
-  if (!registry.HasValue(kLayoutValue)) return {LayoutValueKind::Missing, {}};
-  LayoutValue value{LayoutValueKind::Bytes, {}};
-  if (TryReadBytes(registry, kLayoutCapacity, value.bytes)) return value;
-  if (IsText(registry)) return {LayoutValueKind::Text, {}};
-  value.kind = LayoutValueKind::TooLong;
-  if (TryReadBytes(registry, kLargeCapacity, value.bytes)) return value;
-  return {LayoutValueKind::Number, {}};
+  const RegistryValueInfo none{false, RegistryValueType::None, 0};
+  if (!registry.HasSubkey(kCommandBarKey)) return {LayoutValueKind::KeyMissing, none, {}};
+  if (!registry.OpenSubkey(kCommandBarKey, false)) {
+    return {LayoutValueKind::KeyNotOpened, none, {}};
+  }
+  const RegistryValueInfo info = registry.QueryValue(kLayoutValue);
+  if (!info.exists) return {LayoutValueKind::Missing, info, {}};
+  if (IsRefusedType(info.type)) return {LayoutValueKind::WrongType, info, {}};
+  const bool tooLong = info.size > static_cast<std::uint32_t>(kLayoutCapacity);
+  LayoutValue value{tooLong ? LayoutValueKind::TooLong : LayoutValueKind::Bytes, info,
+                    std::vector<std::uint8_t>(info.size)};
+  const std::int32_t length = registry.ReadBytes(
+      kLayoutValue, value.bytes.data(), static_cast<std::int32_t>(value.bytes.size()));
+  value.bytes.resize(static_cast<std::size_t>(length));
+  return value;
 }

@@ -5,22 +5,22 @@
 #include <cstdint>
 #include <vector>
 
+#include "RegistryAccessor.h"
+
 enum class LayoutValueKind {
   KeyMissing,    // no CommandBar key
   KeyNotOpened,  // the key exists but does not open with full access
   Missing,       // the key has no ButtonLayout value
   Bytes,         // binary (or untyped) data an install run accepts
   TooLong,       // binary data longer than an install run reads
-  Text,          // REG_SZ or REG_EXPAND_SZ
-  Number,        // REG_DWORD
+  WrongType,     // a text or a number, which an install run refuses
+  Unreadable,    // the value changed while it was read
 };
 
 struct LayoutValue {
   LayoutValueKind kind;
+  RegistryValueInfo info;           // type and size, where the value exists
   std::vector<std::uint8_t> bytes;  // for Bytes and TooLong
 };
-
-/// The most an install run reads.
-constexpr std::int32_t kLayoutCapacity = 2048;
 
 LayoutValue ReadLayoutValue();

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "RegistryAccessor.h"
+
 class Report {
  public:
   explicit Report(std::ostream& out) : out_(out) {}
@@ -25,3 +27,8 @@ class Report {
 std::string Quoted(const std::string& text);
 /// The bytes as "07 00 00 00".
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count);
+/// The registry's name of a value type: "REG_SZ", "REG_BINARY", ...;
+/// "type 42" for a code without a name.
+std::string TypeName(RegistryValueType type);
+/// "REG_DWORD, 4 bytes".
+std::string TypeAndSize(const RegistryValueInfo& info);

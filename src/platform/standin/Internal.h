@@ -19,6 +19,9 @@ std::size_t CharacterCount(const std::string& text);
 /// "." and ".." applied, runs of separators and a trailing dot dropped.
 std::string FullWindowsPath(const std::string& name);
 
+/// Whether the stand-in plays 64-bit Windows, with this program under WOW64.
+bool Windows64Bit();
+
 void ResetRegistry();
 void ResetProcess();
 void ResetText();

@@ -20,6 +20,7 @@ struct Process {
   std::string moduleFileName;
   std::string commandLine;
   std::vector<std::string> callLog;
+  bool windows64 = false;
 };
 
 std::string RealExecutablePath();
@@ -103,6 +104,8 @@ void ClearCallLog() { State().callLog.clear(); }
 
 void SetModuleFileName(const std::string& windowsPath) { State().moduleFileName = windowsPath; }
 void SetCommandLine(const std::string& commandLine) { State().commandLine = commandLine; }
+void SetWindows64Bit(bool windows64) { State().windows64 = windows64; }
+bool Windows64Bit() { return State().windows64; }
 
 }  // namespace standin
 
@@ -132,6 +135,18 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   }
   std::memcpy(fileName, path.c_str(), path.size() + 1);
   return static_cast<DWORD>(path.size());
+}
+
+// A pseudo handle, as Windows gives it: -1 stands for the calling process.
+HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }
+
+BOOL IsWow64Process(HANDLE process, PBOOL wow64) {
+  if (process != GetCurrentProcess() || wow64 == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  *wow64 = State().windows64 ? TRUE : FALSE;
+  return TRUE;
 }
 
 LPSTR GetCommandLineA() {

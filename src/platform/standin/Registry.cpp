@@ -126,22 +126,39 @@ std::string ValueLabel(const OpenKey* open, LPCSTR name) {
   return (open ? open->key->path : std::string("?")) + ":" + (name ? name : "");
 }
 
-LONG FaultFor(const std::vector<ValueFault>& faults, const std::string& name) {
+bool SameName(const std::string& a, const std::string& b) {
   RegistryOrder less;
+  return !less(a, b) && !less(b, a);
+}
+
+LONG FaultFor(const std::vector<ValueFault>& faults, const std::string& name) {
   for (const ValueFault& fault : faults) {
-    if (fault.name.empty() || (!less(fault.name, name) && !less(name, fault.name))) {
+    if (fault.name.empty() || SameName(fault.name, name)) {
       return fault.error;
     }
   }
   return ERROR_SUCCESS;
 }
 
-LONG CheckedOpen(HKEY base, LPCSTR subKey, const OpenKey*& open,
+// On 64-bit Windows the machine's SOFTWARE key shows a 32-bit program its
+// WOW6432Node unless the 64-bit view is asked for. The few keys Windows
+// shares between the views are not modelled: the browser's are not among them.
+void ApplyView(const OpenKey& base, REGSAM desired, std::vector<std::string>& names) {
+  if (!Windows64Bit() || (desired & KEY_WOW64_64KEY) != 0) return;
+  if (base.key != State().localMachine || names.empty() || !SameName(names[0], "SOFTWARE")) {
+    return;
+  }
+  if (names.size() > 1 && SameName(names[1], "WOW6432Node")) return;
+  names.insert(names.begin() + 1, "WOW6432Node");
+}
+
+LONG CheckedOpen(HKEY base, LPCSTR subKey, REGSAM desired, const OpenKey*& open,
                  std::vector<std::string>& names) {
   open = Lookup(base);
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   if (open->key->deleted) return ERROR_KEY_DELETED;
   if (!SplitPath(subKey, names)) return ERROR_BAD_PATHNAME;
+  ApplyView(*open, desired, names);
   return ERROR_SUCCESS;
 }
 
@@ -177,7 +194,7 @@ LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD, REGSAM desired, PHKEY res
   const OpenKey* open = nullptr;
   std::vector<std::string> names;
   if (result) *result = nullptr;
-  LONG status = CheckedOpen(base, subKey, open, names);
+  LONG status = CheckedOpen(base, subKey, desired, open, names);
   RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
@@ -197,7 +214,7 @@ LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM de
   const OpenKey* open = nullptr;
   std::vector<std::string> names;
   if (result) *result = nullptr;
-  LONG status = CheckedOpen(base, subKey, open, names);
+  LONG status = CheckedOpen(base, subKey, desired, open, names);
   RecordCall("RegCreateKeyExA " + JoinPath(open ? open->key->path : "?", subKey));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
@@ -335,7 +352,7 @@ void MarkDeleted(Key& key) {
 LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
   const OpenKey* open = nullptr;
   std::vector<std::string> names;
-  LONG status = CheckedOpen(base, subKey, open, names);
+  LONG status = CheckedOpen(base, subKey, 0, open, names);
   RecordCall("RegDeleteTreeA " + JoinPath(open ? open->key->path : "?", subKey));
   if (status != ERROR_SUCCESS) return status;
   std::shared_ptr<Key> parent;

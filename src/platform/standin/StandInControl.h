@@ -46,6 +46,10 @@ void ClearCallLog();
 void SetModuleFileName(const std::string& windowsPath);
 /// What GetCommandLineA returns.
 void SetCommandLine(const std::string& commandLine);
+/// Plays 64-bit Windows (true) or 32-bit Windows (false, the default): the
+/// process then runs under WOW64 and sees HKLM\SOFTWARE through its 32-bit
+/// view, SOFTWARE\WOW6432Node, unless it asks for KEY_WOW64_64KEY.
+void SetWindows64Bit(bool windows64);
 /// The ANSI code page: 1252 (single-byte) or 932 (double-byte lead bytes).
 void SetAnsiCodePage(UINT codePage);
 

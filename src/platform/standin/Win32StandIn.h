@@ -12,6 +12,7 @@ using LONG = std::int32_t;
 using UINT = unsigned int;
 using INT = int;
 using BOOL = int;
+using PBOOL = BOOL*;
 using CHAR = char;
 using LCID = DWORD;
 using REGSAM = DWORD;
@@ -125,6 +126,8 @@ DWORD GetLastError();
 void SetLastError(DWORD code);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 LPSTR GetCommandLineA();
+HANDLE GetCurrentProcess();
+BOOL IsWow64Process(HANDLE process, PBOOL wow64);
 
 constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;

@@ -1,0 +1,47 @@
+// Where the browser keeps what the program writes. Each registry path, value
+// name and limit has its one home here, shared by the program, the inspector
+// and the tests.
+#pragma once
+
+#include <cstdint>
+
+namespace browserreg {
+
+// Absolute paths, as RegistryAccessor takes them: "\" and the path below the
+// root key.
+
+/// The browser's extension keys, under the machine hive.
+inline constexpr char kExtensionsKey[] = "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
+/// The same key as the companion probe spells it; the registry ignores the
+/// letter case, the call log shows it.
+inline constexpr char kCompanionExtensionsKey[] =
+    "\\Software\\Microsoft\\Internet Explorer\\Extensions";
+/// The command bar's key, under the current user's hive.
+inline constexpr char kCommandBarKey[] =
+    "\\Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar";
+
+/// The command bar layout value, and the most of it an install run reads.
+inline constexpr char kLayoutValue[] = "ButtonLayout";
+inline constexpr std::int32_t kLayoutCapacity = 2048;
+
+// The extension key's seven values, in the order they are written.
+inline constexpr char kDefaultValue[] = "";
+inline constexpr char kButtonTextValue[] = "ButtonText";
+inline constexpr char kDefaultVisibleValue[] = "Default Visible";
+inline constexpr char kExecValue[] = "Exec";
+inline constexpr char kIconValue[] = "Icon";
+inline constexpr char kHotIconValue[] = "HotIcon";
+inline constexpr char kClsidValue[] = "clsid";
+
+/// Under the current user's hive: where Windows keeps the machine-hive writes
+/// of a program that ran without administrative rights and without a
+/// manifest, as "MACHINE" and the machine path.
+inline constexpr char kVirtualStoreKey[] = "\\Software\\Classes\\VirtualStore\\MACHINE";
+/// The key below SOFTWARE that holds the 32-bit registry view on 64-bit
+/// Windows.
+inline constexpr char kWow64Node[] = "WOW6432Node";
+
+/// An absolute path as the system's own calls take it, without the "\".
+constexpr const char* BelowRoot(const char* absolutePath) { return absolutePath + 1; }
+
+}  // namespace browserreg
