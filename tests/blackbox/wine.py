@@ -1,17 +1,21 @@
-"""Runs Windows programs in the build tree's private Wine prefix, whose
-server the CTest fixture `wine` has already started (so that no call here
-starts one that would hold on to our pipes)."""
+"""Runs Windows programs in one of the build tree's private Wine prefixes,
+whose server the CTest fixture (`wine` for the 32-bit prefix, `wine64` for
+the 64-bit one) has already started, so that no call here starts one that
+would hold on to our pipes."""
 import os
 import subprocess
 import tempfile
 
 
 class Wine:
-    def __init__(self, prefix):
+    def __init__(self, prefix, arch="win32"):
+        """`arch` is "win32", or "win64" for a 64-bit prefix in which 32-bit
+        programs run under WOW64."""
         self.prefix = prefix
+        self.arch = arch
         self.drive_c = os.path.join(prefix, "drive_c")
         self.env = dict(os.environ,
-                        WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all",
+                        WINEPREFIX=prefix, WINEARCH=arch, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=",
                         # The ANSI code page follows the locale; the
                         # program's texts are cp1252.
