@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs a Windows executable under Wine in the build tree's private prefix.
-# Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
+# Runs a Windows executable under Wine in a private prefix of the build tree.
+# The prefix is a 32-bit one unless VORLINDE_WINE_ARCH=win64 names a 64-bit
+# (WOW64) prefix, as made by wine-prefix.sh with win64.
+# Usage: [VORLINDE_WINE_ARCH=win64] wine-run.sh PREFIX PROGRAM [ARGS...]
 prefix=$1; shift
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+. "$(dirname "$0")/wine-env.sh" "$prefix" "${VORLINDE_WINE_ARCH:-win32}"
 exec wine "$@"

@@ -10,8 +10,7 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target vorlinde vorlinde-inspect vorlinde_icons
 
 prefix=$(mktemp -d /tmp/vorlinde-demo.XXXXXX)
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+. cmake/wine-env.sh "$prefix" win32
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true

@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh || exit 1
 
 stop_wine() {
-  WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  for prefix in wineprefix wineprefix64; do
+    WINEPREFIX="$PWD/build/windows/$prefix" wineserver -k >/dev/null 2>&1 || true
+  done
 }
 trap stop_wine EXIT
 

@@ -21,7 +21,11 @@ RESET = r"""REGEDIT4
 [-HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry]
 """
 
-WINE = Wine(os.environ["VORLINDE_WINE_PREFIX"])
+# The 32-bit prefix, or with VORLINDE_WINE_ARCH=win64 the 64-bit one, where
+# the program runs under WOW64 and the registry has two views.
+ARCH = os.environ.get("VORLINDE_WINE_ARCH", "win32")
+WINE = Wine(os.environ["VORLINDE_WINE_PREFIX64" if ARCH == "win64" else "VORLINDE_WINE_PREFIX"],
+            ARCH)
 EXE = os.environ["VORLINDE_EXE"]
 SHOP_ICON = os.environ["VORLINDE_SHOP_ICON"]
 
@@ -81,11 +85,13 @@ class Scenario:
         path = os.path.join(self.work, "fixture.reg")
         with open(path, "wb") as f:
             f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252"))
-        WINE.check("reg", "import", WINE.windows_path(path))
+        WINE.reg("import", WINE.windows_path(path))
 
-    def snapshot(self):
+    def snapshot(self, bits=32):
+        """The browser's keys as a program of `bits` sees them, and the
+        folder's files."""
         registry = {}
-        for export in WINE.export(BROWSER_KEYS, self.work):
+        for export in WINE.export(BROWSER_KEYS, self.work, bits):
             registry.update(reg_export.parse(export))
         files = {}
         for directory, subdirectories, names in os.walk(self.folder):

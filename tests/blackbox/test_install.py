@@ -5,7 +5,7 @@ import unittest
 from button import (CAPTION, CLSID, COMMAND_BAR, COMPANION_GUID, EXTENSIONS, LOW_REGISTRY,
                     OWN_KEY, SEVEN_VALUES, URL, default_layout_with, layout)
 from reg_export import REG_BINARY, REG_SZ
-from scenario import BlackBoxTest, Scenario
+from scenario import WINE, BlackBoxTest, Scenario
 
 SEVEN_VALUES_SET = {("value set", OWN_KEY, name) for name in SEVEN_VALUES}
 LAYOUT_SET = {("value set", COMMAND_BAR, "ButtonLayout")}
@@ -70,6 +70,21 @@ class ExtensionKey(BlackBoxTest):
         self.assertChanges(outcome, registry=SEVEN_VALUES_SET | NEW_LAYOUT_KEYS | LAYOUT_SET)
         self.assertEqual(outcome.value(OWN_KEY, "MenuText"), (REG_SZ, b"keep me\0"))
         self.assertEqual(outcome.value(OWN_KEY, "Exec"), (REG_SZ, URL + b"\0"))
+
+
+class RegistryViews(BlackBoxTest):
+    """Under WOW64 the machine-wide browser key is not shared between the
+    registry views: the 32-bit program's extension key stands in the 32-bit
+    view only. The user's layout is one value that both views show."""
+
+    @unittest.skipUnless(WINE.arch == "win64", "a 32-bit system has one registry view")
+    def test_the_extension_key_is_in_the_32_bit_view_the_layout_in_both(self):
+        scenario = Scenario("install-views")
+        outcome = self.run_silently(scenario)
+        native = scenario.snapshot(bits=64).registry
+        self.assertIn(OWN_KEY, outcome.after.registry)
+        self.assertNotIn(EXTENSIONS, native)
+        self.assertEqual(native[COMMAND_BAR], outcome.after.registry[COMMAND_BAR])
 
 
 class LayoutPlacement(BlackBoxTest):

@@ -91,11 +91,11 @@ class Switches(BlackBoxTest):
         shutil.copyfile(os.environ["VORLINDE_URL_RECORDER"], RECORDER)
         # The prefix's own http handler comes back when the cases are done.
         cls.saved_handler = os.path.join(os.path.dirname(RECORDER), "http-handler.reg")
-        WINE.check("reg", "export", HTTP_COMMAND_KEY, WINE.windows_path(cls.saved_handler), "/y")
+        WINE.reg("export", HTTP_COMMAND_KEY, WINE.windows_path(cls.saved_handler), "/y")
 
     @classmethod
     def tearDownClass(cls):
-        WINE.check("reg", "import", WINE.windows_path(cls.saved_handler))
+        WINE.reg("import", WINE.windows_path(cls.saved_handler))
 
     def recorder_fixture(self, record):
         """Makes url_recorder the http handler; it appends its command line

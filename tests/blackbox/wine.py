@@ -1,21 +1,35 @@
-"""Runs Windows programs in the build tree's private Wine prefix, whose
-server the CTest fixture `wine` has already started (so that no call here
-starts one that would hold on to our pipes)."""
+"""Runs Windows programs in one of the build tree's private Wine prefixes,
+whose server the CTest fixture (`wine` for the 32-bit prefix, `wine64` for
+the 64-bit one) has already started, so that no call here starts one that
+would hold on to our pipes."""
 import os
 import subprocess
 import tempfile
 
 
 class Wine:
-    def __init__(self, prefix):
+    def __init__(self, prefix, arch="win32"):
+        """`arch` is "win32", or "win64" for a 64-bit prefix in which 32-bit
+        programs run under WOW64."""
         self.prefix = prefix
+        self.arch = arch
         self.drive_c = os.path.join(prefix, "drive_c")
         self.env = dict(os.environ,
-                        WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all",
+                        WINEPREFIX=prefix, WINEARCH=arch, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=",
                         # The ANSI code page follows the locale; the
                         # program's texts are cp1252.
                         LANG="C.UTF-8", LC_ALL="C.UTF-8")
+
+    def view(self, bits):
+        """The `reg` switch for the registry view that a program of `bits`
+        (32 or 64) sees; none in a 32-bit prefix, which has one view."""
+        return ("/reg:%d" % bits,) if self.arch == "win64" else ()
+
+    def reg(self, *args, bits=32):
+        """Runs `reg` on the view of a 32-bit program such as vorlinde.exe,
+        or of a 64-bit one; it must succeed."""
+        self.check("reg", *args, *self.view(bits))
 
     def windows_path(self, posix_path):
         """C:\\... for a path under drive_c."""
@@ -48,10 +62,12 @@ class Wine:
                                                          out.decode(errors="replace"),
                                                          err.decode(errors="replace")))
 
-    def export(self, keys, folder):
-        """`reg export` of each key, all at once; the files' bytes in order."""
+    def export(self, keys, folder, bits=32):
+        """`reg export` of each key in the view of a program of `bits`, all
+        at once; the files' bytes in order."""
         paths = [os.path.join(folder, "export%d.reg" % i) for i in range(len(keys))]
-        processes = [self.start("reg", "export", key, self.windows_path(path), "/y")
+        processes = [self.start("reg", "export", key, self.windows_path(path), "/y",
+                                *self.view(bits))
                      for key, path in zip(keys, paths)]
         for key, process in zip(keys, processes):
             _, err = process.communicate(timeout=60)
