@@ -1,6 +1,7 @@
 """The shipped executables' properties, read from the files themselves."""
 import os
 import unittest
+from xml.etree import ElementTree
 
 import icon_file
 import pe_file
@@ -9,6 +10,8 @@ MACHINE_I386 = 0x14C
 SUBSYSTEM_WINDOWS_GUI = 2
 SUBSYSTEM_WINDOWS_CUI = 3
 LANGUAGE_GERMAN = 0x0407
+MANIFEST_RESOURCE_ID = 1  # the one Windows reads when it starts a program
+WINDOWS_10_AND_11 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "shell32.dll", "msvcrt.dll"}
 
 
@@ -46,6 +49,19 @@ class InspectorHeaders(unittest.TestCase):
 
     def test_imports_only_system_dlls(self):
         self.assertLessEqual({name.lower() for name in self.pe.imported_dlls()}, SYSTEM_DLLS)
+
+    def test_its_manifest_runs_it_as_invoker_on_the_systems_it_names(self):
+        """asInvoker turns registry virtualization off: the inspector reads
+        what the browser reads (vorlinde.exe has no manifest, see below)."""
+        manifests = [r for r in self.pe.resources() if r.type == pe_file.RT_MANIFEST]
+        self.assertEqual([m.name for m in manifests], [MANIFEST_RESOURCE_ID])
+        root = ElementTree.fromstring(manifests[0].data)
+        levels = [e.attrib for e in root.iter(
+            "{urn:schemas-microsoft-com:asm.v3}requestedExecutionLevel")]
+        self.assertEqual(levels, [{"level": "asInvoker", "uiAccess": "false"}])
+        systems = [e.get("Id") for e in root.iter(
+            "{urn:schemas-microsoft-com:compatibility.v1}supportedOS")]
+        self.assertIn(WINDOWS_10_AND_11, systems)
 
 
 class ProgramResources(unittest.TestCase):

@@ -1,23 +1,61 @@
 """vorlinde-inspect.exe under Wine, beside the program it inspects: it
-reads only, shows the button's entries and names what is wrong."""
+reads only, shows the button's entries and names what is wrong, recognises
+an install that Windows redirected to the user's VirtualStore, and removes
+that copy only when asked."""
 import os
 import unittest
 
-from scenario import WINE, BlackBoxTest, Scenario
+from button import CAPTION, CLSID, KEY_GUID, SEVEN_VALUES, URL
+from scenario import BROWSER_KEYS, WINE, BlackBoxTest, Scenario
+import reg_export
 
 INSPECT = os.environ["VORLINDE_INSPECT_EXE"]
 BUTTON_ROW = b"      2  10 01 00 00   16     1  <- this button"
 
+# Where Windows puts the extension key that vorlinde.exe writes without
+# administrative rights (Wine does not virtualize: the tests build that state).
+VIRTUAL_STORE = r"HKEY_CURRENT_USER\Software\Classes\VirtualStore"
+STRAY_KEY = (VIRTUAL_STORE + "\\MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\"
+             + KEY_GUID)
+LAYOUT_WITH_BUTTON = ("\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry"
+                      "\\CommandBar]\n\"ButtonLayout\"=hex:07,00,00,00,01,01,00,00,10,01,00,00,"
+                      "03,01,00,00,04,01,00,00,05,01,00,00,06,01,00,00,07,01,00,00\n")
+
+
+def redirected_copy(folder):
+    """The seven values as a run without administrative rights leaves them
+    in the VirtualStore, and the layout entry that run adds as usual."""
+    texts = [b"", CAPTION, b"YES", URL, folder + b"\\shop.ico", folder + b"\\shop.ico",
+             CLSID.encode()]
+    lines = ["", "[%s]" % STRAY_KEY]
+    for name, text in zip(SEVEN_VALUES, texts):
+        quoted = text.decode("cp1252").replace("\\", "\\\\")
+        lines.append('%s="%s"' % ('"%s"' % name if name else "@", quoted))
+    return "\n".join(lines) + "\n" + LAYOUT_WITH_BUTTON
+
 
 class Inspector(BlackBoxTest):
+    ONLY_COPY = b"  PROBLEM: the extension key stands only in your VirtualStore: vorlinde.exe ran " \
+                b"without administrative rights, Windows redirected its write there, and the " \
+                b"browser will not show the button"
+    STRAY_COPY = b"  PROBLEM: a stray copy of the extension key stands in your VirtualStore, left " \
+                 b"by a run without administrative rights; the browser uses the machine's key, " \
+                 b"the copy should go"
     CASES = [
-        # name, install runs before, fixture, exit code, lines that must be printed
-        ("nothing installed", 0, "", 1,
-         [b"  PROBLEM: the extension key is missing: the button is not installed"]),
-        ("after an install run", 1, "", 0,
+        # name, install runs before, with a redirected copy, other fixture, exit code, lines
+        ("only a redirected copy", 0, True, "", 1,
+         [b"  PROBLEM: the extension key is missing: the button is not installed",
+          b"Redirected copy " + STRAY_KEY.encode(), ONLY_COPY,
+          b"  What to do: remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized, "
+          b"or delete the key above in the Registry Editor), then run vorlinde.exe again as "
+          b"administrator."]),
+        ("an install and a redirected copy", 1, True, "", 1,
          [b'  ButtonText       "Lindwurm B\xfccher"', BUTTON_ROW,
+          b"Redirected copy " + STRAY_KEY.encode(), STRAY_COPY, b"1 problem found."]),
+        ("after an install run", 1, False, "", 0,
+         [b"Redirected copies in the VirtualStore: none", BUTTON_ROW,
           b"All is well: the button is registered and stands in the layout."]),
-        ("a layout of six bytes", 1,
+        ("a layout of six bytes", 1, False,
          "\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar]"
          '\n"ButtonLayout"=hex:07,00,00,00,01,01\n', 1,
          [b"  (left over: 01 01)",
@@ -25,20 +63,54 @@ class Inspector(BlackBoxTest):
           b"refuses it"]),
     ]
 
+    def prepare(self, installs, copy, fixture):
+        scenario = Scenario("inspect", fixture)
+        inspect = WINE.windows_path(scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
+        for _ in range(installs):
+            self.assertEqual(scenario.run(), (0, b"", b""))
+        scenario.import_registry("REGEDIT4\n\n[-%s]\n[%s]\n" % (VIRTUAL_STORE, VIRTUAL_STORE)
+                                 + (redirected_copy(scenario.windows_folder().encode("cp1252"))
+                                    if copy else ""))
+        return scenario, inspect
+
+    def exports(self, scenario):
+        """The browser's keys and the VirtualStore, as `reg export` writes them."""
+        return WINE.export(BROWSER_KEYS + (VIRTUAL_STORE,), scenario.work)
+
+    def inspect(self, inspect, *args):
+        code, out, err = WINE.run(inspect, *args)
+        self.assertEqual(err, b"")
+        return code, out.replace(b"\r\n", b"\n").split(b"\n")
+
     def test_cases(self):
-        for name, installs, fixture, exit_code, lines in self.CASES:
+        for name, installs, copy, fixture, exit_code, lines in self.CASES:
             with self.subTest(name):
-                scenario = Scenario("inspect", fixture)
-                inspect = WINE.windows_path(scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
-                for _ in range(installs):
-                    self.assertEqual(scenario.run(), (0, b"", b""))
-                before = scenario.snapshot()
-                code, out, err = WINE.run(inspect)
-                self.assertEqual((code, err), (exit_code, b""))
-                printed = out.replace(b"\r\n", b"\n").split(b"\n")
+                scenario, inspect = self.prepare(installs, copy, fixture)
+                before = self.exports(scenario)
+                code, printed = self.inspect(inspect)
+                self.assertEqual(code, exit_code, b"\n".join(printed).decode("cp1252"))
                 for line in lines:
                     self.assertIn(line, printed)
-                self.assertEqual(scenario.snapshot(), before)
+                self.assertEqual(self.exports(scenario), before)
+
+    def test_the_clean_up_removes_exactly_the_redirected_copy(self):
+        scenario, inspect = self.prepare(1, True, "")
+        before = self.exports(scenario)
+        code, printed = self.inspect(inspect, "/RemoveVirtualized")
+        self.assertEqual(code, 0)
+        self.assertIn(b"Removed " + STRAY_KEY.encode(), printed)
+        after = self.exports(scenario)
+        self.assertEqual(after[:-1], before[:-1])  # machine hive and layout, byte for byte
+        removed = {("key removed", STRAY_KEY.lower())}
+        removed |= {("value removed", STRAY_KEY.lower(), name) for name in SEVEN_VALUES}
+        self.assertEqual(reg_export.changes(reg_export.parse(before[-1]),
+                                            reg_export.parse(after[-1])), removed)
+
+        code, printed = self.inspect(inspect, "-removevirtualized")
+        self.assertEqual(code, 0)
+        self.assertIn(b"Nothing to remove: the VirtualStore holds no copy of the extension key.",
+                      printed)
+        self.assertEqual(self.exports(scenario), after)
 
 
 if __name__ == "__main__":
