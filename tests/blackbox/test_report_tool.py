@@ -15,8 +15,20 @@ BUTTON_ROW = b"      2  10 01 00 00   16     1  <- this button"
 # Where Windows puts the extension key that vorlinde.exe writes without
 # administrative rights (Wine does not virtualize: the tests build that state).
 VIRTUAL_STORE = r"HKEY_CURRENT_USER\Software\Classes\VirtualStore"
-STRAY_KEY = (VIRTUAL_STORE + "\\MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\"
-             + KEY_GUID)
+# On 64-bit Windows the 32-bit program's write goes to WOW6432Node first.
+STRAY_KEY = (VIRTUAL_STORE + "\\MACHINE\\SOFTWARE"
+             + ("\\WOW6432Node" if WINE.arch == "win64" else "")
+             + "\\Microsoft\\Internet Explorer\\Extensions\\" + KEY_GUID)
+# A 32-bit prefix has one registry view; in a 64-bit one the program's
+# extension key stands in the 32-bit view only.
+VIEWS = {
+    "win32": [b"Registry views: one (32-bit Windows)"],
+    "win64": [b"Registry views (64-bit Windows; vorlinde.exe, a 32-bit program, writes to the "
+              b"32-bit view)",
+              b"  32-bit view (WOW6432Node)  extension key present, command id 16",
+              b"  64-bit view                extension key missing, command id unknown (no "
+              b"Extensions key opens with full access)"],
+}[WINE.arch]
 LAYOUT_WITH_BUTTON = ("\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry"
                       "\\CommandBar]\n\"ButtonLayout\"=hex:07,00,00,00,01,01,00,00,10,01,00,00,"
                       "03,01,00,00,04,01,00,00,05,01,00,00,06,01,00,00,07,01,00,00\n")
@@ -53,7 +65,7 @@ class Inspector(BlackBoxTest):
          [b'  ButtonText       "Lindwurm B\xfccher"', BUTTON_ROW,
           b"Redirected copy " + STRAY_KEY.encode(), STRAY_COPY, b"1 problem found."]),
         ("after an install run", 1, False, "", 0,
-         [b"Redirected copies in the VirtualStore: none", BUTTON_ROW,
+         [b"Redirected copies in the VirtualStore: none", BUTTON_ROW, *VIEWS,
           b"All is well: the button is registered and stands in the layout."]),
         ("a layout of six bytes", 1, False,
          "\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar]"
