@@ -86,8 +86,11 @@ class Inspector(BlackBoxTest):
         return scenario, inspect
 
     def exports(self, scenario):
-        """The browser's keys and the VirtualStore, as `reg export` writes them."""
-        return WINE.export(BROWSER_KEYS + (VIRTUAL_STORE,), scenario.work)
+        """The browser's keys as vorlinde.exe sees them, and the VirtualStore
+        (one for both views in Windows, but not in Wine: see the inspector's
+        sources), as `reg export` writes them."""
+        return (WINE.export(BROWSER_KEYS, scenario.work)
+                + WINE.export((VIRTUAL_STORE,), scenario.work, bits=64))
 
     def inspect(self, inspect, *args):
         code, out, err = WINE.run(inspect, *args)

@@ -1,7 +1,6 @@
 #include "VirtualStore.h"
 
 #include "BrowserRegistry.h"
-#include "RegistryAccessor.h"
 #include "Sections.h"
 
 namespace {
@@ -15,6 +14,12 @@ std::string InWow64Node(const std::string& machinePath) {
 
 }  // namespace
 
+// Windows shares the VirtualStore between the registry views, so the 64-bit
+// view changes nothing there, and 32-bit Windows ignores it; Wine, though,
+// redirects a 32-bit program below any key that has a WOW6432Node subkey,
+// and would show both paths as the one copy in WOW6432Node.
+VirtualStoreView::VirtualStoreView() : scope_(RegistryView::Bits64) {}
+
 std::vector<std::string> VirtualStoreCopyPaths() {
   const std::string machinePath = OwnExtensionKey();
   return {browserreg::kVirtualStoreKey + machinePath,
@@ -22,6 +27,7 @@ std::vector<std::string> VirtualStoreCopyPaths() {
 }
 
 std::vector<std::string> ExistingVirtualStoreCopies() {
+  const VirtualStoreView view;
   std::vector<std::string> found;
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::CurrentUser);

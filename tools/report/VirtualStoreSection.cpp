@@ -55,6 +55,7 @@ bool RemoveVirtualizedInstall(std::ostream& out) {
     return true;
   }
   bool removedAll = true;
+  const VirtualStoreView view;
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::CurrentUser);
   for (const std::string& path : copies) {
