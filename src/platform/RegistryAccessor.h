@@ -16,15 +16,15 @@ enum class RegistryRoot : std::uint32_t {
 
 /// The registry's value types, by the codes the system gives them.
 enum class RegistryValueType : std::uint32_t {
-  None = 0,            // REG_NONE
-  Text = 1,            // REG_SZ
-  ExpandableText = 2,  // REG_EXPAND_SZ
-  Binary = 3,          // REG_BINARY
-  Number = 4,          // REG_DWORD
-  BigEndianNumber = 5, // REG_DWORD_BIG_ENDIAN
-  Link = 6,            // REG_LINK
-  TextList = 7,        // REG_MULTI_SZ
-  Number64 = 11,       // REG_QWORD
+  None = 0,             // REG_NONE
+  Text = 1,             // REG_SZ
+  ExpandableText = 2,   // REG_EXPAND_SZ
+  Binary = 3,           // REG_BINARY
+  Number = 4,           // REG_DWORD
+  BigEndianNumber = 5,  // REG_DWORD_BIG_ENDIAN
+  Link = 6,             // REG_LINK
+  TextList = 7,         // REG_MULTI_SZ
+  Number64 = 11,        // REG_QWORD
 };
 
 /// What the registry says of a value without handing out its data.

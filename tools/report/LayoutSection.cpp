@@ -87,8 +87,8 @@ LayoutValue ReadLayoutValueFor(Report& report) {
 }  // namespace
 
 void ReportLayout(Report& report, std::int32_t commandId) {
-  report.Out() << "Command bar layout HKEY_CURRENT_USER" << browserreg::kCommandBarKey
-               << ", value " << browserreg::kLayoutValue << "\n";
+  report.Out() << "Command bar layout HKEY_CURRENT_USER" << browserreg::kCommandBarKey << ", value "
+               << browserreg::kLayoutValue << "\n";
   const LayoutValue value = ReadLayoutValueFor(report);
   switch (value.kind) {
     case LayoutValueKind::KeyMissing:

@@ -31,8 +31,8 @@ LayoutValue ReadLayoutValue() {
   const bool tooLong = info.size > static_cast<std::uint32_t>(kLayoutCapacity);
   LayoutValue value{tooLong ? LayoutValueKind::TooLong : LayoutValueKind::Bytes, info,
                     std::vector<std::uint8_t>(info.size)};
-  const std::int32_t length = registry.ReadBytes(
-      kLayoutValue, value.bytes.data(), static_cast<std::int32_t>(value.bytes.size()));
+  const std::int32_t length = registry.ReadBytes(kLayoutValue, value.bytes.data(),
+                                                 static_cast<std::int32_t>(value.bytes.size()));
   value.bytes.resize(static_cast<std::size_t>(length));
   return value;
 }

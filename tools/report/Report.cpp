@@ -21,16 +21,22 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
 }
 
 std::string TypeName(RegistryValueType type) {
-  switch (type) {
-    case RegistryValueType::None: return "REG_NONE";
-    case RegistryValueType::Text: return "REG_SZ";
-    case RegistryValueType::ExpandableText: return "REG_EXPAND_SZ";
-    case RegistryValueType::Binary: return "REG_BINARY";
-    case RegistryValueType::Number: return "REG_DWORD";
-    case RegistryValueType::BigEndianNumber: return "REG_DWORD_BIG_ENDIAN";
-    case RegistryValueType::Link: return "REG_LINK";
-    case RegistryValueType::TextList: return "REG_MULTI_SZ";
-    case RegistryValueType::Number64: return "REG_QWORD";
+  static const struct {
+    RegistryValueType type;
+    const char* name;
+  } kNames[] = {
+      {RegistryValueType::None, "REG_NONE"},
+      {RegistryValueType::Text, "REG_SZ"},
+      {RegistryValueType::ExpandableText, "REG_EXPAND_SZ"},
+      {RegistryValueType::Binary, "REG_BINARY"},
+      {RegistryValueType::Number, "REG_DWORD"},
+      {RegistryValueType::BigEndianNumber, "REG_DWORD_BIG_ENDIAN"},
+      {RegistryValueType::Link, "REG_LINK"},
+      {RegistryValueType::TextList, "REG_MULTI_SZ"},
+      {RegistryValueType::Number64, "REG_QWORD"},
+  };
+  for (const auto& entry : kNames) {
+    if (entry.type == type) return entry.name;
   }
   return "type " + std::to_string(static_cast<std::uint32_t>(type));
 }
