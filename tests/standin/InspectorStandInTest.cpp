@@ -1,6 +1,6 @@
-// The install run and the inspector on 64-bit Windows, which only the
-// stand-in can play in a 32-bit test program: the machine's SOFTWARE key
-// shows this program its 32-bit view, WOW6432Node.
+// The inspector where only the stand-in can take it: on 64-bit Windows, where
+// the machine's SOFTWARE key shows this 32-bit program its 32-bit view,
+// WOW6432Node; and with a redirected copy that the registry refuses to delete.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -14,13 +14,13 @@ using namespace testreg;
 
 namespace {
 
-class InspectionViewsTest : public ::testing::Test {
+class InspectorStandInTest : public ::testing::Test {
  protected:
   void SetUp() override { standin::Reset(); }
   void TearDown() override { standin::Reset(); }
 };
 
-TEST_F(InspectionViewsTest, AnInstallOn64BitWindowsStandsInThe32BitViewOnly) {
+TEST_F(InspectorStandInTest, AnInstallOn64BitWindowsStandsInThe32BitViewOnly) {
   standin::SetWindows64Bit(true);
   RunVorlinde();
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE,
@@ -36,6 +36,18 @@ TEST_F(InspectionViewsTest, AnInstallOn64BitWindowsStandsInThe32BitViewOnly) {
                            "unknown (no Extensions key opens with full access)\n"),
             std::string::npos)
       << out.str();
+}
+
+TEST_F(InspectorStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
+  const std::string copy = std::string("Software\\Classes\\VirtualStore\\MACHINE\\") +
+                           kExtensionsKey + "\\" + kButton.KeyGuid;
+  SetValue(HKEY_CURRENT_USER, copy, "ButtonText", REG_SZ, Sz("x"));
+  standin::SetKeyRights(HKEY_CURRENT_USER, copy, standin::KeyRights::ReadOnly);
+  std::ostringstream out;
+  EXPECT_FALSE(RemoveVirtualizedInstall(out));
+  EXPECT_NE(out.str().find("Could not remove HKEY_CURRENT_USER\\" + copy + "\n"), std::string::npos)
+      << out.str();
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, copy));
 }
 
 }  // namespace
