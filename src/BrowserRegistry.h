@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace browserreg {
 
@@ -40,6 +41,14 @@ inline constexpr char kVirtualStoreKey[] = "\\Software\\Classes\\VirtualStore\\M
 /// The key below SOFTWARE that holds the 32-bit registry view on 64-bit
 /// Windows.
 inline constexpr char kWow64Node[] = "WOW6432Node";
+
+/// A machine path below SOFTWARE in the form the 32-bit view has on 64-bit
+/// Windows: "\SOFTWARE\WOW6432Node\Microsoft\...".
+inline std::string InWow64Node(const std::string& machinePath) {
+  const std::size_t afterSoftware = machinePath.find('\\', 1);
+  return machinePath.substr(0, afterSoftware) + "\\" + kWow64Node +
+         machinePath.substr(afterSoftware);
+}
 
 /// An absolute path as the system's own calls take it, without the "\".
 constexpr const char* BelowRoot(const char* absolutePath) { return absolutePath + 1; }

@@ -23,10 +23,8 @@ class InspectorStandInTest : public ::testing::Test {
 TEST_F(InspectorStandInTest, AnInstallOn64BitWindowsStandsInThe32BitViewOnly) {
   standin::SetWindows64Bit(true);
   RunVorlinde();
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE,
-                        std::string("SOFTWARE\\WOW6432Node\\Microsoft\\Internet Explorer\\"
-                                    "Extensions\\") +
-                            kButton.KeyGuid));
+  const std::string ownKey = std::string(browserreg::kExtensionsKey) + "\\" + kButton.KeyGuid;
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, browserreg::InWow64Node(ownKey).substr(1)));
   std::ostringstream out;
   EXPECT_EQ(InspectVorlinde(out), 0) << out.str();
   EXPECT_NE(out.str().find("Registry views (64-bit Windows; vorlinde.exe, a 32-bit program, "
@@ -39,8 +37,8 @@ TEST_F(InspectorStandInTest, AnInstallOn64BitWindowsStandsInThe32BitViewOnly) {
 }
 
 TEST_F(InspectorStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
-  const std::string copy = std::string("Software\\Classes\\VirtualStore\\MACHINE\\") +
-                           kExtensionsKey + "\\" + kButton.KeyGuid;
+  const std::string copy = std::string(browserreg::BelowRoot(browserreg::kVirtualStoreKey)) +
+                           browserreg::kExtensionsKey + "\\" + kButton.KeyGuid;
   SetValue(HKEY_CURRENT_USER, copy, "ButtonText", REG_SZ, Sz("x"));
   standin::SetKeyRights(HKEY_CURRENT_USER, copy, standin::KeyRights::ReadOnly);
   std::ostringstream out;

@@ -86,6 +86,10 @@ void DeleteTestKeys() {
   DeleteTree(HKEY_LOCAL_MACHINE, kTestKey);
   DeleteTree(HKEY_LOCAL_MACHINE, kExtensionsKey);
   DeleteTree(HKEY_CURRENT_USER, kCommandBarKey);
+  // Copies a redirected install run left, which the inspector reports.
+  const std::string virtualStore = browserreg::BelowRoot(browserreg::kVirtualStoreKey);
+  DeleteTree(HKEY_CURRENT_USER, virtualStore + browserreg::kExtensionsKey);
+  DeleteTree(HKEY_CURRENT_USER, virtualStore + browserreg::InWow64Node(browserreg::kExtensionsKey));
 }
 
 }  // namespace

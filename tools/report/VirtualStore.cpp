@@ -3,17 +3,6 @@
 #include "BrowserRegistry.h"
 #include "Sections.h"
 
-namespace {
-
-// "\SOFTWARE\Microsoft\..." as "\SOFTWARE\WOW6432Node\Microsoft\...".
-std::string InWow64Node(const std::string& machinePath) {
-  const std::size_t afterSoftware = machinePath.find('\\', 1);
-  return machinePath.substr(0, afterSoftware) + "\\" + browserreg::kWow64Node +
-         machinePath.substr(afterSoftware);
-}
-
-}  // namespace
-
 // Windows shares the VirtualStore between the registry views, so the 64-bit
 // view changes nothing there, and 32-bit Windows ignores it; Wine, though,
 // redirects a 32-bit program below any key that has a WOW6432Node subkey,
@@ -23,7 +12,7 @@ VirtualStoreView::VirtualStoreView() : scope_(RegistryView::Bits64) {}
 std::vector<std::string> VirtualStoreCopyPaths() {
   const std::string machinePath = OwnExtensionKey();
   return {browserreg::kVirtualStoreKey + machinePath,
-          browserreg::kVirtualStoreKey + InWow64Node(machinePath)};
+          browserreg::kVirtualStoreKey + browserreg::InWow64Node(machinePath)};
 }
 
 std::vector<std::string> ExistingVirtualStoreCopies() {
