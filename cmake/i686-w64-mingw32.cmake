@@ -11,15 +11,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# Reproducible: the same commit gives the same bytes wherever and whenever it
-# is built. No build paths in what the compiler writes, no time stamp in the
-# PE header (the linker would put the link time there).
-get_filename_component(_vorlinde_source_dir "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-set(_vorlinde_prefix_maps
-    "-ffile-prefix-map=${_vorlinde_source_dir}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build")
-set(CMAKE_C_FLAGS_INIT "${_vorlinde_prefix_maps}")
-set(CMAKE_CXX_FLAGS_INIT "${_vorlinde_prefix_maps}")
-
 # Everything static: the executables import system DLLs only.
-set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "-static -static-libgcc -static-libstdc++ -Wl,--dynamicbase,--nxcompat,--no-insert-timestamp")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--dynamicbase,--nxcompat")
