@@ -1,7 +1,8 @@
 # The ZIP a Windows user unpacks: the program, the button's icon beside it
-# (the extension key points there) and a short README. Nothing else is
-# installed, so test programs never reach the package.
-install(TARGETS vorlinde RUNTIME DESTINATION .)
+# (the extension key points there), the read-only inspector that checks an
+# install, and a short README. Nothing else is installed, so test programs
+# never reach the package.
+install(TARGETS vorlinde vorlinde-inspect RUNTIME DESTINATION .)
 install(FILES ${VORLINDE_SHOP_ICON} DESTINATION .)
 
 # Windows line ends, so that every editor there shows the README as written.
@@ -13,4 +14,12 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vorlinde)
 set(CPACK_PACKAGE_FILE_NAME vorlinde-${PROJECT_VERSION}-win32)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+
+# CPack's ZIP carries the build's file times; seal_package.py signs the
+# programs when a certificate is given, writes the ZIP again in a fixed form
+# and SHA256SUMS beside it.
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/SealPackage.cmake)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(CPACK_VORLINDE_PYTHON ${Python3_EXECUTABLE})
+set(CPACK_VORLINDE_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 include(CPack)

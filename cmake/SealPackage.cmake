@@ -1,0 +1,11 @@
+# Run by CPack once the ZIP is made (CPACK_POST_BUILD_SCRIPTS), before it is
+# copied to the output folder; SHA256SUMS goes there directly.
+foreach(package IN LISTS CPACK_PACKAGE_FILES)
+  execute_process(
+    COMMAND ${CPACK_VORLINDE_PYTHON} ${CPACK_VORLINDE_SOURCE_DIR}/cmake/seal_package.py
+            ${package} ${CPACK_PACKAGE_DIRECTORY} ${CPACK_VORLINDE_SOURCE_DIR}
+    RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "Sealing ${package} failed")
+  endif()
+endforeach()
