@@ -7,8 +7,8 @@ import os
 import shutil
 import unittest
 
-from scenario import BlackBoxTest, Scenario, work_folder
-from url_handler import RECORDER_WAIT_SECONDS, RecordingHandler, recorded
+from scenario import Scenario, work_folder
+from url_handler import RECORDER_WAIT_SECONDS, RecordingHandlerTest, recorded
 
 PLANTED_NAMES = ("shell32", "shcore", "shlwapi", "user32", "gdi32", "imm32", "win32u", "version",
                  "zlib1", "uxtheme", "propsys", "comctl32", "ole32", "combase", "sechost",
@@ -31,15 +31,7 @@ def markers(*folders):
     return found
 
 
-class PlantedDlls(BlackBoxTest):
-    @classmethod
-    def setUpClass(cls):
-        cls.handler = RecordingHandler()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.handler.restore()
-
+class PlantedDlls(RecordingHandlerTest):
     def check(self, args):
         record = os.path.join(work_folder("planted"), "urls.txt")
         fixture, expected_record = self.handler.fixture(record)

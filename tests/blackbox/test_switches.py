@@ -6,8 +6,8 @@ import unittest
 from dataclasses import dataclass, field
 
 from button import CAPTION, COMMAND_BAR, EXTENSIONS, LOW_REGISTRY, OWN_KEY, SEVEN_VALUES, URL
-from scenario import BlackBoxTest, Scenario, work_folder
-from url_handler import RECORDER_WAIT_SECONDS, RecordingHandler, recorded
+from scenario import Scenario, work_folder
+from url_handler import RECORDER_WAIT_SECONDS, RecordingHandlerTest, recorded
 
 SHORTCUT = b"[InternetShortcut]\r\nURL=" + URL + b"\r\n"
 CAPTION_LINE = CAPTION + b"\r\n"
@@ -75,15 +75,7 @@ CASES = [
 ]
 
 
-class Switches(BlackBoxTest):
-    @classmethod
-    def setUpClass(cls):
-        cls.handler = RecordingHandler()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.handler.restore()
-
+class Switches(RecordingHandlerTest):
     def prepare(self, scenario, files):
         for name, content in files.items():
             path = os.path.join(scenario.folder, name)

@@ -6,7 +6,7 @@ import shutil
 import time
 
 from button import URL
-from scenario import WINE
+from scenario import WINE, BlackBoxTest
 
 RECORDER = os.path.join(WINE.drive_c, "bb-tools", "url_recorder.exe")
 HTTP_COMMAND_KEY = r"HKEY_CLASSES_ROOT\http\shell\open\command"
@@ -53,3 +53,15 @@ def recorded(record, seconds):
         if time.monotonic() >= deadline:
             return None
         time.sleep(0.05)
+
+
+class RecordingHandlerTest(BlackBoxTest):
+    """Cases that find url_recorder ready as `self.handler` while they run."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.handler = RecordingHandler()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.handler.restore()
