@@ -13,7 +13,10 @@ from url_handler import RECORDER_WAIT_SECONDS, RecordingHandlerTest, recorded
 PLANTED_NAMES = ("shell32", "shcore", "shlwapi", "user32", "gdi32", "imm32", "win32u", "version",
                  "zlib1", "uxtheme", "propsys", "comctl32", "ole32", "combase", "sechost",
                  "rpcrt4", "ucrtbase")
-MODES = ((), ("/SaveAllToFile",), ("/SaveUrlToFile",), ("/OpenUrl",))
+# The last one holds a byte above 0x7F in the code page, so USER32 is loaded
+# to step through the command line.
+MODES = ((), ("/SaveAllToFile",), ("/SaveUrlToFile",), ("/OpenUrl",),
+         ("/SaveUrlToFile", "B\u00fccher"))
 
 
 def plant(folder):
