@@ -139,13 +139,12 @@ using browserreg::kLayoutValue;
 constexpr std::int32_t kEntrySize = 4;
 constexpr std::int32_t kLargestCommandId = 0xFF;  // byte 0 of an entry
 
-const std::vector<std::uint8_t>& DefaultCommandBarLayout() {
-  static const std::vector<std::uint8_t> layout = {
-      0x07, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x03, 0x01, 0x00, 0x00, 0x04, 0x01,
-      0x00, 0x00, 0x05, 0x01, 0x00, 0x00, 0x06, 0x01, 0x00, 0x00, 0x07, 0x01, 0x00, 0x00,
-  };
-  return layout;
-}
+// A constant array rather than a static vector: no guarded initialisation,
+// which would bring the runtime's thread synchronisation into the program.
+constexpr std::uint8_t kDefaultCommandBarLayout[] = {
+    0x07, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x03, 0x01, 0x00, 0x00, 0x04, 0x01,
+    0x00, 0x00, 0x05, 0x01, 0x00, 0x00, 0x06, 0x01, 0x00, 0x00, 0x07, 0x01, 0x00, 0x00,
+};
 
 void InsertEntryAt(std::vector<std::uint8_t>& layout, std::int32_t offset, std::int32_t id,
                    std::int32_t flag) {
@@ -184,7 +183,9 @@ void InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int
   const std::int32_t length = registry.ReadBytes(kLayoutValue, layout.data(), kLayoutCapacity);
   layout.resize(static_cast<std::size_t>(length));
   Check(length % kEntrySize == 0);
-  if (length == 0) layout = DefaultCommandBarLayout();
+  if (length == 0) {
+    layout.assign(std::begin(kDefaultCommandBarLayout), std::end(kDefaultCommandBarLayout));
+  }
 
   const std::int32_t offset =
       ClampedEntryOffset(entryIndex, static_cast<std::int32_t>(layout.size()));

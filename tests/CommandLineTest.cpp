@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "Win32.h"
 
 namespace {
 
@@ -60,6 +61,17 @@ TEST(SplitCommandLineTest, ABackslashEscapesNothing) {
       {"prog a\\\"b c\"", {"prog", "a\\b c"}},
       {"prog \"C:\\dir\\\\\" x", {"prog", "C:\\dir\\\\", "x"}},
   });
+}
+
+// Why a line of such bytes alone is split without USER32: for each of them
+// CharNextA steps exactly one byte, whatever follows, and stays on the end.
+TEST(SplitCommandLineTest, CharNextAStepsOneByteOverEveryByteBelow0x80) {
+  for (int byte = 0; byte < 0x80; ++byte) {
+    for (const int following : {0x00, 0x22, 0x41, 0x81, 0xE0, 0xFF}) {
+      const char text[] = {static_cast<char>(byte), static_cast<char>(following), '\0'};
+      EXPECT_EQ(CharNextA(text), text + (byte == 0 ? 0 : 1)) << byte << " " << following;
+    }
+  }
 }
 
 struct SwitchCase {

@@ -7,6 +7,8 @@
 /// Splits `line` into its arguments: runs of bytes 1 to 32 separate them,
 /// double quotes group (and are dropped), there is no escape character, and a
 /// lone pair of quotes yields nothing. The first argument is the program path.
+/// A line holding a byte of 0x80 or above is stepped by USER32's CharNextA;
+/// a USER32 that cannot be loaded raises EOSError.
 std::vector<std::string> SplitCommandLine(const char* line);
 
 /// The arguments of the process command line, the program path first.

@@ -5,3 +5,5 @@
 void RegistryKeyTraits::close(Type key) { RegCloseKey(static_cast<HKEY>(key)); }
 
 void FileHandleTraits::close(Type file) { CloseHandle(file); }
+
+void LibraryModuleTraits::close(Type module) { FreeLibrary(static_cast<HMODULE>(module)); }

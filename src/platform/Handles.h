@@ -22,3 +22,11 @@ struct FileHandleTraits {
 };
 
 using ScopedFileHandle = ScopedHandle<FileHandleTraits>;
+
+struct LibraryModuleTraits {
+  using Type = void*;  // HMODULE
+  static constexpr Type invalid() { return nullptr; }
+  static void close(Type module);  // FreeLibrary; nothing to do if it fails
+};
+
+using ScopedLibraryModule = ScopedHandle<LibraryModuleTraits>;

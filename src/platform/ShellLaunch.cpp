@@ -1,10 +1,15 @@
 #include "ShellLaunch.h"
 
+#include "SystemLibrary.h"
 #include "Win32.h"
 
 std::uintptr_t ShellExecuteDefaultVerb(const std::string& target) {
+  // Only this mode needs the shell, so only this mode loads it; a shell that
+  // cannot be loaded fails like one that refuses.
+  const SystemLibrary shell("shell32.dll");
+  const auto shellExecute = reinterpret_cast<decltype(&ShellExecuteA)>(shell.Find("ShellExecuteA"));
   // A null operation lets the shell pick the target's default verb.
   const HINSTANCE result =
-      ShellExecuteA(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      shellExecute(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return reinterpret_cast<std::uintptr_t>(result);
 }

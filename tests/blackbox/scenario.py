@@ -105,10 +105,10 @@ class Scenario:
                         files[relative] = f.read()
         return Snapshot(registry, files)
 
-    def run(self, *args):
+    def run(self, *args, cwd=None):
         """(exit code, stdout, stderr) of the program started with `args`,
-        which Wine quotes as needed."""
-        return WINE.run(WINE.windows_path(self.exe), *args)
+        which Wine quotes as needed, in the current directory `cwd`."""
+        return WINE.run(WINE.windows_path(self.exe), *args, cwd=cwd)
 
     def run_command_line(self, tail):
         """Like run, but the command line after the program path is `tail`

@@ -13,6 +13,12 @@ LANGUAGE_GERMAN = 0x0407
 MANIFEST_RESOURCE_ID = 1  # the one Windows reads when it starts a program
 WINDOWS_10_AND_11 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "shell32.dll", "msvcrt.dll"}
+# What every run needs; the shell and USER32 are loaded from the system
+# directory by the runs that need them.
+PROGRAM_IMPORTS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll"}
+PROGRAM_MAX_BYTES = 192 * 1024
+IMAGE_FILE_RELOCS_STRIPPED = 0x0001
+DIRECTORY_BASE_RELOCATION = 5
 
 
 def executable(variable):
@@ -27,16 +33,19 @@ class ProgramHeaders(unittest.TestCase):
         self.assertEqual(self.pe.machine, MACHINE_I386)
         self.assertEqual(self.pe.subsystem, SUBSYSTEM_WINDOWS_GUI)
 
-    def test_asks_for_aslr_and_dep(self):
+    def test_asks_for_aslr_and_dep_and_keeps_its_relocations(self):
         for flag in (pe_file.DLL_CHARACTERISTICS_DYNAMIC_BASE,
                      pe_file.DLL_CHARACTERISTICS_NX_COMPAT):
             with self.subTest(flag=hex(flag)):
                 self.assertTrue(self.pe.dll_characteristics & flag)
+        self.assertFalse(self.pe.characteristics & IMAGE_FILE_RELOCS_STRIPPED)
+        self.assertGreater(self.pe.directory(DIRECTORY_BASE_RELOCATION)[1], 0)
 
-    def test_imports_only_system_dlls(self):
-        dlls = {name.lower() for name in self.pe.imported_dlls()}
-        self.assertIn("kernel32.dll", dlls)
-        self.assertLessEqual(dlls, SYSTEM_DLLS)
+    def test_imports_only_what_every_run_needs(self):
+        self.assertEqual({name.lower() for name in self.pe.imported_dlls()}, PROGRAM_IMPORTS)
+
+    def test_is_at_most_192_kib(self):
+        self.assertLessEqual(len(self.pe.data), PROGRAM_MAX_BYTES)
 
 
 class InspectorHeaders(unittest.TestCase):

@@ -2,13 +2,12 @@
 program, byte for byte; the URL handed to the handler registered for http;
 and command lines that are no switch at all, which run the install mode."""
 import os
-import shutil
-import time
 import unittest
 from dataclasses import dataclass, field
 
 from button import CAPTION, COMMAND_BAR, EXTENSIONS, LOW_REGISTRY, OWN_KEY, SEVEN_VALUES, URL
-from scenario import WINE, BlackBoxTest, Scenario, work_folder
+from scenario import Scenario, work_folder
+from url_handler import RECORDER_WAIT_SECONDS, RecordingHandlerTest, recorded
 
 SHORTCUT = b"[InternetShortcut]\r\nURL=" + URL + b"\r\n"
 CAPTION_LINE = CAPTION + b"\r\n"
@@ -18,16 +17,8 @@ INSTALL_CHANGES = ({("key added", EXTENSIONS), ("key added", OWN_KEY),
                     ("value set", COMMAND_BAR, "ButtonLayout")}
                    | {("value set", OWN_KEY, name) for name in SEVEN_VALUES})
 
-RECORDER = os.path.join(WINE.drive_c, "bb-tools", "url_recorder.exe")
-HTTP_COMMAND_KEY = r"HKEY_CLASSES_ROOT\http\shell\open\command"
-# The shell starts the handler and does not wait for it.
-RECORDER_WAIT_SECONDS = 10
 # How long a handler that should not run is given to show up all the same.
 NO_LAUNCH_WAIT_SECONDS = 0.5
-
-
-def regedit4_string(text):
-    return '"%s"' % text.replace("\\", "\\\\").replace('"', '\\"')
 
 
 @dataclass
@@ -84,26 +75,7 @@ CASES = [
 ]
 
 
-class Switches(BlackBoxTest):
-    @classmethod
-    def setUpClass(cls):
-        os.makedirs(os.path.dirname(RECORDER), exist_ok=True)
-        shutil.copyfile(os.environ["VORLINDE_URL_RECORDER"], RECORDER)
-        # The prefix's own http handler comes back when the cases are done.
-        cls.saved_handler = os.path.join(os.path.dirname(RECORDER), "http-handler.reg")
-        WINE.reg("export", HTTP_COMMAND_KEY, WINE.windows_path(cls.saved_handler), "/y")
-
-    @classmethod
-    def tearDownClass(cls):
-        WINE.reg("import", WINE.windows_path(cls.saved_handler))
-
-    def recorder_fixture(self, record):
-        """Makes url_recorder the http handler; it appends its command line
-        to `record`. Returns the fixture and the line expected for the URL."""
-        command = '"%s" "%s" ' % (WINE.windows_path(RECORDER), WINE.windows_path(record))
-        fixture = "\n[%s]\n@=%s\n" % (HTTP_COMMAND_KEY, regedit4_string(command + '"%1"'))
-        return fixture, command.encode("cp1252") + b'"' + URL + b'"\r\n'
-
+class Switches(RecordingHandlerTest):
     def prepare(self, scenario, files):
         for name, content in files.items():
             path = os.path.join(scenario.folder, name)
@@ -113,21 +85,9 @@ class Switches(BlackBoxTest):
                 with open(path, "wb") as f:
                     f.write(content)
 
-    def recorded(self, record, seconds):
-        deadline = time.monotonic() + seconds
-        while True:
-            if os.path.exists(record):
-                with open(record, "rb") as f:
-                    content = f.read()
-                if content.endswith(b"\r\n"):
-                    return content
-            if time.monotonic() >= deadline:
-                return None
-            time.sleep(0.05)
-
     def check(self, case):
         record = os.path.join(work_folder("switches"), "urls.txt")
-        fixture, expected_record = self.recorder_fixture(record)
+        fixture, expected_record = self.handler.fixture(record)
         scenario = Scenario("switches", fixture, exe_name=case.exe)
         self.prepare(scenario, case.before)
         outcome = self.run_silently(scenario, *case.args, command_line=case.command_line)
@@ -138,10 +98,10 @@ class Switches(BlackBoxTest):
 
         args = case.args if case.command_line is None else (case.command_line,)
         if case.opens_url:
-            self.assertEqual(self.recorded(record, RECORDER_WAIT_SECONDS), expected_record)
+            self.assertEqual(recorded(record, RECORDER_WAIT_SECONDS), expected_record)
         else:
             mentions_open = any("openurl" in a.lower() for a in args)
-            self.assertIsNone(self.recorded(record, NO_LAUNCH_WAIT_SECONDS if mentions_open else 0))
+            self.assertIsNone(recorded(record, NO_LAUNCH_WAIT_SECONDS if mentions_open else 0))
 
     def test_cases(self):
         for case in CASES:

@@ -42,14 +42,15 @@ class Wine:
         return subprocess.Popen(("wine",) + args, env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
-    def run(self, *args):
-        """(exit code, stdout bytes, stderr bytes) of one program run. The
+    def run(self, *args, cwd=None):
+        """(exit code, stdout bytes, stderr bytes) of one program run, in the
+        current directory `cwd` (a folder on drive C:) if given. The
         output goes through files: a process that Wine starts on the
         program's behalf (the desktop, once the shell is used) inherits the
         handles and may keep a pipe open long after the program ended."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             code = subprocess.run(("wine",) + args, env=self.env, stdin=subprocess.DEVNULL,
-                                  stdout=out, stderr=err, timeout=60).returncode
+                                  stdout=out, stderr=err, cwd=cwd, timeout=60).returncode
             out.seek(0)
             err.seek(0)
             return code, out.read(), err.read()

@@ -80,27 +80,40 @@ struct CodePageCase {
   UINT codePage;
   const char* line;
   bool found;
+  bool loadsUser32;  // only a byte of 0x80 or above needs CharNextA
 };
 
 TEST_F(CommandLineSwitchTest, ATrailByteIsNeverAQuoteOrSeparator) {
   // 0x81 0x22 is one character in code page 932; in 1252 0x22 is a quote.
   const CodePageCase cases[] = {
-      {932, "prog \x81\" /OpenUrl", true},
-      {1252, "prog \x81\" /OpenUrl", false},
-      {932, "prog \"\x81\" /OpenUrl", false},
-      {1252, "prog \"\x81\" /OpenUrl", true},
+      {932, "prog \x81\" /OpenUrl", true, true},
+      {1252, "prog \x81\" /OpenUrl", false, true},
+      {932, "prog \"\x81\" /OpenUrl", false, true},
+      {1252, "prog \"\x81\" /OpenUrl", true, true},
+      {932, "prog \"\x7F\" /OpenUrl", true, false},
+      {932, "\"C:\\a b\\prog.exe\" \"/Open\"Url", true, false},
   };
+  const std::string loadUser32 =
+      std::string("LoadLibraryExA ") + standin::kSystemDirectory + "\\user32.dll";
   for (const CodePageCase& c : cases) {
     standin::SetAnsiCodePage(c.codePage);
     standin::SetCommandLine(c.line);
+    standin::ClearCallLog();
     EXPECT_EQ(HasCommandLineSwitch("OpenUrl"), c.found) << c.codePage << " [" << c.line << "]";
+    const auto loads = std::count(standin::CallLog().begin(), standin::CallLog().end(), loadUser32);
+    EXPECT_EQ(loads, c.loadsUser32 ? 1 : 0) << c.codePage << " [" << c.line << "]";
+    EXPECT_TRUE(standin::LoadedLibraries().empty()) << "let go when the split ends";
   }
 }
 
 TEST_F(CommandLineSwitchTest, SplittingADoubleByteLine) {
   standin::SetAnsiCodePage(932);
-  EXPECT_EQ(SplitCommandLine("\"C:\\\x95\x5C\\p.exe\" a\x81\x20" "b \x81"),
-            (std::vector<std::string>{"C:\\\x95\x5C\\p.exe", "a\x81\x20" "b", "\x81"}));
+  EXPECT_EQ(SplitCommandLine("\"C:\\\x95\x5C\\p.exe\" a\x81\x20"
+                             "b \x81"),
+            (std::vector<std::string>{"C:\\\x95\x5C\\p.exe",
+                                      "a\x81\x20"
+                                      "b",
+                                      "\x81"}));
 }
 
 // What one run did, seen from outside.

@@ -84,8 +84,8 @@ TEST_F(ShellLaunchFaultTest, AMachineWithoutHandlerRefusesWithNoAssociation) {
 }
 
 TEST_F(ShellLaunchFaultTest, TheTargetGoesUnchangedToTheDefaultVerb) {
-  for (const std::string& target : {std::string(kButton.TargetUrl), std::string(""),
-                                   std::string("C:\\a b\\doc \"x\".txt")}) {
+  for (const std::string& target :
+       {std::string(kButton.TargetUrl), std::string(""), std::string("C:\\a b\\doc \"x\".txt")}) {
     standin::Reset();
     standin::SetShellExecuteResult(42, 0);
     OpenTargetUrl(target);
@@ -100,13 +100,27 @@ TEST_F(ShellLaunchFaultTest, TheTargetGoesUnchangedToTheDefaultVerb) {
   }
 }
 
-TEST_F(ShellLaunchFaultTest, OpenUrlModeIsSilentWhenRefusedAndWritesNothing) {
+TEST_F(ShellLaunchFaultTest, OpenUrlModeLoadsTheShellForTheCallAloneAndIsSilentWhenRefused) {
   standin::SetShellExecuteResult(32, ERROR_ACCESS_DENIED);
   standin::SetCommandLine("prog /OpenUrl");
   standin::ClearCallLog();
   RunVorlinde();
   EXPECT_EQ(standin::CallLog(),
-            (std::vector<std::string>{std::string("ShellExecuteA ") + kButton.TargetUrl}));
+            (std::vector<std::string>{
+                std::string("LoadLibraryExA ") + standin::kSystemDirectory + "\\shell32.dll",
+                std::string("ShellExecuteA ") + kButton.TargetUrl, "FreeLibrary shell32.dll"}));
+}
+
+TEST_F(ShellLaunchFaultTest, AShellThatCannotBeLoadedFailsLikeARefusal) {
+  standin::SetShellExecuteResult(42, 0);
+  standin::FailLibraryLoads("shell32.dll", ERROR_MOD_NOT_FOUND);
+  try {
+    OpenTargetUrl(kButton.TargetUrl);
+    ADD_FAILURE() << "nothing raised";
+  } catch (const EOSError& e) {
+    EXPECT_EQ(e.ErrorCode(), ERROR_MOD_NOT_FOUND);
+  }
+  EXPECT_TRUE(standin::ShellCalls().empty());
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ void ResetProcess();
 void ResetText();
 void ResetFiles();
 void ResetShell();
+void ResetLibraries();
 void RecordCall(const std::string& line);
 
 }  // namespace standin

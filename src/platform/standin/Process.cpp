@@ -96,6 +96,7 @@ void Reset() {
   ResetProcess();
   ResetFiles();
   ResetShell();
+  ResetLibraries();
 }
 
 void RecordCall(const std::string& line) { State().callLog.push_back(line); }

@@ -36,8 +36,9 @@ void ClearValueFaults();
 int OpenKeyCount();
 
 // ---- Call log -------------------------------------------------------------
-/// Every registry, file and shell call in order, one line each, as
-/// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls).
+/// Every registry, file, library and shell call in order, one line each, as
+/// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls,
+/// "FreeLibrary <file name>").
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 
@@ -64,6 +65,23 @@ void FailFileWrites(DWORD error);
 void LimitFileWrites(int bytes);
 /// Number of file handles currently open.
 int OpenFileCount();
+
+// ---- Libraries ------------------------------------------------------------
+/// The system directory, as GetSystemDirectoryA reports it.
+extern const char kSystemDirectory[];
+/// Makes LoadLibraryExA refuse the DLL `fileName` ("shell32.dll") with `error`.
+void FailLibraryLoads(const std::string& fileName, DWORD error = ERROR_MOD_NOT_FOUND);
+/// A system from before SetDefaultDllDirectories: kernel32 does not export it.
+void RemoveSetDefaultDllDirectories();
+/// Where a DLL loaded by name would be looked for.
+enum class DllSearch {
+  Standard,                 // the program's folder, the system, the current directory, PATH
+  WithoutCurrentDirectory,  // after SetDllDirectoryA("")
+  SystemDirectoryOnly,      // after SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)
+};
+DllSearch CurrentDllSearch();
+/// The DLLs loaded with LoadLibraryExA and not yet freed, in lower case.
+std::vector<std::string> LoadedLibraries();
 
 // ---- Shell ----------------------------------------------------------------
 /// What ShellExecuteA answers from now on, and the last error it leaves.

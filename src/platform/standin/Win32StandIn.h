@@ -187,6 +187,25 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES security);
 BOOL RemoveDirectoryA(LPCSTR pathName);
 DWORD GetFileAttributesA(LPCSTR fileName);
 
+// ---- Libraries (kernel32) -------------------------------------------------
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x8;
+constexpr DWORD LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR = 0x100;
+constexpr DWORD LOAD_LIBRARY_SEARCH_APPLICATION_DIR = 0x200;
+constexpr DWORD LOAD_LIBRARY_SEARCH_USER_DIRS = 0x400;
+constexpr DWORD LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x800;
+constexpr DWORD LOAD_LIBRARY_SEARCH_DEFAULT_DIRS = 0x1000;
+using FARPROC = INT_PTR (*)();
+
+HMODULE LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags);
+BOOL FreeLibrary(HMODULE module);
+FARPROC GetProcAddress(HMODULE module, LPCSTR procedureName);
+HMODULE GetModuleHandleA(LPCSTR moduleName);
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
+BOOL SetDefaultDllDirectories(DWORD directoryFlags);
+BOOL SetDllDirectoryA(LPCSTR pathName);
+
 // ---- Shell (shell32) ------------------------------------------------------
 constexpr INT SW_SHOWNORMAL = 1;
 HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
