@@ -32,6 +32,11 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
                              const std::string& defaultVisible, const std::string& execTarget,
                              const std::string& iconFileName, const std::string& hotIconFileName,
                              const std::string& classId) {
+  // Every value is worked out before the key is touched: an executable path
+  // that cannot be taken whole raises here and leaves no key behind that the
+  // browser could not use.
+  const std::string iconPath = ExecutableDirectory() + iconFileName;
+  const std::string hotIconPath = ExecutableDirectory() + hotIconFileName;
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::LocalMachine);
   if (!registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + keyGuid, true)) return false;
@@ -39,8 +44,8 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
   registry.WriteText("ButtonText", buttonText);
   registry.WriteText("Default Visible", defaultVisible);
   registry.WriteText("Exec", execTarget);
-  registry.WriteText("Icon", ExecutableDirectory() + iconFileName);
-  registry.WriteText("HotIcon", ExecutableDirectory() + hotIconFileName);
+  registry.WriteText("Icon", iconPath);
+  registry.WriteText("HotIcon", hotIconPath);
   registry.WriteText("clsid", classId);
   return true;  // the accessor closes the key and goes, also when a write raises
 }

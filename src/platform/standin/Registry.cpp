@@ -2,6 +2,7 @@
 // rights they were granted, and the controls tests use to take rights away
 // or make value calls fail.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -123,6 +124,13 @@ std::string JoinPath(const std::string& base, const char* subKey) {
   return (subKey == nullptr || *subKey == '\0') ? base : base + "\\" + subKey;
 }
 
+// The rights an open asks for, as "0xF003F".
+std::string AccessMask(REGSAM desired) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%lX", static_cast<unsigned long>(desired));
+  return text;
+}
+
 std::string ValueLabel(const OpenKey* open, LPCSTR name) {
   return (open ? open->key->path : std::string("?")) + ":" + (name ? name : "");
 }
@@ -176,7 +184,8 @@ LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD, REGSAM desired, PHKEY res
   std::vector<std::string> names;
   if (result) *result = nullptr;
   LONG status = CheckedOpen(base, subKey, open, names);
-  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey));
+  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey) + " " +
+             AccessMask(desired));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<Key> key = open->key;
@@ -196,7 +205,8 @@ LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM de
   std::vector<std::string> names;
   if (result) *result = nullptr;
   LONG status = CheckedOpen(base, subKey, open, names);
-  RecordCall("RegCreateKeyExA " + JoinPath(open ? open->key->path : "?", subKey));
+  RecordCall("RegCreateKeyExA " + JoinPath(open ? open->key->path : "?", subKey) + " " +
+             AccessMask(desired));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<Key> key = open->key;

@@ -37,7 +37,9 @@ int OpenKeyCount();
 
 // ---- Call log -------------------------------------------------------------
 /// Every registry, file and shell call in order, one line each, as
-/// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls).
+/// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls);
+/// opening and creating keys add the rights asked for ("RegOpenKeyExA
+/// HKLM\A 0xF003F").
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 
