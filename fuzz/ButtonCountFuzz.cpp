@@ -231,7 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Expect(raised == raises, raised ? "the count raised" : "the count did not raise");
   Expect(raised || count == expected,
-         "count " + std::to_string(count) + " not " + std::to_string(expected));
+         [&] { return "count " + std::to_string(count) + " not " + std::to_string(expected); });
   Expect(standin::OpenKeyCount() == 0, "the count left a key open");
   SetRights(keys, extensions, false);
   Expect(TakeSnapshot(HKEY_LOCAL_MACHINE) == machine, "the count changed the machine hive");

@@ -15,39 +15,40 @@ bool IsLeadByteOf932(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// The line cut into characters: in code page 932 a lead byte and the byte
+// Bytes in the character at `i`: in code page 932 a lead byte and the byte
 // after it are one character, whatever that byte is.
-std::vector<std::string> Characters(const std::string& line, bool doubleByte) {
-  std::vector<std::string> characters;
-  for (std::size_t i = 0; i < line.size();) {
-    const bool pair = doubleByte && IsLeadByteOf932(line[i]) && i + 1 < line.size();
-    characters.push_back(line.substr(i, pair ? 2 : 1));
-    i += pair ? 2 : 1;
-  }
-  return characters;
+std::size_t CharacterLength(const std::string& line, std::size_t i, bool doubleByte) {
+  return doubleByte && IsLeadByteOf932(line[i]) && i + 1 < line.size() ? 2 : 1;
 }
 
-bool IsSeparator(const std::string& c) { return c.size() == 1 && c[0] >= 1 && c[0] <= 32; }
+// A separator or a quote is always a character of one byte.
+bool IsByte(const std::string& line, std::size_t i, bool doubleByte, bool (*test)(char)) {
+  return i < line.size() && CharacterLength(line, i, doubleByte) == 1 && test(line[i]);
+}
+
+bool Separator(char c) { return c >= 1 && c <= 32; }
+bool Quote(char c) { return c == '"'; }
 
 std::vector<std::string> ModelSplit(const std::string& line, bool doubleByte) {
-  const std::vector<std::string> c = Characters(line, doubleByte);
   std::vector<std::string> arguments;
   std::size_t i = 0;
   for (;;) {
-    while (i < c.size() && IsSeparator(c[i])) ++i;
-    if (i + 1 < c.size() && c[i] == "\"" && c[i + 1] == "\"") {
+    while (IsByte(line, i, doubleByte, Separator)) ++i;
+    if (IsByte(line, i, doubleByte, Quote) && IsByte(line, i + 1, doubleByte, Quote)) {
       i += 2;
       continue;
     }
-    if (i == c.size()) return arguments;
+    if (i == line.size()) return arguments;
     std::string argument;
     bool quoted = false;
-    for (; i < c.size() && (quoted || !IsSeparator(c[i])); ++i) {
-      if (c[i] == "\"") {
+    while (i < line.size() && (quoted || !IsByte(line, i, doubleByte, Separator))) {
+      const std::size_t length = CharacterLength(line, i, doubleByte);
+      if (IsByte(line, i, doubleByte, Quote)) {
         quoted = !quoted;
       } else {
-        argument += c[i];
+        argument.append(line, i, length);
       }
+      i += length;
     }
     arguments.push_back(argument);
   }
@@ -85,15 +86,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::string> expected = ModelSplit(line, doubleByte);
   const std::vector<std::string> split = SplitCommandLine();
   Expect(split == expected,
-         "split of " + Hex(line) + ": " + Shown(split) + " not " + Shown(expected));
+         [&] { return "split of " + Hex(line) + ": " + Shown(split) + " not " + Shown(expected); });
   for (const char* name : {"SaveAllToFile", "SaveUrlToFile", "OpenUrl"}) {
     bool found = false;
     for (std::size_t i = 0; i < expected.size(); ++i) {
       const bool isSwitch = ModelIsSwitch(expected[i], name);
-      Expect(IsCommandLineSwitch(expected[i], name) == isSwitch, "switch " + Hex(expected[i]));
+      Expect(IsCommandLineSwitch(expected[i], name) == isSwitch,
+             [&] { return "switch " + Hex(expected[i]); });
       found = found || (i > 0 && isSwitch);
     }
-    Expect(HasCommandLineSwitch(name) == found, std::string("switch search ") + name);
+    Expect(HasCommandLineSwitch(name) == found, "switch search");
   }
   return 0;
 }

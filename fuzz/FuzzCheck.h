@@ -5,10 +5,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 
-inline void Expect(bool holds, const std::string& what) {
+/// Ends the run when `holds` is false. `what` is a text, or a function that
+/// makes one: a check that holds then builds no message.
+template <typename What>
+void Expect(bool holds, What what) {
   if (holds) return;
-  std::fprintf(stderr, "model mismatch: %s\n", what.c_str());
+  std::string text;
+  if constexpr (std::is_invocable_v<What>) {
+    text = what();
+  } else {
+    text = what;
+  }
+  std::fprintf(stderr, "model mismatch: %s\n", text.c_str());
   std::abort();
 }
 

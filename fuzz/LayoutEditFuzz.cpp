@@ -109,8 +109,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Expect(raised == refused, raised ? "refused a valid edit" : "took an invalid edit");
   standin::SetKeyRights(HKEY_CURRENT_USER, guarded, standin::KeyRights::Full);
   const StoredValue after = ReadValue(HKEY_CURRENT_USER, key, "ButtonLayout");
-  Expect(after == expected, "layout " + Hex(after.bytes) + "type " + std::to_string(after.type) +
-                                " not " + Hex(expected.bytes));
+  Expect(after == expected, [&] {
+    return "layout " + Hex(after.bytes) + "type " + std::to_string(after.type) + " not " +
+           Hex(expected.bytes);
+  });
   const bool keyExpected = c.keyExists || (!refused && c.rights == standin::KeyRights::Full);
   Expect(KeyExists(HKEY_CURRENT_USER, key) == keyExpected, "the key's existence");
   return 0;
