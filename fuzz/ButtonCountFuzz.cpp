@@ -52,17 +52,6 @@ struct ExtensionKey {
   Value clsid, buttonText, icon, hotIcon;
 };
 
-standin::KeyRights Rights(std::uint8_t byte) {
-  switch (byte % 8) {
-    case 6:
-      return standin::KeyRights::ReadOnly;
-    case 7:
-      return standin::KeyRights::None;
-    default:
-      return standin::KeyRights::Full;
-  }
-}
-
 // Each letter of `text` in the case that one bit of `bits` chooses.
 std::string InSomeCase(std::string text, std::uint32_t bits) {
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -119,7 +108,7 @@ std::vector<ExtensionKey> ReadKeys(FuzzInput& input) {
   for (int count = input.Byte() % 12; count > 0; --count) {
     ExtensionKey key;
     key.name = Name(input);
-    key.rights = Rights(input.Byte());
+    key.rights = input.Rights();
     key.clsid = Clsid(input);
     const std::uint8_t bits = input.Byte();
     key.buttonText = Optional(bits);
@@ -207,7 +196,7 @@ Snapshot Outside(Snapshot snapshot, HKEY root) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
-  const standin::KeyRights extensions = Rights(input.Byte());
+  const standin::KeyRights extensions = input.Rights();
   const std::vector<ExtensionKey> keys = ReadKeys(input);
   standin::Reset();
   standin::SetModuleFileName("C:\\Programme\\Vorlinde\\vorlinde.exe");

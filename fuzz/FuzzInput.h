@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "StandInControl.h"
+
 class FuzzInput {
  public:
   FuzzInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
@@ -27,6 +29,18 @@ class FuzzInput {
   }
 
   std::string Rest() { return Text(size_ - at_); }
+
+  /// Rights on a key: mostly full, now and then read-only or none.
+  standin::KeyRights Rights() {
+    switch (Byte() % 8) {
+      case 6:
+        return standin::KeyRights::ReadOnly;
+      case 7:
+        return standin::KeyRights::None;
+      default:
+        return standin::KeyRights::Full;
+    }
+  }
 
  private:
   const std::uint8_t* data_;

@@ -41,23 +41,12 @@ DWORD Type(FuzzInput& input) {
   return (how & 0x80) ? input.Word() : how % 12;
 }
 
-standin::KeyRights Rights(std::uint8_t byte) {
-  switch (byte % 4) {
-    case 2:
-      return standin::KeyRights::ReadOnly;
-    case 3:
-      return standin::KeyRights::None;
-    default:
-      return standin::KeyRights::Full;
-  }
-}
-
 Case ReadCase(FuzzInput& input) {
   Case c{};
   const std::uint8_t shape = input.Byte();
   c.valuePresent = shape & 1;
   c.keyExists = c.valuePresent || (shape & 2);
-  c.rights = Rights(shape >> 2);
+  c.rights = input.Rights();
   c.type = Type(input);
   c.index = Number(input, 2);
   c.id = Number(input, 16);
