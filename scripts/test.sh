@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: natively on the
 # stand-in, natively under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and the Windows test programs under Wine.
+# the fuzz targets over their seeds, and the Windows test programs under Wine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +15,7 @@ stop_wine() {
 trap stop_wine EXIT
 
 failed=()
-for preset in native native-asan windows; do
+for preset in native native-asan fuzz windows; do
   echo "=== $preset ==="
   cmake --workflow --preset "$preset" || failed+=("$preset")
 done

@@ -33,16 +33,21 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
                              const std::string& defaultVisible, const std::string& execTarget,
                              const std::string& iconFileName, const std::string& hotIconFileName,
                              const std::string& classId) {
+  // Every value is worked out before the key is touched: an executable path
+  // that cannot be taken whole raises here and leaves no key behind that the
+  // browser could not use.
+  const std::string iconPath = ExecutableDirectory() + iconFileName;
+  const std::string hotIconPath = ExecutableDirectory() + hotIconFileName;
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::LocalMachine);
   if (!registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + keyGuid, true)) return false;
-  registry.WriteText("", "");
-  registry.WriteText("ButtonText", buttonText);
-  registry.WriteText("Default Visible", defaultVisible);
-  registry.WriteText("Exec", execTarget);
-  registry.WriteText("Icon", ExecutableDirectory() + iconFileName);
-  registry.WriteText("HotIcon", ExecutableDirectory() + hotIconFileName);
-  registry.WriteText("clsid", classId);
+  registry.WriteText(browserreg::kDefaultValue, "");
+  registry.WriteText(browserreg::kButtonTextValue, buttonText);
+  registry.WriteText(browserreg::kDefaultVisibleValue, defaultVisible);
+  registry.WriteText(browserreg::kExecValue, execTarget);
+  registry.WriteText(browserreg::kIconValue, iconPath);
+  registry.WriteText(browserreg::kHotIconValue, hotIconPath);
+  registry.WriteText(browserreg::kClsidValue, classId);
   return true;  // the accessor closes the key and goes, also when a write raises
 }
 
@@ -124,9 +129,10 @@ bool IsMatchingButtonKey(RegistryAccessor& registry, const std::string& name,
   const OpenKeyScope scope(registry);
   // Read first, so that a clsid of the wrong type is never hidden by a
   // missing text or icon.
-  const std::string clsid = registry.ReadText("clsid");
-  return SameAsciiTextIgnoringCase(clsid, classId) && registry.HasValue("ButtonText") &&
-         registry.HasValue("Icon");
+  const std::string clsid = registry.ReadText(browserreg::kClsidValue);
+  return SameAsciiTextIgnoringCase(clsid, classId) &&
+         registry.HasValue(browserreg::kButtonTextValue) &&
+         registry.HasValue(browserreg::kIconValue);
 }
 
 // ---- Command bar layout -----------------------------------------------------

@@ -12,7 +12,8 @@ class RegistryAccessor;
 
 /// Creates or opens the button's extension key under the machine hive and
 /// writes its seven values. False when the key can be neither opened nor
-/// created; a refused value write raises.
+/// created; a refused value write raises, and so does an executable path that
+/// cannot be taken whole, before the registry is touched.
 bool RegisterExtensionButton(const std::string& keyGuid, const std::string& buttonText,
                              const std::string& defaultVisible, const std::string& execTarget,
                              const std::string& iconFileName, const std::string& hotIconFileName,

@@ -108,13 +108,4 @@ TEST(IsCommandLineSwitchTest, PrefixThenExactlyTheNameInAnyCase) {
   }
 }
 
-TEST(ProcessCommandLineTest, StartsWithThisProgramAndNamesNoSwitch) {
-  const Arguments arguments = SplitCommandLine();
-  ASSERT_FALSE(arguments.empty());
-  EXPECT_NE(arguments[0].find("command_line_test"), std::string::npos) << arguments[0];
-  for (const char* name : {"SaveAllToFile", "SaveUrlToFile", "OpenUrl"}) {
-    EXPECT_FALSE(HasCommandLineSwitch(name)) << name;
-  }
-}
-
 }  // namespace

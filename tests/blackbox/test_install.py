@@ -1,5 +1,6 @@
 """The install mode of the real vorlinde.exe under Wine: the extension key and
 the button's entry in the command bar layout."""
+import os
 import unittest
 
 from button import (CAPTION, CLSID, COMMAND_BAR, COMPANION_GUID, EXTENSIONS, LOW_REGISTRY,
@@ -41,6 +42,13 @@ def hex_data(entry, count):
     return "hex:" + ",".join([entry] * count)
 
 
+def folder_for_path_length(length):
+    """A scenario name that makes the program's full Windows path `length`
+    characters long."""
+    parent = WINE.windows_path(os.path.join(WINE.drive_c, "bb")) + "\\"
+    return "long-" + "d" * (length - len(parent + "long-" + "\\vorlinde.exe"))
+
+
 class ExtensionKey(BlackBoxTest):
     def test_fresh_machine_gets_the_key_and_the_default_layout(self):
         scenario = Scenario("install-fresh")
@@ -62,6 +70,15 @@ class ExtensionKey(BlackBoxTest):
         self.assertEqual(outcome.value(COMMAND_BAR, "ButtonLayout"), (REG_BINARY, layout(
             "07 00 00 00 01 01 00 00 10 01 00 00 03 01 00 00 "
             "04 01 00 00 05 01 00 00 06 01 00 00 07 01 00 00")))
+
+    def test_paths_of_260_characters_at_most(self):
+        """From a longer full path the icon paths cannot be taken whole: the
+        run then writes nothing at all, not a key without its icons."""
+        for length, changes in ((260, INSTALL_CHANGES), (261, set())):
+            with self.subTest(length=length):
+                scenario = Scenario(folder_for_path_length(length))
+                self.assertEqual(len(WINE.windows_path(scenario.exe)), length)
+                self.assertChanges(self.run_silently(scenario), registry=changes)
 
     def test_other_values_of_an_existing_key_stay(self):
         scenario = Scenario("install-existing-key", extension(

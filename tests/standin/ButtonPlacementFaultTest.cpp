@@ -78,12 +78,12 @@ TEST_F(ButtonPlacementFaultTest, TheListIsTakenAndClosedBeforeAnyKeyIsExamined) 
   EXPECT_EQ(CountPrecedingButtons(kOwnGuid, kClsid), 1);
   const std::string early = kExtensions + "\\" + kEarly;
   const std::vector<std::string> expected = {
-      "RegOpenKeyExA " + kExtensions,
+      "RegOpenKeyExA " + kExtensions + " 0xF003F",
       "RegQueryInfoKeyA " + kExtensions,
       "RegEnumKeyExA " + kExtensions,
       "RegEnumKeyExA " + kExtensions,
       "RegCloseKey " + kExtensions,
-      "RegOpenKeyExA " + early,
+      "RegOpenKeyExA " + early + " 0xF003F",
       "RegQueryValueExA " + early + ":clsid",
       "RegQueryValueExA " + early + ":clsid",
       "RegQueryValueExA " + early + ":ButtonText",
@@ -138,8 +138,8 @@ TEST_F(ButtonPlacementFaultTest, WithoutAdministrativeRightsTheRunStillProbesAnd
   const std::size_t probe = IndexInLog(
       "RegOpenKeyExA HKLM\\Software\\Microsoft\\Internet "
       "Explorer\\Extensions\\" +
-      std::string(kButton.CompanionKeyGuid));
-  const std::size_t place = IndexInLog("RegOpenKeyExA " + kExtensions);
+      std::string(kButton.CompanionKeyGuid) + " 0x20009");
+  const std::size_t place = IndexInLog("RegOpenKeyExA " + kExtensions + " 0xF003F");
   EXPECT_LT(probe, place) << "the probe runs, then the placement";
   EXPECT_LT(place, standin::CallLog().size());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCommandBarKey));

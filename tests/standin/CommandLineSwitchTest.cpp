@@ -106,14 +106,11 @@ TEST_F(CommandLineSwitchTest, ATrailByteIsNeverAQuoteOrSeparator) {
   }
 }
 
-TEST_F(CommandLineSwitchTest, SplittingADoubleByteLine) {
+TEST_F(CommandLineSwitchTest, SplittingTheProcessCommandLineInADoubleByteCodePage) {
   standin::SetAnsiCodePage(932);
-  EXPECT_EQ(SplitCommandLine("\"C:\\\x95\x5C\\p.exe\" a\x81\x20"
-                             "b \x81"),
-            (std::vector<std::string>{"C:\\\x95\x5C\\p.exe",
-                                      "a\x81\x20"
-                                      "b",
-                                      "\x81"}));
+  standin::SetCommandLine("\"C:\\\x95\x5C\\p.exe\" a\x81\x20" "b \x81");
+  EXPECT_EQ(SplitCommandLine(),
+            (std::vector<std::string>{"C:\\\x95\x5C\\p.exe", "a\x81\x20" "b", "\x81"}));
 }
 
 // What one run did, seen from outside.

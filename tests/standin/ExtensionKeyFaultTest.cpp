@@ -85,16 +85,23 @@ TEST_F(ExtensionKeyFaultTest, ATrailByteIsNeverTakenForABackslashOrColon) {
   EXPECT_EQ(ExecutableDirectory(), "C:\\dir\\\x95\\");
 }
 
-TEST_F(ExtensionKeyFaultTest, ACutOffExecutablePathIsNeverUsed) {
-  std::string longest = "C:\\" + std::string(256, 'd') + ".exe";  // 263 characters
+TEST_F(ExtensionKeyFaultTest, APathThatCannotBeTakenWholeLeavesTheRegistryAlone) {
+  const std::string longest = "C:\\" + std::string(254, 'd') + ".exe";  // 261 characters
   standin::SetModuleFileName(longest);
   EXPECT_THROW(ExecutablePath(), EOSError);
+  standin::ClearCallLog();
   RunVorlinde();
-  EXPECT_TRUE(GetValue(HKEY_LOCAL_MACHINE, kOwnKey, "clsid").exists == false);
-  EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, kOwnKey, "Icon").exists);
+  // Not a single registry call: no half-written key, and no placement.
+  EXPECT_EQ(standin::CallLog(), std::vector<std::string>());
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kExtensionsKey));
 
   standin::SetModuleFileName(longest.substr(0, 260));  // fits with its terminator
   EXPECT_EQ(ExecutablePath(), longest.substr(0, 260));
+
+  standin::SetModuleFileName("");  // no path at all: the system says why
+  SetLastError(0);
+  EXPECT_EQ(FailureMessage<EOSError>(ExecutablePath),
+            "Systemfehler.  Code: 126.\r\nThe specified module could not be found");
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(RegistryAccessorFaultTest, ProbeAsksForReadRightsOnly) {
   registry.HasSubkey("\\Anything");
   const auto& log = standin::CallLog();
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0], "RegOpenKeyExA HKCU\\Anything");
+  EXPECT_EQ(log[0], "RegOpenKeyExA HKCU\\Anything 0x20009");  // KEY_READ
 }
 
 TEST_F(RegistryAccessorFaultTest, FreeingTheAccessorReleasesItsKey) {
@@ -91,10 +91,15 @@ TEST_F(RegistryAccessorFaultTest, FreeingTheAccessorReleasesItsKey) {
   EXPECT_EQ(standin::OpenKeyCount(), 0);
 }
 
-TEST_F(RegistryAccessorFaultTest, ListSubkeysWithoutQueryRightsLeavesTheListEmpty) {
+TEST_F(RegistryAccessorFaultTest, ListSubkeysOfAKeyDeletedMeanwhileLeavesTheListEmpty) {
   RegistryAccessor registry;
-  std::vector<std::string> names = {"stale"};
-  registry.ListSubkeys(names);  // no key open: the store refuses
+  ASSERT_TRUE(registry.OpenSubkey("\\T\\Sub", true));
+  ASSERT_TRUE(registry.OpenSubkey("\\T", false));
+  std::vector<std::string> names;
+  registry.ListSubkeys(names);
+  ASSERT_EQ(names, std::vector<std::string>{"Sub"});
+  RegDeleteTreeA(HKEY_CURRENT_USER, "T");  // the store now refuses the open key
+  registry.ListSubkeys(names);
   EXPECT_TRUE(names.empty());
 }
 

@@ -46,11 +46,7 @@ TEST_F(RegistryStandInTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
   RegCloseKey(key);
 }
 
-TEST_F(RegistryStandInTest, SubkeysComeInTheOrderOfTheirUpperCaseNames) {
-  for (const char* name : {"b", "_x", "A", "{C}", "z1", "\xE4", "["}) {
-    RegCloseKey(Create(HKEY_CURRENT_USER, (std::string("K\\") + name).c_str()));
-  }
-  HKEY key = Create(HKEY_CURRENT_USER, "K");
+std::vector<std::string> SubkeyNames(HKEY key) {
   std::vector<std::string> names;
   char name[16];
   for (DWORD i = 0;; ++i) {
@@ -58,7 +54,25 @@ TEST_F(RegistryStandInTest, SubkeysComeInTheOrderOfTheirUpperCaseNames) {
     if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != 0) break;
     names.emplace_back(name);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "z1", "[", "_x", "{C}", "\xE4"}));
+  return names;
+}
+
+TEST_F(RegistryStandInTest, SubkeysComeInTheOrderOfTheirUpperCaseNames) {
+  for (const char* name : {"b", "_x", "A", "{C}", "z1", "\xE4", "[", "\xD0"}) {
+    RegCloseKey(Create(HKEY_CURRENT_USER, (std::string("K\\") + name).c_str()));
+  }
+  HKEY key = Create(HKEY_CURRENT_USER, "K");
+  const std::vector<std::string> order = {"A", "b", "z1", "[", "_x", "{C}", "\xE4", "\xD0"};
+  EXPECT_EQ(SubkeyNames(key), order);
+  // The order was settled when the keys were stored: another code page
+  // (where 0xE4 is no letter) neither reorders them nor hides one.
+  standin::SetAnsiCodePage(932);
+  EXPECT_EQ(SubkeyNames(key), order);
+  for (const char* name : {"a", "B", "Z1", "[", "_X", "{c}", "\xD0"}) {
+    HKEY found = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(key, name, 0, KEY_READ, &found), 0) << name;
+    RegCloseKey(found);
+  }
   RegCloseKey(key);
 }
 

@@ -26,10 +26,14 @@ struct Process {
 std::string RealExecutablePath();
 std::string RealCommandLine();
 
+// The process's real path and command line do not change while it runs:
+// read once, so that a reset costs no file reads.
 Process FreshProcess() {
+  static const std::string realPath = RealExecutablePath();
+  static const std::string realCommandLine = RealCommandLine();
   Process process;
-  process.moduleFileName = RealExecutablePath();
-  process.commandLine = RealCommandLine();
+  process.moduleFileName = realPath;
+  process.commandLine = realCommandLine;
   return process;
 }
 
@@ -78,6 +82,7 @@ const std::map<DWORD, const char*>& MessageTable() {
       {112, "There is not enough space on the disk.\r\n"},
       {122, "The data area passed to a system call is too small.\r\n"},
       {123, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
+      {126, "The specified module could not be found.\r\n"},
       {183, "Cannot create a file when that file already exists.\r\n"},
       {1155, "No application is associated with the specified file for this operation.\r\n"},
   };
@@ -122,6 +127,11 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
     return 0;
   }
   const std::string& path = State().moduleFileName;
+  // The system never answers 0 without saying why.
+  if (path.empty()) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
   if (size == 0) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;

@@ -2,6 +2,7 @@
 // rights they were granted, and the controls tests use to take rights away
 // or make value calls fail.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -14,23 +15,23 @@
 namespace standin {
 namespace {
 
-// Subkeys come out as the registry lists them: names folded to upper case,
-// compared as unsigned bytes.
-struct RegistryOrder {
-  bool operator()(const std::string& a, const std::string& b) const {
-    return FoldToUpper(a) < FoldToUpper(b);
-  }
-};
+// Names are kept by their upper-case form, folded once when the key or value
+// is stored: subkeys then come out as the registry lists them (folded names
+// compared as unsigned bytes), and a later change of the code page cannot
+// reorder a map that already holds them.
+using FoldedName = std::string;
 
 struct Value {
+  std::string name;  // as first written
   DWORD type;
   std::vector<BYTE> data;
 };
 
 struct Key {
+  std::string name;  // as first written
   std::string path;  // "HKLM\A\B", as the names were first written
-  std::map<std::string, std::shared_ptr<Key>, RegistryOrder> subkeys;
-  std::map<std::string, Value, RegistryOrder> values;
+  std::map<FoldedName, std::shared_ptr<Key>> subkeys;
+  std::map<FoldedName, Value> values;
   bool deleted = false;
 };
 
@@ -40,16 +41,18 @@ struct OpenKey {
 };
 
 struct ValueFault {
-  std::string name;  // empty: every value
+  FoldedName name;  // empty: every value
   LONG error;
 };
 
 struct Registry {
-  std::shared_ptr<Key> localMachine = std::make_shared<Key>(Key{"HKLM", {}, {}, false});
-  std::shared_ptr<Key> currentUser = std::make_shared<Key>(Key{"HKCU", {}, {}, false});
+  std::shared_ptr<Key> localMachine = std::make_shared<Key>(Key{"HKLM", "HKLM", {}, {}, false});
+  std::shared_ptr<Key> currentUser = std::make_shared<Key>(Key{"HKCU", "HKCU", {}, {}, false});
+  OpenKey localMachineRoot{localMachine, KEY_ALL_ACCESS};
+  OpenKey currentUserRoot{currentUser, KEY_ALL_ACCESS};
   std::map<ULONG_PTR, OpenKey> handles;
   ULONG_PTR nextHandle = 0x100;
-  std::map<std::string, KeyRights, RegistryOrder> rights;  // by full key path
+  std::map<FoldedName, KeyRights> rights;  // by full key path
   std::vector<ValueFault> writeFaults;
   std::vector<ValueFault> readFaults;
 };
@@ -66,16 +69,15 @@ bool IsRoot(HKEY key) { return key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_
 // The key a handle stands for, with the rights granted on it; null when the
 // handle is unknown.
 const OpenKey* Lookup(HKEY key) {
-  static OpenKey root;
-  if (key == HKEY_LOCAL_MACHINE) return &(root = OpenKey{State().localMachine, KEY_ALL_ACCESS});
-  if (key == HKEY_CURRENT_USER) return &(root = OpenKey{State().currentUser, KEY_ALL_ACCESS});
+  if (key == HKEY_LOCAL_MACHINE) return &State().localMachineRoot;
+  if (key == HKEY_CURRENT_USER) return &State().currentUserRoot;
   const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(key));
   return found == State().handles.end() ? nullptr : &found->second;
 }
 
 KeyRights RightsOn(const std::string& path) {
   // The nearest setting on the key or above it applies.
-  std::string at = path;
+  std::string at = FoldToUpper(path);
   for (;;) {
     const auto found = State().rights.find(at);
     if (found != State().rights.end()) return found->second;
@@ -122,20 +124,24 @@ std::string JoinPath(const std::string& base, const char* subKey) {
   return (subKey == nullptr || *subKey == '\0') ? base : base + "\\" + subKey;
 }
 
+// The rights an open asks for, as "0xF003F".
+std::string AccessMask(REGSAM desired) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%lX", static_cast<unsigned long>(desired));
+  return text;
+}
+
 std::string ValueLabel(const OpenKey* open, LPCSTR name) {
   return (open ? open->key->path : std::string("?")) + ":" + (name ? name : "");
 }
 
 bool SameName(const std::string& a, const std::string& b) {
-  RegistryOrder less;
-  return !less(a, b) && !less(b, a);
+  return FoldToUpper(a) == FoldToUpper(b);
 }
 
 LONG FaultFor(const std::vector<ValueFault>& faults, const std::string& name) {
   for (const ValueFault& fault : faults) {
-    if (fault.name.empty() || SameName(fault.name, name)) {
-      return fault.error;
-    }
+    if (fault.name.empty() || fault.name == FoldToUpper(name)) return fault.error;
   }
   return ERROR_SUCCESS;
 }
@@ -168,15 +174,15 @@ void ResetRegistry() { State() = Registry(); }
 
 void SetKeyRights(HKEY root, const std::string& path, KeyRights rights) {
   const std::string base = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
-  State().rights[JoinPath(base, path.c_str())] = rights;
+  State().rights[FoldToUpper(JoinPath(base, path.c_str()))] = rights;
 }
 
 void FailValueWrites(const std::string& name, LONG error) {
-  State().writeFaults.push_back({name, error});
+  State().writeFaults.push_back({FoldToUpper(name), error});
 }
 
 void FailValueReads(const std::string& name, LONG error) {
-  State().readFaults.push_back({name, error});
+  State().readFaults.push_back({FoldToUpper(name), error});
 }
 
 void ClearValueFaults() {
@@ -195,12 +201,13 @@ LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD, REGSAM desired, PHKEY res
   std::vector<std::string> names;
   if (result) *result = nullptr;
   LONG status = CheckedOpen(base, subKey, desired, open, names);
-  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey));
+  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey) + " " +
+             AccessMask(desired));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<Key> key = open->key;
   for (const std::string& name : names) {
-    const auto found = key->subkeys.find(name);
+    const auto found = key->subkeys.find(FoldToUpper(name));
     if (found == key->subkeys.end()) return ERROR_FILE_NOT_FOUND;
     key = found->second;
   }
@@ -215,18 +222,20 @@ LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM de
   std::vector<std::string> names;
   if (result) *result = nullptr;
   LONG status = CheckedOpen(base, subKey, desired, open, names);
-  RecordCall("RegCreateKeyExA " + JoinPath(open ? open->key->path : "?", subKey));
+  RecordCall("RegCreateKeyExA " + JoinPath(open ? open->key->path : "?", subKey) + " " +
+             AccessMask(desired));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<Key> key = open->key;
   DWORD outcome = REG_OPENED_EXISTING_KEY;
   for (const std::string& name : names) {
-    auto found = key->subkeys.find(name);
+    auto found = key->subkeys.find(FoldToUpper(name));
     if (found == key->subkeys.end()) {
       if (RightsOn(key->path) != KeyRights::Full) return ERROR_ACCESS_DENIED;
       auto created = std::make_shared<Key>();
+      created->name = name;
       created->path = key->path + "\\" + name;
-      found = key->subkeys.emplace(name, created).first;
+      found = key->subkeys.emplace(FoldToUpper(name), created).first;
       outcome = REG_CREATED_NEW_KEY;
     }
     key = found->second;
@@ -257,12 +266,13 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE
   const std::string name = valueName ? valueName : "";
   const LONG fault = FaultFor(State().writeFaults, name);
   if (fault != ERROR_SUCCESS) return fault;
-  Value value{type, std::vector<BYTE>(data, data + dataSize)};
-  auto found = open->key->values.find(name);
+  Value value{name, type, std::vector<BYTE>(data, data + dataSize)};
+  auto found = open->key->values.find(FoldToUpper(name));
   if (found == open->key->values.end()) {
-    open->key->values.emplace(name, std::move(value));
+    open->key->values.emplace(FoldToUpper(name), std::move(value));
   } else {
-    found->second = std::move(value);  // keeps the name as first written
+    value.name = found->second.name;  // keeps the name as first written
+    found->second = std::move(value);
   }
   return ERROR_SUCCESS;
 }
@@ -276,7 +286,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBY
   if ((open->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
   const std::string name = valueName ? valueName : "";
-  const auto found = open->key->values.find(name);
+  const auto found = open->key->values.find(FoldToUpper(name));
   if (found == open->key->values.end()) return ERROR_FILE_NOT_FOUND;
   const Value& value = found->second;
   const auto size = static_cast<DWORD>(value.data.size());
@@ -306,10 +316,10 @@ LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys,
   // Lengths are counted in characters, as the system counts them.
   DWORD longestKey = 0, longestName = 0, longestData = 0;
   for (const auto& entry : open->key->subkeys) {
-    longestKey = std::max<DWORD>(longestKey, static_cast<DWORD>(CharacterCount(entry.first)));
+    longestKey = std::max<DWORD>(longestKey, CharacterCount(entry.second->name));
   }
   for (const auto& entry : open->key->values) {
-    longestName = std::max<DWORD>(longestName, static_cast<DWORD>(CharacterCount(entry.first)));
+    longestName = std::max<DWORD>(longestName, CharacterCount(entry.second.name));
     longestData = std::max<DWORD>(longestData, static_cast<DWORD>(entry.second.data.size()));
   }
   if (subKeys) *subKeys = static_cast<DWORD>(open->key->subkeys.size());
@@ -333,7 +343,7 @@ LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWO
   if (index >= open->key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
   auto entry = open->key->subkeys.begin();
   std::advance(entry, index);
-  const std::string& found = entry->first;
+  const std::string& found = entry->second->name;
   if (found.size() + 1 > *nameSize) return ERROR_MORE_DATA;
   std::memcpy(name, found.c_str(), found.size() + 1);
   *nameSize = static_cast<DWORD>(found.size());
@@ -358,7 +368,7 @@ LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
   std::shared_ptr<Key> parent;
   std::shared_ptr<Key> key = open->key;
   for (const std::string& name : names) {
-    const auto found = key->subkeys.find(name);
+    const auto found = key->subkeys.find(FoldToUpper(name));
     if (found == key->subkeys.end()) return ERROR_FILE_NOT_FOUND;
     parent = key;
     key = found->second;
@@ -371,7 +381,7 @@ LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
     return ERROR_SUCCESS;
   }
   MarkDeleted(*key);
-  parent->subkeys.erase(names.back());
+  parent->subkeys.erase(FoldToUpper(names.back()));
   return ERROR_SUCCESS;
 }
 
@@ -380,6 +390,6 @@ LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {
   RecordCall("RegDeleteValueA " + ValueLabel(open, valueName));
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   if ((open->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  const auto erased = open->key->values.erase(valueName ? valueName : "");
+  const auto erased = open->key->values.erase(FoldToUpper(valueName ? valueName : ""));
   return erased ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }

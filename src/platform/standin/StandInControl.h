@@ -38,7 +38,8 @@ int OpenKeyCount();
 // ---- Call log -------------------------------------------------------------
 /// Every registry, file, library and shell call in order, one line each, as
 /// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls,
-/// "FreeLibrary <file name>").
+/// "FreeLibrary <file name>"); opening and creating keys add the rights
+/// asked for ("RegOpenKeyExA HKLM\\A 0xF003F").
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 

@@ -65,6 +65,7 @@ constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
 constexpr DWORD ERROR_MORE_DATA = 234;
@@ -188,7 +189,6 @@ BOOL RemoveDirectoryA(LPCSTR pathName);
 DWORD GetFileAttributesA(LPCSTR fileName);
 
 // ---- Libraries (kernel32) -------------------------------------------------
-constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x8;
 constexpr DWORD LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR = 0x100;
