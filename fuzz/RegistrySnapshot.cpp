@@ -4,9 +4,6 @@
 
 #include "Handles.h"
 
-const char kExtensionsPath[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-const char kCommandBarPath[] = "Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar";
-
 namespace {
 
 HKEY Raw(const ScopedRegistryKey& key) { return static_cast<HKEY>(key.get()); }

@@ -4,11 +4,14 @@
 #include <map>
 #include <string>
 
+#include "BrowserRegistry.h"
 #include "Win32.h"
 
-// The browser's keys, as the browser names them.
-extern const char kExtensionsPath[];  // machine hive
-extern const char kCommandBarPath[];  // user hive
+// The browser's keys, as the system's calls take them: below the root.
+inline constexpr const char* kExtensionsPath =
+    browserreg::BelowRoot(browserreg::kExtensionsKey);  // machine hive
+inline constexpr const char* kCommandBarPath =
+    browserreg::BelowRoot(browserreg::kCommandBarKey);  // user hive
 
 struct StoredValue {
   bool exists = false;
