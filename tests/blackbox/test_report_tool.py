@@ -22,8 +22,8 @@ STRAY_KEY = (VIRTUAL_STORE + "\\MACHINE\\SOFTWARE"
 # A 32-bit prefix has one registry view; in a 64-bit one the program's
 # extension key stands in the 32-bit view only.
 VIEWS = {
-    "win32": [b"Registry views: one (32-bit Windows)"],
-    "win64": [b"Registry views (64-bit Windows; vorlinde.exe, a 32-bit program, writes to the "
+    "win32": [b"Registry views: one (32-bit system)"],
+    "win64": [b"Registry views (64-bit system; vorlinde.exe, a 32-bit program, writes to the "
               b"32-bit view)",
               b"  32-bit view (WOW6432Node)  extension key present, command id 16",
               b"  64-bit view                extension key missing, command id unknown (no "

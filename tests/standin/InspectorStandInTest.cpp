@@ -1,6 +1,6 @@
-// The inspector where only the stand-in can take it: on 64-bit Windows, where
-// the machine's SOFTWARE key shows this 32-bit program its 32-bit view,
-// WOW6432Node; and with a redirected copy that the registry refuses to delete.
+// The inspector where only the stand-in can take it: on a 64-bit system,
+// where the machine's SOFTWARE key shows this 32-bit program its 32-bit
+// view; and with a redirected copy that the registry refuses to delete.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -20,14 +20,14 @@ class InspectorStandInTest : public ::testing::Test {
   void TearDown() override { standin::Reset(); }
 };
 
-TEST_F(InspectorStandInTest, AnInstallOn64BitWindowsStandsInThe32BitViewOnly) {
+TEST_F(InspectorStandInTest, AnInstallOnA64BitSystemStandsInThe32BitViewOnly) {
   standin::SetWindows64Bit(true);
   RunVorlinde();
   const std::string ownKey = std::string(browserreg::kExtensionsKey) + "\\" + kButton.KeyGuid;
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, browserreg::InWow64Node(ownKey).substr(1)));
   std::ostringstream out;
   EXPECT_EQ(InspectVorlinde(out), 0) << out.str();
-  EXPECT_NE(out.str().find("Registry views (64-bit Windows; vorlinde.exe, a 32-bit program, "
+  EXPECT_NE(out.str().find("Registry views (64-bit system; vorlinde.exe, a 32-bit program, "
                            "writes to the 32-bit view)\n"
                            "  32-bit view (WOW6432Node)  extension key present, command id 16\n"
                            "  64-bit view                extension key missing, command id "

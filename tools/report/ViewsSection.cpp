@@ -45,10 +45,10 @@ void ReportView(Report& report, const View& view) {
 
 void ReportRegistryViews(Report& report) {
   if (!RunsOn64BitWindows()) {
-    report.Out() << "Registry views: one (32-bit Windows)\n";
+    report.Out() << "Registry views: one (32-bit system)\n";
     return;
   }
-  report.Out() << "Registry views (64-bit Windows; vorlinde.exe, a 32-bit program, writes to "
+  report.Out() << "Registry views (64-bit system; vorlinde.exe, a 32-bit program, writes to "
                   "the 32-bit view)\n";
   for (const View& view : kViews) ReportView(report, view);
 }
