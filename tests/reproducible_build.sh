@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the package twice, in two differently named temporary folders one
-# after the other, and compares the programs, the ZIP and SHA256SUMS byte for
-# byte. Only what the package holds is built; the tests are left out.
+# after the other, and compares the programs, the ZIP, the Windows Installer
+# package and SHA256SUMS byte for byte. Only what the package holds is built;
+# the tests are left out.
 # Usage: reproducible_build.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
@@ -14,12 +15,12 @@ for build in "$work/first" "$work/second/build-elsewhere"; do
   cmake --build "$build" -j2 >/dev/null
   cpack --config "$build/CPackConfig.cmake" -B "$build" >/dev/null
   (cd "$build" && sha256sum src/vorlinde.exe tools/report/vorlinde-inspect.exe \
-                             vorlinde-*-win32.zip SHA256SUMS)
+                             vorlinde-*-win32.zip vorlinde-*.msi SHA256SUMS)
 done >"$work/sums"
 
 cat "$work/sums"
-first=$(head -n 4 "$work/sums")
-second=$(tail -n 4 "$work/sums")
+first=$(head -n 5 "$work/sums")
+second=$(tail -n 5 "$work/sums")
 if [ "$first" != "$second" ]; then
   echo "The two builds differ." >&2
   exit 1
