@@ -1,11 +1,13 @@
-"""The ZIP a user unpacks, made by CPack from the build tree, and the
-SHA256SUMS beside it; signed when a certificate is given."""
+"""The ZIP a user unpacks and the Windows Installer package, made by CPack
+from the build tree, and the SHA256SUMS beside them; signed when a
+certificate is given."""
 import hashlib
 import os
 import subprocess
 import tempfile
 import unittest
 import zipfile
+from xml.etree import ElementTree
 
 import icon_file
 import pe_file
@@ -13,6 +15,20 @@ import pe_file
 BUILD = os.environ["VORLINDE_BUILD_DIR"]
 PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE"}
 SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_TIMESTAMP_URL")
+# Custom action types: an exe from an installed file (18), run in the install
+# script (0x400), as the installer rather than the user (0x800); its exit
+# code ignored (0x40), or only when a later step fails (0x100, rollback).
+CUSTOM_ACTIONS = {"RegisterButton": 3154, "CheckButton": 3090, "RollBackButton": 3410,
+                  "RemoveButton": 3090, "SetInstallLocation": 2099}
+IN_SCRIPT = 0x400
+WIX = "{http://schemas.microsoft.com/wix/2006/wi}"
+
+
+def table(msi, name):
+    """{first column: the other columns} of a table, as msiinfo exports it."""
+    lines = subprocess.run(["msiinfo", "export", msi, name], check=True, capture_output=True,
+                           text=True).stdout.splitlines()
+    return {row[0]: row[1:] for row in (line.split("\t") for line in lines[3:])}
 
 
 def make_package(output, signing=None):
@@ -47,11 +63,35 @@ class Package(unittest.TestCase):
             with self.subTest(name), open(os.environ[variable], "rb") as f:
                 self.assertEqual(self.zip.read(name), f.read())
 
-    def test_sha256sums_names_the_zip_and_its_hash(self):
-        with open(os.path.join(self.output, self.name), "rb") as f:
-            digest = hashlib.sha256(f.read()).hexdigest()
+    def test_sha256sums_names_the_zip_and_the_installer_package_with_their_hashes(self):
+        msi = self.name.replace("-win32.zip", ".msi")
+        lines = ""
+        for name in (self.name, msi):
+            with open(os.path.join(self.output, name), "rb") as f:
+                lines += "%s  %s\n" % (hashlib.sha256(f.read()).hexdigest(), name)
         with open(os.path.join(self.output, "SHA256SUMS"), "rb") as f:
-            self.assertEqual(f.read(), ("%s  %s\n" % (digest, self.name)).encode())
+            self.assertEqual(f.read(), lines.encode())
+
+    def test_installer_runs_each_custom_action_it_names_inside_the_install_script(self):
+        msi = os.path.join(self.output, self.name.replace("-win32.zip", ".msi"))
+        sequence = {a: int(row[1]) for a, row in table(msi, "InstallExecuteSequence").items()}
+        actions = table(msi, "CustomAction")
+        self.assertEqual({a: int(row[0]) for a, row in actions.items()}, CUSTOM_ACTIONS)
+        source = ElementTree.parse(os.path.join(os.environ["VORLINDE_SOURCE_DIR"], "packaging",
+                                                "vorlinde.wxs"))
+        self.assertEqual({c.get("Action") for c in source.iter(WIX + "Custom")}, set(actions))
+        for action, (kind, origin, _, _) in actions.items():
+            with self.subTest(action):
+                self.assertTrue(origin)
+                self.assertIn(action, sequence)
+                if int(kind) & IN_SCRIPT:
+                    self.assertLess(sequence["InstallInitialize"], sequence[action])
+                    self.assertLess(sequence[action], sequence["InstallFinalize"])
+        self.assertLess(sequence["RollBackButton"], sequence["RegisterButton"])
+        self.assertLess(sequence["RegisterButton"], sequence["CheckButton"])
+        self.assertLess(sequence["RemoveButton"], sequence["RemoveFiles"])
+        self.assertIn("NOT UPGRADINGPRODUCTCODE",
+                      table(msi, "InstallExecuteSequence")["RemoveButton"][0])
 
     def test_shop_icon_holds_the_toolbar_sizes(self):
         images = icon_file.parse_icon_file(self.zip.read("shop.ico"))
@@ -89,8 +129,10 @@ class SignedPackage(unittest.TestCase):
                         "-subj", "/CN=Vorlinde test publisher", "-keyout", key, "-out", cls.cert,
                         "-addext", "extendedKeyUsage=codeSigning"],
                        check=True, capture_output=True)
-        _, cls.zip = make_package(os.path.join(cls.folder.name, "out"),
-                                  {"VORLINDE_SIGN_CERT": cls.cert, "VORLINDE_SIGN_KEY": key})
+        output = os.path.join(cls.folder.name, "out")
+        name, cls.zip = make_package(output, {"VORLINDE_SIGN_CERT": cls.cert,
+                                              "VORLINDE_SIGN_KEY": key})
+        cls.msi = os.path.join(output, name.replace("-win32.zip", ".msi"))
 
     @classmethod
     def tearDownClass(cls):
@@ -121,6 +163,14 @@ class SignedPackage(unittest.TestCase):
                 data[first_code_byte(data)] ^= 0xFF
                 code, output = self.verify(name, bytes(data))
                 self.assertNotEqual(code, 0, output)
+
+    def test_the_installer_package_carries_a_valid_signature_that_a_change_breaks(self):
+        with open(self.msi, "rb") as f:
+            data = bytearray(f.read())
+        code, output = self.verify("vorlinde.msi", bytes(data))
+        self.assertEqual(code, 0, output)
+        data[data.index(b"Installation Database")] ^= 0x20  # in the summary information
+        self.assertNotEqual(self.verify("vorlinde.msi", bytes(data))[0], 0)
 
 
 if __name__ == "__main__":
