@@ -40,27 +40,11 @@ static_assert(static_cast<DWORD>(RegistryValueType::TextList) == REG_MULTI_SZ, "
 static_assert(static_cast<REGSAM>(RegistryView::Bits32) == KEY_WOW64_32KEY, "view flags");
 static_assert(static_cast<REGSAM>(RegistryView::Bits64) == KEY_WOW64_64KEY, "view flags");
 
-// The view every accessor opens keys in; only RegistryViewScope changes it.
-RegistryView g_view = RegistryView::Own;
-
-REGSAM WithView(std::uint32_t access) { return access | static_cast<REGSAM>(g_view); }
-
-// Restores the access mask when HasSubkey leaves, however it leaves.
-class AccessMaskOverride {
- public:
-  AccessMaskOverride(std::uint32_t& mask, std::uint32_t temporary) : mask_(mask), saved_(mask) {
-    mask_ = temporary;
-  }
-  ~AccessMaskOverride() { mask_ = saved_; }
-  AccessMaskOverride(const AccessMaskOverride&) = delete;
-  AccessMaskOverride& operator=(const AccessMaskOverride&) = delete;
-
- private:
-  std::uint32_t& mask_;
-  std::uint32_t saved_;
-};
-
 }  // namespace
+
+std::uint32_t RegistryAccessor::InView(std::uint32_t access) const {
+  return access | static_cast<std::uint32_t>(view_);
+}
 
 void* RegistryAccessor::HiveKey() const {
   return hive_ == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -84,11 +68,11 @@ bool RegistryAccessor::OpenSubkey(const std::string& path, bool createIfMissing)
   if (createIfMissing && !resolved.rest.empty()) {
     DWORD disposition = 0;
     status = RegCreateKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, nullptr,
-                             REG_OPTION_NON_VOLATILE, WithView(access_), nullptr, &key,
+                             REG_OPTION_NON_VOLATILE, InView(access_), nullptr, &key,
                              &disposition);
   } else {
     status =
-        RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, WithView(access_), &key);
+        RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(access_), &key);
   }
   if (status != ERROR_SUCCESS) return false;
   openKey_.reset(key);  // the old key is released only now that the new one is held
@@ -159,10 +143,9 @@ RegistryValueInfo RegistryAccessor::QueryValue(const std::string& name) {
 }
 
 bool RegistryAccessor::HasSubkey(const std::string& path) {
-  const AccessMaskOverride probeRights(access_, kProbeAccess);
   const ResolvedPath resolved = Resolve(path);
   HKEY key = nullptr;
-  RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, WithView(access_), &key);
+  RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(kProbeAccess), &key);
   const ScopedRegistryKey probe(key);  // released at once
   return probe.valid();
 }
@@ -202,14 +185,10 @@ bool RegistryAccessor::DeleteSubkeyTree(const std::string& path) {
   const std::string name = resolved.rest.substr(cut == std::string::npos ? 0 : cut + 1);
   if (name.empty()) return false;  // never the open key or the hive itself
   HKEY parent = nullptr;
-  if (RegOpenKeyExA(AsKey(resolved.base), parentPath.c_str(), 0, WithView(access_), &parent) !=
+  if (RegOpenKeyExA(AsKey(resolved.base), parentPath.c_str(), 0, InView(access_), &parent) !=
       ERROR_SUCCESS) {
     return false;
   }
   const ScopedRegistryKey owner(parent);
   return RegDeleteTreeA(parent, name.c_str()) == ERROR_SUCCESS;
 }
-
-RegistryViewScope::RegistryViewScope(RegistryView view) : saved_(g_view) { g_view = view; }
-
-RegistryViewScope::~RegistryViewScope() { g_view = saved_; }

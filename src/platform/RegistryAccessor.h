@@ -1,5 +1,6 @@
 // The program's only way into the registry: bound to one root hive, holding at
-// most one open key, asking for full rights on every open.
+// most one open key, asking on every open for the rights and in the registry
+// view it was made with.
 #pragma once
 
 #include <cstdint>
@@ -42,12 +43,22 @@ enum class RegistryView : std::uint32_t {
   Bits64 = 0x100u,  // KEY_WOW64_64KEY
 };
 
+/// The rights an accessor asks for on every open.
+enum class RegistryRights : std::uint32_t {
+  Full = 0xF003Fu,  // KEY_ALL_ACCESS
+  Read = 0x20009u,  // KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | READ_CONTROL
+};
+
 class RegistryAccessor {
  public:
-  static constexpr std::uint32_t kFullAccess = 0xF003Fu;   // KEY_ALL_ACCESS
-  static constexpr std::uint32_t kProbeAccess = 0x20009u;  // read rights of HasSubkey
+  static constexpr std::uint32_t kFullAccess = static_cast<std::uint32_t>(RegistryRights::Full);
+  static constexpr std::uint32_t kProbeAccess = static_cast<std::uint32_t>(RegistryRights::Read);
 
-  RegistryAccessor() = default;
+  /// Rights and view are fixed for the accessor's life: whoever makes it
+  /// decides, and nothing else can change them.
+  explicit RegistryAccessor(RegistryRights rights = RegistryRights::Full,
+                            RegistryView view = RegistryView::Own)
+      : access_(static_cast<std::uint32_t>(rights)), view_(view) {}
   RegistryAccessor(const RegistryAccessor&) = delete;
   RegistryAccessor& operator=(const RegistryAccessor&) = delete;
 
@@ -81,6 +92,7 @@ class RegistryAccessor {
 
   RegistryRoot Hive() const { return hive_; }
   std::uint32_t Access() const { return access_; }
+  RegistryView View() const { return view_; }
   bool HasOpenKey() const { return openKey_.valid(); }
 
  private:
@@ -90,22 +102,10 @@ class RegistryAccessor {
   };
   ResolvedPath Resolve(const std::string& path) const;
   void* HiveKey() const;
+  std::uint32_t InView(std::uint32_t access) const;
 
   RegistryRoot hive_ = RegistryRoot::CurrentUser;
   ScopedRegistryKey openKey_;
-  std::uint32_t access_ = kFullAccess;
-};
-
-/// While it lives, every accessor opens keys in `view`, on top of the rights
-/// it asks for. The inspector looks at each view through the program's own
-/// routines, which make their own accessors; the program never uses it.
-class RegistryViewScope {
- public:
-  explicit RegistryViewScope(RegistryView view);
-  ~RegistryViewScope();
-  RegistryViewScope(const RegistryViewScope&) = delete;
-  RegistryViewScope& operator=(const RegistryViewScope&) = delete;
-
- private:
-  RegistryView saved_;
+  const std::uint32_t access_;
+  const RegistryView view_;
 };

@@ -20,9 +20,10 @@ const View kViews[] = {
     {RegistryView::Bits64, "64-bit view"},
 };
 
-std::string CommandIdIn() {
+std::string CommandIdIn(RegistryAccessor& registry) {
   try {
-    const std::int32_t count = CountPrecedingButtons(kButton.KeyGuid, kButton.ButtonClsid);
+    const std::int32_t count =
+        CountPrecedingButtons(registry, kButton.KeyGuid, kButton.ButtonClsid);
     if (count == -1) return "unknown (no Extensions key opens with full access)";
     return std::to_string(FirstCustomCommandId + count);
   } catch (const Exception& e) {
@@ -31,14 +32,13 @@ std::string CommandIdIn() {
 }
 
 void ReportView(Report& report, const View& view) {
-  const RegistryViewScope scope(view.view);
-  RegistryAccessor registry;
+  RegistryAccessor registry(RegistryRights::Read, view.view);
   registry.SelectHive(RegistryRoot::LocalMachine);
   const bool present = registry.HasSubkey(OwnExtensionKey());
   std::string label = view.label;
   label.resize(27, ' ');
   report.Out() << "  " << label << "extension key " << (present ? "present" : "missing")
-               << ", command id " << CommandIdIn() << "\n";
+               << ", command id " << CommandIdIn(registry) << "\n";
 }
 
 }  // namespace

@@ -59,8 +59,7 @@ bool RemoveVirtualizedInstall(std::ostream& out) {
     return true;
   }
   bool removedAll = true;
-  const VirtualStoreView view;
-  RegistryAccessor registry;
+  RegistryAccessor registry(RegistryRights::Full, kVirtualStoreView);
   registry.SelectHive(RegistryRoot::CurrentUser);
   for (const std::string& path : copies) {
     const bool removed = registry.DeleteSubkeyTree(path);
