@@ -8,6 +8,7 @@
 #include "Actions.h"
 #include "CodePage.h"
 #include "CommandLine.h"
+#include "Exceptions.h"
 #include "InstallCheck.h"
 #include "SystemLibrary.h"
 #include "StandardOutputText.h"
@@ -86,5 +87,10 @@ int Run(TextOut& out) {
 int main() {
   RestrictDllSearch();  // before anything can load a DLL
   StandardOutputText out;
-  return Run(out);
+  try {
+    return Run(out);
+  } catch (const Exception& e) {
+    out << "\nvorlinde-inspect stopped: " << e.Message() << "\n";
+    return 1;
+  }
 }

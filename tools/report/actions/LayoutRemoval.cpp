@@ -6,7 +6,6 @@
 namespace {
 
 constexpr std::size_t kEntrySize = 4;
-constexpr std::int32_t kLargestEntryId = 0xFF;  // byte 0 of an entry
 
 // Why the editor leaves a value alone; empty when it may edit it. It edits
 // only what an install run itself would have written.
@@ -23,7 +22,8 @@ std::string Refusal(const RegistryValueInfo& info) {
 
 LayoutEdit RemoveButtonEntries(std::vector<std::uint8_t>& layout, const IdShift& shift) {
   LayoutEdit edit;
-  const std::int32_t lastLater = shift.removedId + shift.laterCount;
+  // Wide: a record's numbers come from the registry, and may be anything.
+  const std::int64_t lastLater = std::int64_t{shift.removedId} + shift.laterCount;
   std::vector<std::uint8_t> kept;
   kept.reserve(layout.size());
   for (std::size_t at = 0; at + kEntrySize <= layout.size(); at += kEntrySize) {
@@ -34,7 +34,7 @@ LayoutEdit RemoveButtonEntries(std::vector<std::uint8_t>& layout, const IdShift&
     }
     kept.insert(kept.end(), layout.begin() + static_cast<std::ptrdiff_t>(at),
                 layout.begin() + static_cast<std::ptrdiff_t>(at + kEntrySize));
-    if (id > shift.removedId && id <= lastLater && id <= kLargestEntryId) {
+    if (id > shift.removedId && id <= lastLater) {
       kept[kept.size() - kEntrySize] = static_cast<std::uint8_t>(id - 1);
       ++edit.renumbered;
     }
