@@ -16,11 +16,8 @@ std::vector<std::string> VirtualStoreCopyPaths();
 /// Those of them that exist now.
 std::vector<std::string> ExistingVirtualStoreCopies();
 
-/// While it lives, accessors see the VirtualStore's paths as they are written.
-class VirtualStoreView {
- public:
-  VirtualStoreView();
-
- private:
-  RegistryViewScope scope_;
-};
+/// Windows shares the VirtualStore between the registry views, so the 64-bit
+/// view changes nothing there, and 32-bit Windows ignores it; Wine, though,
+/// redirects a 32-bit program below any key that has a WOW6432Node subkey,
+/// and would show both paths as the one copy in WOW6432Node.
+constexpr RegistryView kVirtualStoreView = RegistryView::Bits64;
