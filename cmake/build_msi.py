@@ -35,7 +35,6 @@ CODE_NAMESPACE = uuid.UUID("4A194C1F-45BE-4AB3-ACD9-10F7925824DC")
 WIX = "{http://schemas.microsoft.com/wix/2006/wi}"
 ROLLBACK_FLAGS = 0x500  # msidbCustomActionTypeInScript | msidbCustomActionTypeRollback
 FILETIME_EPOCH = 11644473600  # seconds from 1601-01-01 to 1970-01-01
-FIXUP = "vorlinde-fixup.exe"
 
 
 def package_name(version):
@@ -224,8 +223,6 @@ def build(zip_path, output_dir, source_dir, app_icon, version, work):
         os.utime(path, (seconds, seconds))
     defines = ["-D", "Version=" + version, "-D", "ProductCode=" + product_code(version),
                "-D", "Payload=payload", "-D", "AppIcon=vorlinde.ico"]
-    if FIXUP in names:
-        defines += ["-D", "Fixup=1"]
     msi = os.path.join(work, package_name(version))
     subprocess.run(["wixl", *defines, "-o", msi, "vorlinde.wxs"], check=True, cwd=work,
                    env=dict(os.environ, TZ="UTC"))

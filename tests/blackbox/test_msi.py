@@ -16,20 +16,25 @@ import unittest
 import zipfile
 
 import reg_export
-from button import COMMAND_BAR, DEFAULT_ENTRIES, OWN_KEY, SEVEN_VALUES, default_layout_with, layout
+from button import (CLSID, COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, OWN_KEY, SEVEN_VALUES,
+                    default_layout_with, layout)
 from reg_export import REG_DWORD, REG_SZ
 from scenario import BROWSER_KEYS, WINE, Scenario
 from test_package import make_package, table
 
 SETUP = r"\SOFTWARE\Microsoft\Active Setup\Installed Components"
 MACHINE_SETUP, USER_SETUP = "HKEY_LOCAL_MACHINE" + SETUP, "HKEY_CURRENT_USER" + SETUP
-OWN_SETUP = MACHINE_SETUP + r"\{81781D55-3FC9-4952-8DD3-EB8BE77BFB96}"
+OWN_SETUP = MACHINE_SETUP + r"\Vorlinde"
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 KEYS = BROWSER_KEYS + (MACHINE_SETUP, USER_SETUP, UNINSTALL)
 # A 32-bit package: in a 64-bit system its files go to the 32-bit folder.
 FOLDER = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.arch == "win64"
                       else "Program Files", "Vorlinde")
-FRESH = "\n[-%s]\n[%s]\n" % (USER_SETUP, USER_SETUP)
+FIX_UP = MACHINE_SETUP + r"\Vorlinde.LayoutFixUp"
+# No trace of an earlier run: Active Setup's notes, the removal's records.
+FRESH = "".join("\n[-%s]" % key for key in (
+    USER_SETUP, FIX_UP, r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_CURRENT_USER\Software\Vorlinde"))
+FRESH += "\n[%s]\n" % USER_SETUP
 
 
 def text(value):
@@ -47,8 +52,9 @@ class PackageLife(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         output = os.path.join(os.environ["VORLINDE_BUILD_DIR"], "blackbox-msi-" + WINE.arch)
+        shutil.rmtree(output, ignore_errors=True)
         cls.zip = os.path.join(output, make_package(output)[0])
-        older = os.path.join(output, [n for n in os.listdir(output) if n.endswith(".msi")][0])
+        older = cls.zip.replace("-win32.zip", ".msi")
         release = table(older, "Property")["ProductVersion"][0].split(".")
         newer = ".".join(release[:-1] + [str(int(release[-1]) + 1)])
         subprocess.run([sys.executable, os.path.join(os.environ["VORLINDE_SOURCE_DIR"], "cmake",
@@ -123,7 +129,7 @@ class PackageLife(unittest.TestCase):
             self.assertEqual(state[OWN_KEY][name], (REG_SZ, folder + b"\\shop.ico\0"))
         self.assertEqual({n: text(state[OWN_SETUP.lower()].get(n)) for n in ("StubPath", "Version")},
                          {"StubPath": '"%s\\vorlinde.exe"' % folder.decode("cp1252"),
-                          "Version": "1,0"})
+                          "Version": "1,0,0"})
         entry = state[(UNINSTALL + "\\" + code).lower()]
         self.assertEqual([text(entry[n]) for n in ("DisplayName", "Publisher", "DisplayVersion")],
                          ["Vorlinde", "Vorlinde", table(path, "Property")["ProductVersion"][0]])
@@ -150,21 +156,41 @@ class PackageLife(unittest.TestCase):
         # itself; on Windows the fix-up does so at the user's next logon.
         self.assertEqual(self.msiexec("/x", self.packages[1][1]), 0)
         self.assertEqual(self.log_on(), (3, layout(" ".join(DEFAULT_ENTRIES))))
+        self.assertLeftNothing(self.packages[1][1])
+        # What stays for the users who have yet to log on: the fix-up's copy
+        # in Common Files, registered with Active Setup.
+        stub = text(self.state()[FIX_UP.lower()]["StubPath"]).strip('"')
+        self.assertEqual(stub, WINE.windows_path(os.path.join(
+            os.path.dirname(FOLDER), "Common Files", "Vorlinde", "vorlinde-fixup.exe")))
+
+    def assertLeftNothing(self, code, keys=(OWN_KEY,)):
         state = self.state()
-        for key in (OWN_KEY, OWN_SETUP, UNINSTALL + "\\" + self.packages[1][1]):
-            self.assertNotIn(key.lower(), state)
+        for key in keys + (OWN_SETUP, UNINSTALL + "\\" + code):
+            self.assertFalse(key.lower() in state, key)
         self.assertFalse(os.path.exists(FOLDER))
 
     def test_an_install_whose_machine_part_fails_ends_in_failure_and_leaves_nothing(self):
-        # The registry refuses a lasting key below a volatile one, as it
-        # would refuse a user without rights, which Wine never does.
-        WINE.check(os.environ["VORLINDE_VOLATILE_KEY"],
-                   r"SOFTWARE\Microsoft\Internet Explorer\Extensions")
-        self.assertIn(self.msiexec("/i", self.msi[0]), (1603, 1627))  # Windows, Wine
-        state = self.state()
-        for key in (OWN_KEY, OWN_SETUP, UNINSTALL + "\\" + self.packages[0][1]):
-            self.assertNotIn(key.lower(), state)
-        self.assertFalse(os.path.exists(FOLDER))
+        buttons = "".join('[%s\\{%08X-0000-0000-0000-000000000000}]\n"clsid"="%s"\n'
+                          '"ButtonText"="b"\n"Icon"="i"\n' % (EXTENSIONS, i, CLSID)
+                          for i in range(240))
+        for name, prepare, keys in (
+                # The registry refuses a lasting key below a volatile one, as
+                # it would refuse a user without rights, which Wine never does.
+                ("a key the registry refuses", lambda: WINE.check(
+                    os.environ["VORLINDE_VOLATILE_KEY"], EXTENSIONS.split("\\", 1)[1]),
+                 (OWN_KEY,)),
+                # Written, but 240 buttons of its class before it give it id
+                # 256, which a layout entry cannot hold. Windows runs the
+                # rollback's /Remove before it deletes the files; Wine after,
+                # when the inspector no longer starts, and counts that as
+                # success: there the key stays.
+                ("a command id past 255",
+                 lambda: self.scenario.import_registry("REGEDIT4\n\n" + buttons), ())):
+            with self.subTest(name):
+                self.setUp()
+                prepare()
+                self.assertIn(self.msiexec("/i", self.msi[0]), (1603, 1627))  # Windows, Wine
+                self.assertLeftNothing(self.packages[0][1], keys)
 
 
 if __name__ == "__main__":
