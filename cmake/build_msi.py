@@ -153,6 +153,7 @@ def fixed_summary(stream, code, seconds):
     (section, ) = struct.unpack_from("<I", out, 44)
     (count, ) = struct.unpack_from("<I", out, section + 4)
     filetime = struct.pack("<Q", (seconds + FILETIME_EPOCH) * 10 ** 7)
+    fixed = set()
     for i in range(count):
         pid, at = struct.unpack_from("<II", out, section + 8 + 8 * i)
         at += section
@@ -162,8 +163,12 @@ def fixed_summary(stream, code, seconds):
             if struct.unpack_from("<I", out, at + 4)[0] != len(text):
                 raise ValueError("unexpected package code length")
             out[at + 8:at + 8 + len(text)] = text
+            fixed.add(pid)
         elif pid in (PID_CREATED, PID_SAVED) and kind == VT_FILETIME:
             out[at + 4:at + 12] = filetime
+            fixed.add(pid)
+    if fixed != {PID_REVISION, PID_CREATED, PID_SAVED}:
+        raise ValueError("the summary information lacks the package code or a date")
     return bytes(out)
 
 
@@ -189,7 +194,7 @@ def sign_and_verify(msi, options, folder):
     subprocess.run(["osslsigncode", "sign", *options, "-add-msi-dse", "-in", msi, "-out", signed],
                    check=True, stdout=subprocess.DEVNULL)
     cert = options[options.index("-certs") + 1]
-    subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-TSA-CAfile", cert, "-in", signed],
+    subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
                    check=True, stdout=subprocess.DEVNULL)
     os.replace(signed, msi)
 

@@ -1,13 +1,7 @@
 """The Windows Installer package's whole life under Wine, driven as a
-deployment tool drives it (msiexec /qn with a log): install, each user's
-part through Active Setup, a major upgrade, uninstall, and an install whose
-machine part fails.
-
-Two things Wine lacks are stood in for where they matter:
-- it has no SYSTEM account, so the package's non-impersonated runs happen as
-  this user and change this user's layout, which on Windows would be
-  SYSTEM's own;
-- it never runs Active Setup, so log_on() does what Windows does at a logon."""
+deployment tool drives it (msiexec /qn with a log). Wine runs no Active
+Setup, so log_on() does what Windows does at a logon; and it has no SYSTEM
+account, so the installer's own runs happen as this user (see set_layout)."""
 import os
 import shutil
 import subprocess
@@ -16,181 +10,155 @@ import unittest
 import zipfile
 
 import reg_export
-from button import (CLSID, COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, OWN_KEY, SEVEN_VALUES,
-                    default_layout_with, layout)
-from reg_export import REG_DWORD, REG_SZ
+from button import COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, OWN_KEY, default_layout_with
+from reg_export import REG_DWORD
 from scenario import BROWSER_KEYS, WINE, Scenario
 from test_package import make_package, table
 
 SETUP = r"\SOFTWARE\Microsoft\Active Setup\Installed Components"
 MACHINE_SETUP, USER_SETUP = "HKEY_LOCAL_MACHINE" + SETUP, "HKEY_CURRENT_USER" + SETUP
-OWN_SETUP = MACHINE_SETUP + r"\Vorlinde"
+OWN_SETUP, FIX_UP = MACHINE_SETUP + r"\Vorlinde", MACHINE_SETUP + r"\Vorlinde.LayoutFixUp"
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
-KEYS = BROWSER_KEYS + (MACHINE_SETUP, USER_SETUP, UNINSTALL)
-# A 32-bit package: in a 64-bit system its files go to the 32-bit folder.
-FOLDER = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.arch == "win64"
-                      else "Program Files", "Vorlinde")
-FIX_UP = MACHINE_SETUP + r"\Vorlinde.LayoutFixUp"
-# No trace of an earlier run: Active Setup's notes, the removal's records.
-FRESH = "".join("\n[-%s]" % key for key in (
-    USER_SETUP, FIX_UP, r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_CURRENT_USER\Software\Vorlinde"))
+# A 32-bit package: on a 64-bit system its files go to the 32-bit folder.
+PROGRAMS = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.arch == "win64"
+                        else "Program Files")
+FOLDER = os.path.join(PROGRAMS, "Vorlinde")
+# No trace of an earlier run: the user's Active Setup notes, the removal's records.
+FRESH = "".join("\n[-%s]" % key for key in (USER_SETUP, FIX_UP, r"HKEY_LOCAL_MACHINE\SOFTWARE"
+                                            r"\Vorlinde", r"HKEY_CURRENT_USER\Software\Vorlinde"))
 FRESH += "\n[%s]\n" % USER_SETUP
+ONE_ENTRY = default_layout_with(0x10, 2)
 
 
 def text(value):
     return value[1][:-1].decode("cp1252") if value else ""
 
 
-def version(value):
-    """An Active Setup version, "1,0", as Windows compares it."""
-    return tuple(int(part) for part in text(value).split(",") if part)
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
 
 
 class PackageLife(unittest.TestCase):
-    maxDiff = None
-
     @classmethod
     def setUpClass(cls):
+        """The package, and one of the next version made of the same files."""
         output = os.path.join(os.environ["VORLINDE_BUILD_DIR"], "blackbox-msi-" + WINE.arch)
         shutil.rmtree(output, ignore_errors=True)
         cls.zip = os.path.join(output, make_package(output)[0])
-        older = cls.zip.replace("-win32.zip", ".msi")
-        release = table(older, "Property")["ProductVersion"][0].split(".")
-        newer = ".".join(release[:-1] + [str(int(release[-1]) + 1)])
-        subprocess.run([sys.executable, os.path.join(os.environ["VORLINDE_SOURCE_DIR"], "cmake",
-                                                     "build_msi.py"), cls.zip, output,
-                        os.environ["VORLINDE_SOURCE_DIR"], os.environ["VORLINDE_APP_ICON"], newer],
-                       check=True)
+        msi, source = cls.zip.replace("-win32.zip", ".msi"), os.environ["VORLINDE_SOURCE_DIR"]
+        major, minor, patch = table(msi, "Property")["ProductVersion"][0].split(".")
+        newer = "%s.%s.%d" % (major, minor, int(patch) + 1)
+        subprocess.run([sys.executable, os.path.join(source, "cmake", "build_msi.py"), cls.zip,
+                        output, source, os.environ["VORLINDE_APP_ICON"], newer], check=True)
         cls.packages = [(path, table(path, "Property")["ProductCode"][0])
-                        for path in (older, os.path.join(output, "vorlinde-%s.msi" % newer))]
+                        for path in (msi, os.path.join(output, "vorlinde-%s.msi" % newer))]
 
     def setUp(self):
-        self.scenario = Scenario("msi", FRESH)
+        self.scenario, self.logs = Scenario("msi", FRESH), 0
         for _, code in self.packages:  # what an earlier run left
-            if UNINSTALL.lower() + "\\" + code.lower() in self.state():
+            if (UNINSTALL + "\\" + code).lower() in self.state():
                 self.msiexec("/x", code)
-                self.scenario.import_registry("REGEDIT4\n" + FRESH)
+        self.scenario.import_registry("REGEDIT4\n" + FRESH)
         self.msi = [shutil.copy(path, self.scenario.work) for path, _ in self.packages]
 
     def state(self):
         registry = {}
-        for export in WINE.export(KEYS, self.scenario.work):
+        for export in WINE.export(BROWSER_KEYS + (MACHINE_SETUP, USER_SETUP, UNINSTALL),
+                                  self.scenario.work):
             registry.update(reg_export.parse(export))
         return registry
 
     def msiexec(self, *args):
-        """msiexec's whole exit code (Wine hands Linux its low byte only)."""
+        """Its whole exit code: Linux gets only the low byte from Wine."""
         batch = os.path.join(self.scenario.work, "msiexec.bat")
         with open(batch, "wb") as f:
             f.write(b"@msiexec %*\r\n@echo %ERRORLEVEL%\r\n")
-        self.steps = getattr(self, "steps", 0) + 1
-        log = WINE.windows_path(os.path.join(self.scenario.work, "step%d.log" % self.steps))
+        self.logs += 1
+        log = WINE.windows_path(os.path.join(self.scenario.work, "msiexec%d.log" % self.logs))
         _, out, _ = WINE.run("cmd", "/c", WINE.windows_path(batch), *args, "/qn", "/l*v", log)
         return int(out.split()[-1])
 
-    def as_installer(self, *args):
-        """Runs msiexec, then puts this user's layout back as it was: the
-        installer's runs changed it only because Wine made this user the
-        installing account. That account's layout is returned."""
-        before = self.state().get(COMMAND_BAR.lower(), {}).get("ButtonLayout")
-        self.assertEqual(self.msiexec(*args), 0)
-        after = self.state().get(COMMAND_BAR.lower(), {}).get("ButtonLayout")
+    def layout(self):
+        return self.state().get(COMMAND_BAR, {}).get("ButtonLayout", (0, None))[1]
+
+    def set_layout(self, value):
+        """Sets this user's layout back to their own: the installer's runs
+        changed it only because Wine made this user the installing account."""
         self.scenario.import_registry("REGEDIT4\n\n[-%s]\n" % COMMAND_BAR + (
-            "[%s]\n\"ButtonLayout\"=hex:%s\n" % (COMMAND_BAR, before[1].hex(",")) if before else ""))
-        return after
+            "[%s]\n\"ButtonLayout\"=hex:%s\n" % (COMMAND_BAR, value.hex(",")) if value else ""))
 
     def log_on(self):
-        """Active Setup at a logon: every component whose version is above
-        the one recorded for the user runs its command once, as the user."""
+        """Active Setup at a logon: each component whose Version is above the
+        user's note of it runs its command once, as the user."""
         state = self.state()
-        for key, values in state.items():
-            user_key = USER_SETUP + key[len(MACHINE_SETUP):]
-            if (key.startswith(MACHINE_SETUP.lower() + "\\") and "StubPath" in values
-                    and values.get("IsInstalled") != (REG_DWORD, bytes(4))
-                    and version(values.get("Version")) > version(
-                        state.get(user_key.lower(), {}).get("Version"))):
+        for component in (OWN_SETUP, FIX_UP):
+            values = state.get(component.lower(), {})
+            user = USER_SETUP + component[len(MACHINE_SETUP):]
+            versions = [tuple(int(n) for n in text(v.get("Version")).split(",") if n)
+                        for v in (values, state.get(user.lower(), {}))]
+            if "StubPath" in values and versions[0] > versions[1]:
                 batch = os.path.join(self.scenario.work, "stub.bat")
                 with open(batch, "wb") as f:
                     f.write(("@%s\r\n" % text(values["StubPath"])).encode("cp1252"))
                 WINE.check("cmd", "/c", WINE.windows_path(batch))
-                WINE.reg("add", user_key, "/v", "Version", "/d", text(values["Version"]), "/f")
-        return self.state().get(COMMAND_BAR.lower(), {}).get("ButtonLayout")
+                WINE.reg("add", user, "/v", "Version", "/d", text(values["Version"]), "/f")
+        return self.layout()
 
-    def assertInstalled(self, state, index):
-        path, code = self.packages[index]
-        folder = WINE.windows_path(FOLDER).encode("cp1252")
+    def assertInstalled(self, index):
+        (path, code), state = self.packages[index], self.state()
+        folder = WINE.windows_path(FOLDER)
         with zipfile.ZipFile(self.zip) as z:
-            self.assertEqual(sorted(os.listdir(FOLDER)), sorted(z.namelist()))
-            for name in z.namelist():
-                with open(os.path.join(FOLDER, name), "rb") as f:
-                    self.assertEqual(f.read(), z.read(name), name)
-        self.assertEqual(set(state[OWN_KEY]), set(SEVEN_VALUES))
-        for name in ("Icon", "HotIcon"):
-            self.assertEqual(state[OWN_KEY][name], (REG_SZ, folder + b"\\shop.ico\0"))
-        self.assertEqual({n: text(state[OWN_SETUP.lower()].get(n)) for n in ("StubPath", "Version")},
-                         {"StubPath": '"%s\\vorlinde.exe"' % folder.decode("cp1252"),
-                          "Version": "1,0,0"})
+            self.assertEqual({n: read(os.path.join(FOLDER, n)) for n in os.listdir(FOLDER)},
+                             {n: z.read(n) for n in z.namelist()})
+        self.assertEqual([text(state[OWN_KEY][n]) for n in ("Icon", "HotIcon")],
+                         [folder + "\\shop.ico"] * 2)
+        self.assertEqual([text(state[OWN_SETUP.lower()][n]) for n in ("StubPath", "Version")],
+                         ['"%s\\vorlinde.exe"' % folder, "1,0,0"])
         entry = state[(UNINSTALL + "\\" + code).lower()]
-        self.assertEqual([text(entry[n]) for n in ("DisplayName", "Publisher", "DisplayVersion")],
-                         ["Vorlinde", "Vorlinde", table(path, "Property")["ProductVersion"][0]])
-        self.assertEqual(entry["NoModify"], (REG_DWORD, b"\1\0\0\0"))
-        with open(os.path.join(WINE.drive_c, "windows", "Installer", code, "vorlinde.ico"),
-                  "rb") as icon, open(os.environ["VORLINDE_APP_ICON"], "rb") as built:
-            self.assertEqual(icon.read(), built.read())
+        self.assertEqual([text(entry[n]) for n in ("DisplayName", "Publisher", "DisplayVersion")]
+                         + [entry["NoModify"]], ["Vorlinde", "Vorlinde", table(
+                             path, "Property")["ProductVersion"][0], (REG_DWORD, b"\1\0\0\0")])
+        icon = os.path.join(WINE.drive_c, "windows", "Installer", code, "vorlinde.ico")
+        self.assertEqual(read(icon), read(os.environ["VORLINDE_APP_ICON"]))
         self.assertNotIn((UNINSTALL + "\\" + self.packages[1 - index][1]).lower(), state)
 
-    def test_install_log_on_upgrade_and_uninstall(self):
-        one_entry = default_layout_with(0x10, 2)
-        # The machine part ran as this account (SYSTEM on Windows) and
-        # placed the button in its layout too, once.
-        self.assertEqual(self.as_installer("/i", self.msi[0]), (3, one_entry))
-        self.assertInstalled(self.state(), 0)
-        self.assertEqual(self.log_on(), (3, one_entry))
-        self.assertEqual(self.log_on(), (3, one_entry))  # once per user
-
-        self.as_installer("/i", self.msi[1])
-        self.assertInstalled(self.state(), 1)
-        self.assertEqual(self.log_on(), (3, one_entry))  # the same version: not again
-
-        # The removal runs as this account, so it fixes this user's layout
-        # itself; on Windows the fix-up does so at the user's next logon.
-        self.assertEqual(self.msiexec("/x", self.packages[1][1]), 0)
-        self.assertEqual(self.log_on(), (3, layout(" ".join(DEFAULT_ENTRIES))))
-        self.assertLeftNothing(self.packages[1][1])
-        # What stays for the users who have yet to log on: the fix-up's copy
-        # in Common Files, registered with Active Setup.
-        stub = text(self.state()[FIX_UP.lower()]["StubPath"]).strip('"')
-        self.assertEqual(stub, WINE.windows_path(os.path.join(
-            os.path.dirname(FOLDER), "Common Files", "Vorlinde", "vorlinde-fixup.exe")))
-
-    def assertLeftNothing(self, code, keys=(OWN_KEY,)):
+    def assertLeftNothing(self, code):
         state = self.state()
-        for key in keys + (OWN_SETUP, UNINSTALL + "\\" + code):
+        for key in (OWN_KEY, OWN_SETUP, UNINSTALL + "\\" + code):
             self.assertFalse(key.lower() in state, key)
         self.assertFalse(os.path.exists(FOLDER))
 
+    def test_install_log_on_upgrade_and_uninstall(self):
+        self.assertEqual(self.msiexec("/i", self.msi[0]), 0)
+        self.assertEqual(self.layout(), ONE_ENTRY)  # the installing account's
+        self.assertInstalled(0)
+        self.set_layout(None)
+        self.assertEqual(self.log_on(), ONE_ENTRY)
+        self.assertEqual(self.log_on(), ONE_ENTRY)  # once per user
+
+        self.assertEqual(self.msiexec("/i", self.msi[1]), 0)
+        self.assertInstalled(1)
+        self.set_layout(ONE_ENTRY)
+        self.assertEqual(self.log_on(), ONE_ENTRY)  # the same Version: not again
+
+        # /Remove runs as this user and fixes this user's layout at once; on
+        # Windows the fix-up does so at the user's next logon.
+        self.assertEqual(self.msiexec("/x", self.packages[1][1]), 0)
+        self.assertEqual(self.log_on(), bytes.fromhex(" ".join(DEFAULT_ENTRIES)))
+        self.assertLeftNothing(self.packages[1][1])
+        # What stays for the users yet to log on: the fix-up, registered.
+        fix_up = os.path.join(PROGRAMS, "Common Files", "Vorlinde", "vorlinde-fixup.exe")
+        self.assertEqual(text(self.state()[FIX_UP.lower()]["StubPath"]),
+                         '"%s"' % WINE.windows_path(fix_up))
+        self.assertTrue(os.path.exists(fix_up))
+
     def test_an_install_whose_machine_part_fails_ends_in_failure_and_leaves_nothing(self):
-        buttons = "".join('[%s\\{%08X-0000-0000-0000-000000000000}]\n"clsid"="%s"\n'
-                          '"ButtonText"="b"\n"Icon"="i"\n' % (EXTENSIONS, i, CLSID)
-                          for i in range(240))
-        for name, prepare, keys in (
-                # The registry refuses a lasting key below a volatile one, as
-                # it would refuse a user without rights, which Wine never does.
-                ("a key the registry refuses", lambda: WINE.check(
-                    os.environ["VORLINDE_VOLATILE_KEY"], EXTENSIONS.split("\\", 1)[1]),
-                 (OWN_KEY,)),
-                # Written, but 240 buttons of its class before it give it id
-                # 256, which a layout entry cannot hold. Windows runs the
-                # rollback's /Remove before it deletes the files; Wine after,
-                # when the inspector no longer starts, and counts that as
-                # success: there the key stays.
-                ("a command id past 255",
-                 lambda: self.scenario.import_registry("REGEDIT4\n\n" + buttons), ())):
-            with self.subTest(name):
-                self.setUp()
-                prepare()
-                self.assertIn(self.msiexec("/i", self.msi[0]), (1603, 1627))  # Windows, Wine
-                self.assertLeftNothing(self.packages[0][1], keys)
+        # The registry refuses a lasting key below a volatile one, as it would
+        # refuse a user without rights, which Wine never does.
+        WINE.check(os.environ["VORLINDE_VOLATILE_KEY"], EXTENSIONS.split("\\", 1)[1])
+        self.assertIn(self.msiexec("/i", self.msi[0]), (1603, 1627))  # Windows, Wine
+        self.assertLeftNothing(self.packages[0][1])
 
 
 if __name__ == "__main__":
