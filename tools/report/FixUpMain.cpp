@@ -3,12 +3,10 @@
 // no console flashes up at logon; the inspector's /FixLayout does the same
 // with words.
 #include "Actions.h"
-#include "SystemLibrary.h"
 #include "TextOut.h"
-#include "Win32.h"
+#include "WindowedEntry.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  RestrictDllSearch();  // before anything can load a DLL
+int WindowedMain() {
   NoTextOut quiet;
   return FixLayout(quiet);
 }
