@@ -15,11 +15,12 @@ BUILD = os.environ["VORLINDE_BUILD_DIR"]
 PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE",
             "vorlinde-fixup.exe": "VORLINDE_FIXUP_EXE"}
 SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_TIMESTAMP_URL")
-# Custom action types: an exe from an installed file (18), run in the install
-# script (0x400), as the installer rather than the user (0x800); its exit
-# code ignored (0x40), or only when a later step fails (0x100, rollback).
+# Custom action types: a property set (51); an exe from an installed file (18)
+# run in the install script (0x400), as the installer rather than the user
+# (0x800), its exit code ignored (0x40), or only when a later step fails
+# (0x100, rollback).
 CUSTOM_ACTIONS = {"RegisterButton": 3154, "CheckButton": 3090, "RollBackButton": 3410,
-                  "RemoveButton": 3090, "SetInstallLocation": 2099}
+                  "RemoveButton": 3090, "SetInstallLocation": 51}
 IN_SCRIPT = 0x400
 
 
