@@ -25,7 +25,7 @@ BENCH = os.path.join(ROOT, "bench")
 BUILD = os.path.join(ROOT, "build", "bench")
 PREFIX = os.path.join(BUILD, "wineprefix")
 FOLDER = os.path.join(PREFIX, "drive_c", "bench")
-CC = "i686-w64-mingw32-gcc"
+CC = "i686-w64-mingw32-gcc-win32"  # the toolchain file's compiler
 GOAL = 1.15
 WARM_UP_PAIRS = 3
 
