@@ -1,6 +1,5 @@
-#include "gtest/internal/custom/gtest-port.h"
-
 #include "Win32.h"
+#include "gtest/internal/custom/gtest-port.h"
 
 namespace testing {
 namespace internal {
