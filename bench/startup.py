@@ -139,7 +139,7 @@ def report(name, floor, goal, results):
     base = statistics.median(r[1] for r in results) * 1000
     ratio = statistics.median(r[0] / r[1] for r in results)
     verdict = "goal met" if ratio <= goal else "goal missed"
-    print("%-22s %7.1f ms   %-22s %7.1f ms   ratio %.2f  (%s, <= %.2f)"
+    print("%-22s %7.1f ms   %-22s %7.1f ms   ratio %.3f  (%s, <= %.2f)"
           % (name, program, floor, base, ratio, verdict, goal), flush=True)
 
 
