@@ -16,7 +16,7 @@ const char kInvalidType[] = "Ung\xFCltiger Datentyp f\xFCr '%s'";
 
 HKEY AsKey(void* key) { return static_cast<HKEY>(key); }
 
-bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+bool IsText(DWORD type) { return IsTextType(static_cast<RegistryValueType>(type)); }
 
 // Binary, or a type the accessor does not know (REG_NONE, REG_MULTI_SZ, ...).
 bool IsBinaryLike(DWORD type) { return !IsText(type) && type != REG_DWORD; }
@@ -132,6 +132,28 @@ std::int32_t RegistryAccessor::ReadBytes(const std::string& name, void* buffer,
   return static_cast<std::int32_t>(info.size);
 }
 
+void RegistryAccessor::WriteNumber(const std::string& name, std::uint32_t number) {
+  const DWORD data = number;
+  if (RegSetValueExA(AsKey(openKey_.get()), name.c_str(), 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&data), sizeof data) != ERROR_SUCCESS) {
+    Raise(kWriteFailed, name);
+  }
+}
+
+std::uint32_t RegistryAccessor::ReadNumber(const std::string& name, std::uint32_t fallback) {
+  DWORD type = REG_NONE;
+  DWORD data = 0;
+  DWORD size = sizeof data;
+  const LONG status = RegQueryValueExA(AsKey(openKey_.get()), name.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(&data), &size);
+  if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return fallback;
+  return data;
+}
+
+bool RegistryAccessor::DeleteValue(const std::string& name) {
+  return RegDeleteValueA(AsKey(openKey_.get()), name.c_str()) == ERROR_SUCCESS;
+}
+
 bool RegistryAccessor::HasValue(const std::string& name) {
   return QueryValueInfo(openKey_.get(), name).exists;
 }
@@ -143,11 +165,20 @@ RegistryValueInfo RegistryAccessor::QueryValue(const std::string& name) {
 }
 
 bool RegistryAccessor::HasSubkey(const std::string& path) {
+  return ProbeSubkey(path) == KeyPresence::Present;
+}
+
+KeyPresence RegistryAccessor::ProbeSubkey(const std::string& path) {
   const ResolvedPath resolved = Resolve(path);
   HKEY key = nullptr;
-  RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(kProbeAccess), &key);
+  const LONG status =
+      RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(kProbeAccess), &key);
   const ScopedRegistryKey probe(key);  // released at once
-  return probe.valid();
+  if (status == ERROR_SUCCESS && probe.valid()) return KeyPresence::Present;
+  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
+    return KeyPresence::Missing;
+  }
+  return KeyPresence::Refused;
 }
 
 void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {

@@ -28,6 +28,18 @@ enum class RegistryValueType : std::uint32_t {
   Number64 = 11,        // REG_QWORD
 };
 
+/// Whether values of `type` hold text: REG_SZ or REG_EXPAND_SZ.
+constexpr bool IsTextType(RegistryValueType type) {
+  return type == RegistryValueType::Text || type == RegistryValueType::ExpandableText;
+}
+
+/// What an open for reading finds at a path.
+enum class KeyPresence {
+  Present,
+  Missing,  // no such key
+  Refused,  // the key may exist, but the registry refused to open it
+};
+
 /// What the registry says of a value without handing out its data.
 struct RegistryValueInfo {
   bool exists;
@@ -78,11 +90,19 @@ class RegistryAccessor {
   /// Copies a binary (or untyped) value of at most `capacity` bytes into
   /// `buffer`; 0 when the value is absent.
   std::int32_t ReadBytes(const std::string& name, void* buffer, std::int32_t capacity);
+  /// Stores `number` as REG_DWORD.
+  void WriteNumber(const std::string& name, std::uint32_t number);
+  /// The REG_DWORD value `name`; `fallback` when it is absent or not a number.
+  std::uint32_t ReadNumber(const std::string& name, std::uint32_t fallback);
+  /// Deletes the open key's value `name`; false when it is missing or refused.
+  bool DeleteValue(const std::string& name);
   bool HasValue(const std::string& name);
   /// Type and size of the open key's value `name`, its data left unread.
   RegistryValueInfo QueryValue(const std::string& name);
   /// Whether `path` can be opened for reading; leaves the open key alone.
   bool HasSubkey(const std::string& path);
+  /// The same question, telling a missing key from a refused one.
+  KeyPresence ProbeSubkey(const std::string& path);
   /// Replaces the content of `names` with the open key's subkey names, in the
   /// registry's order.
   void ListSubkeys(std::vector<std::string>& names);

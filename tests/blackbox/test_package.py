@@ -11,7 +11,8 @@ import icon_file
 import pe_file
 
 BUILD = os.environ["VORLINDE_BUILD_DIR"]
-PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE"}
+PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE",
+            "vorlinde-fixup.exe": "VORLINDE_FIXUP_EXE"}
 SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_TIMESTAMP_URL")
 
 
@@ -40,7 +41,8 @@ class Package(unittest.TestCase):
 
     def test_holds_exactly_the_programs_the_icon_and_the_readme_in_name_order(self):
         self.assertEqual(self.zip.namelist(),
-                         ["README.txt", "shop.ico", "vorlinde-inspect.exe", "vorlinde.exe"])
+                         ["README.txt", "shop.ico", "vorlinde-fixup.exe", "vorlinde-inspect.exe",
+                          "vorlinde.exe"])
 
     def test_the_programs_are_the_ones_built_unsigned(self):
         for name, variable in PROGRAMS.items():

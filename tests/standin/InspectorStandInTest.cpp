@@ -1,50 +1,88 @@
 // The inspector where only the stand-in can take it: on a 64-bit system,
 // where the machine's SOFTWARE key shows this 32-bit program its 32-bit
-// view; and with a redirected copy that the registry refuses to delete.
+// view; for an account that may only read the machine hive; and with keys
+// the registry refuses to delete.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "Actions.h"
 #include "InstallCheck.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
+#include "TextOut.h"
 #include "VorlindeProgram.h"
 
 using namespace testreg;
 
 namespace {
 
+const std::string kOwnKey = std::string(kExtensionsKey) + "\\" + kButton.KeyGuid;
+
 class InspectorStandInTest : public ::testing::Test {
  protected:
   void SetUp() override { standin::Reset(); }
   void TearDown() override { standin::Reset(); }
+
+  static std::string Report(int expectedProblems) {
+    TextBuffer out;
+    EXPECT_EQ(InspectVorlinde(out), expectedProblems) << out.Text();
+    return out.Text();
+  }
 };
 
 TEST_F(InspectorStandInTest, AnInstallOnA64BitSystemStandsInThe32BitViewOnly) {
   standin::SetWindows64Bit(true);
   RunVorlinde();
-  const std::string ownKey = std::string(browserreg::kExtensionsKey) + "\\" + kButton.KeyGuid;
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, browserreg::InWow64Node(ownKey).substr(1)));
-  std::ostringstream out;
-  EXPECT_EQ(InspectVorlinde(out), 0) << out.str();
-  EXPECT_NE(out.str().find("Registry views (64-bit system; vorlinde.exe, a 32-bit program, "
-                           "writes to the 32-bit view)\n"
-                           "  32-bit view (WOW6432Node)  extension key present, command id 16\n"
-                           "  64-bit view                extension key missing, command id "
-                           "unknown (no Extensions key opens with full access)\n"),
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, browserreg::InWow64Node("\\" + kOwnKey).substr(1)));
+  const std::string report = Report(0);
+  EXPECT_NE(report.find("Registry views (64-bit Windows)\n"
+                        "  32-bit view (WOW6432Node)  extension key present, command id 16\n"
+                        "    (the view Internet Explorer's 32-bit process reads, and where "
+                        "vorlinde.exe writes)\n"
+                        "  64-bit view                no extension key\n"),
             std::string::npos)
-      << out.str();
+      << report;
+}
+
+// What a standard user sees of a good install is what an administrator sees.
+TEST_F(InspectorStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
+  RunVorlinde();
+  const std::string asAdministrator = Report(0);
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
+  standin::SetKeyRights(HKEY_CURRENT_USER, kCommandBarKey, standin::KeyRights::ReadOnly);
+  standin::ClearCallLog();
+  EXPECT_EQ(Report(0), asAdministrator);
+  for (const std::string& call : standin::CallLog()) {
+    if (call.rfind("RegOpenKeyExA", 0) != 0 && call.rfind("RegCreateKeyExA", 0) != 0) continue;
+    const unsigned long rights = std::stoul(call.substr(call.rfind(' ') + 1), nullptr, 16);
+    EXPECT_EQ(rights & ~0x300ul, 0x20009ul) << call;  // read rights, in either view
+  }
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, kOwnKey, standin::KeyRights::None);
+  EXPECT_NE(Report(1).find("  (access denied)\n  PROBLEM: this account may not read the "),
+            std::string::npos);
+}
+
+TEST_F(InspectorStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
+  RunVorlinde();
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
+  const StoredValue layout = GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout");
+  TextBuffer out;
+  EXPECT_EQ(RemoveButton(out), 1) << out.Text();
+  EXPECT_NE(out.Text().find("Removal needs an elevated run"), std::string::npos) << out.Text();
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde"));
+  EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout").bytes, layout.bytes);
 }
 
 TEST_F(InspectorStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
   const std::string copy = std::string(browserreg::BelowRoot(browserreg::kVirtualStoreKey)) +
-                           browserreg::kExtensionsKey + "\\" + kButton.KeyGuid;
+                           "\\" + kOwnKey;
   SetValue(HKEY_CURRENT_USER, copy, "ButtonText", REG_SZ, Sz("x"));
   standin::SetKeyRights(HKEY_CURRENT_USER, copy, standin::KeyRights::ReadOnly);
-  std::ostringstream out;
-  EXPECT_FALSE(RemoveVirtualizedInstall(out));
-  EXPECT_NE(out.str().find("Could not remove HKEY_CURRENT_USER\\" + copy + "\n"), std::string::npos)
-      << out.str();
+  TextBuffer out;
+  EXPECT_EQ(RemoveVirtualizedInstall(out), 1);
+  EXPECT_NE(out.Text().find("Could not remove HKEY_CURRENT_USER\\" + copy + "\n"),
+            std::string::npos)
+      << out.Text();
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, copy));
 }
 

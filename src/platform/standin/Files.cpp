@@ -287,6 +287,32 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
   return Fail(errno == EEXIST ? ERROR_ALREADY_EXISTS : ErrorFrom(errno, path), FALSE);
 }
 
+BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists) {
+  RecordCall("CopyFileA " + Text(existingFileName) + " " + Text(newFileName));
+  if (existingFileName == nullptr || newFileName == nullptr) {
+    return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  }
+  const std::string from = PosixName(existingFileName);
+  const std::string to = PosixName(newFileName);
+  const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) return Fail(ErrorFrom(errno, from), FALSE);
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
+  const int target = open(to.c_str(), flags, 0666);
+  if (target < 0) {
+    const DWORD error = ErrorFrom(errno, to);
+    close(source);
+    return Fail(error, FALSE);
+  }
+  char buffer[4096];
+  int error = 0;
+  for (ssize_t got; error == 0 && (got = read(source, buffer, sizeof buffer)) != 0;) {
+    error = got < 0 ? errno : WriteAll(target, buffer, static_cast<std::size_t>(got));
+  }
+  close(source);
+  close(target);
+  return error == 0 ? TRUE : Fail(ErrorFrom(error, to), FALSE);
+}
+
 BOOL RemoveDirectoryA(LPCSTR pathName) {
   RecordCall("RemoveDirectoryA " + Text(pathName));
   if (pathName == nullptr || *pathName == '\0') return Fail(ERROR_PATH_NOT_FOUND, FALSE);

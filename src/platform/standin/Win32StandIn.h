@@ -241,6 +241,7 @@ BOOL CloseHandle(HANDLE object);
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* filePart);
 BOOL DeleteFileA(LPCSTR fileName);
 BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES security);
+BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
 BOOL RemoveDirectoryA(LPCSTR pathName);
 DWORD GetFileAttributesA(LPCSTR fileName);
 
