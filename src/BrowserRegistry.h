@@ -36,7 +36,8 @@ inline constexpr char kClsidValue[] = "clsid";
 
 /// Under the current user's hive: where Windows keeps the machine-hive writes
 /// of a program that ran without administrative rights and without a
-/// manifest, as "MACHINE" and the machine path.
+/// manifest that asks for an execution level, as "MACHINE" and the machine
+/// path.
 inline constexpr char kVirtualStoreKey[] = "\\Software\\Classes\\VirtualStore\\MACHINE";
 /// The key below SOFTWARE that holds the 32-bit registry view on 64-bit
 /// Windows.

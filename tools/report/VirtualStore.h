@@ -1,6 +1,6 @@
 // Windows' VirtualStore: where the machine-hive writes of a program without
-// administrative rights and without a manifest end up, in the current user's
-// own hive, out of the browser's sight.
+// administrative rights and without a manifest that asks for an execution
+// level end up, in the current user's own hive, out of the browser's sight.
 #pragma once
 
 #include <string>
