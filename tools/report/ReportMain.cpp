@@ -6,8 +6,10 @@
 
 #include "CommandLine.h"
 #include "InstallCheck.h"
+#include "SystemLibrary.h"
 
 int main() {
+  RestrictDllSearch();  // before anything can load a DLL
   const bool ok = HasCommandLineSwitch("RemoveVirtualized") ? RemoveVirtualizedInstall(std::cout)
                                                             : InspectVorlinde(std::cout) == 0;
   std::cout.flush();

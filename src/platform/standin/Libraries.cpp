@@ -36,6 +36,7 @@ const std::vector<Image>& Images() {
        {{"SetDefaultDllDirectories", Export(&::SetDefaultDllDirectories)}}},
       {"user32.dll", 0x7E000000, {{"CharNextA", Export(&::CharNextA)}}},
       {"shell32.dll", 0x7C000000, {{"ShellExecuteA", Export(&::ShellExecuteA)}}},
+      {"ole32.dll", 0x7D000000, {}},
   };
   return images;
 }
