@@ -194,22 +194,6 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
   }
 }
 
-bool RegistryAccessor::DeleteSubkeyTree(const std::string& path) {
-  const ResolvedPath resolved = Resolve(path);
-  // The tree is deleted below its parent, opened in the chosen view.
-  const std::size_t cut = resolved.rest.rfind('\\');
-  const std::string parentPath = cut == std::string::npos ? "" : resolved.rest.substr(0, cut);
-  const std::string name = resolved.rest.substr(cut == std::string::npos ? 0 : cut + 1);
-  if (name.empty()) return false;  // never the open key or the hive itself
-  HKEY parent = nullptr;
-  if (RegOpenKeyExA(AsKey(resolved.base), parentPath.c_str(), 0, WithView(access_), &parent) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const ScopedRegistryKey owner(parent);
-  return RegDeleteTreeA(parent, name.c_str()) == ERROR_SUCCESS;
-}
-
 RegistryViewScope::RegistryViewScope(RegistryView view) : saved_(g_view) { g_view = view; }
 
 RegistryViewScope::~RegistryViewScope() { g_view = saved_; }

@@ -1,13 +1,9 @@
 #include "VirtualStore.h"
 
+#include <algorithm>
+
 #include "BrowserRegistry.h"
 #include "Sections.h"
-
-// Windows shares the VirtualStore between the registry views, so the 64-bit
-// view changes nothing there, and 32-bit Windows ignores it; Wine, though,
-// redirects a 32-bit program below any key that has a WOW6432Node subkey,
-// and would show both paths as the one copy in WOW6432Node.
-VirtualStoreView::VirtualStoreView() : scope_(RegistryView::Bits64) {}
 
 std::vector<std::string> VirtualStoreCopyPaths() {
   const std::string machinePath = OwnExtensionKey();
@@ -15,13 +11,21 @@ std::vector<std::string> VirtualStoreCopyPaths() {
           browserreg::kVirtualStoreKey + browserreg::InWow64Node(machinePath)};
 }
 
-std::vector<std::string> ExistingVirtualStoreCopies() {
-  const VirtualStoreView view;
-  std::vector<std::string> found;
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::CurrentUser);
+std::vector<RegistryTreeEntry> ExistingVirtualStoreCopies() {
+  std::vector<RegistryTreeEntry> found;
   for (const std::string& path : VirtualStoreCopyPaths()) {
-    if (registry.HasSubkey(path)) found.push_back(path);
+    RegistryTreeEntry entry = FindRegistryTree(RegistryRoot::CurrentUser, kVirtualStoreView,
+                                               browserreg::kUserClassesKey, path);
+    const bool named = std::any_of(found.begin(), found.end(), [&](const RegistryTreeEntry& e) {
+      return e.path == entry.path;
+    });
+    if (entry.kind != RegistryTreeEntry::Kind::Missing && !named) found.push_back(entry);
   }
   return found;
+}
+
+std::string DescribeVirtualStoreEntry(const RegistryTreeEntry& entry) {
+  const std::string key = "HKEY_CURRENT_USER" + entry.path;
+  if (entry.kind == RegistryTreeEntry::Kind::Key) return key;
+  return "the registry link " + key + " to " + entry.target;
 }

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <ostream>
 #include <string>
 
+#include "BrowserRegistry.h"
 #include "InstallCheck.h"
-#include "RegistryAccessor.h"
+#include "RegistryTree.h"
 #include "Report.h"
 #include "Sections.h"
 #include "VirtualStore.h"
@@ -35,14 +37,20 @@ void ReportStrayCopy(Report& report) {
 }  // namespace
 
 void ReportVirtualStore(Report& report, bool machineKeyPresent) {
-  const std::vector<std::string> copies = ExistingVirtualStoreCopies();
-  if (copies.empty()) {
-    report.Out() << "Redirected copies in the VirtualStore: none\n";
-    return;
+  const std::vector<RegistryTreeEntry> found = ExistingVirtualStoreCopies();
+  const bool copies = std::any_of(found.begin(), found.end(), [](const RegistryTreeEntry& e) {
+    return e.kind == RegistryTreeEntry::Kind::Key;
+  });
+  if (!copies) report.Out() << "Redirected copies in the VirtualStore: none\n";
+  for (const RegistryTreeEntry& entry : found) {
+    if (entry.kind == RegistryTreeEntry::Kind::Key) {
+      report.Out() << "Redirected copy HKEY_CURRENT_USER" << entry.path << "\n";
+    } else {  // never Windows' doing, and never followed
+      report.Out() << "Registry link HKEY_CURRENT_USER" << entry.path << " to " << entry.target
+                   << ": not a redirected copy; not followed\n";
+    }
   }
-  for (const std::string& path : copies) {
-    report.Out() << "Redirected copy HKEY_CURRENT_USER" << path << "\n";
-  }
+  if (!copies) return;
   if (machineKeyPresent) {
     ReportStrayCopy(report);
   } else {
@@ -53,18 +61,21 @@ void ReportVirtualStore(Report& report, bool machineKeyPresent) {
 bool RemoveVirtualizedInstall(std::ostream& out) {
   out << "vorlinde-inspect /RemoveVirtualized: removes the redirected copies of the extension "
          "key\n\n";
-  const std::vector<std::string> copies = ExistingVirtualStoreCopies();
+  const std::vector<RegistryTreeEntry> copies = ExistingVirtualStoreCopies();
   if (copies.empty()) {
     out << "Nothing to remove: the VirtualStore holds no copy of the extension key.\n";
     return true;
   }
   bool removedAll = true;
-  const VirtualStoreView view;
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::CurrentUser);
-  for (const std::string& path : copies) {
-    const bool removed = registry.DeleteSubkeyTree(path);
-    out << (removed ? "Removed" : "Could not remove") << " HKEY_CURRENT_USER" << path << "\n";
+  for (const RegistryTreeEntry& found : copies) {
+    if (found.kind == RegistryTreeEntry::Kind::LinkAbove) {  // not the copy's own tree
+      out << "Left alone " << DescribeVirtualStoreEntry(found)
+          << ": it stands on the way to a copy's place, not in it\n";
+      continue;
+    }
+    const bool removed = DeleteRegistryTree(RegistryRoot::CurrentUser, kVirtualStoreView,
+                                            browserreg::kUserClassesKey, found.path);
+    out << (removed ? "Removed " : "Could not remove ") << DescribeVirtualStoreEntry(found) << "\n";
     removedAll = removedAll && removed;
   }
   if (removedAll) {
