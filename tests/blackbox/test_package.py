@@ -1,8 +1,10 @@
 """The ZIP a user unpacks, made by CPack from the build tree, and the
-SHA256SUMS beside it; signed when a certificate is given."""
+SHA256SUMS beside it; signed when a certificate is given; nothing of it when
+a step fails."""
 import hashlib
 import os
 import subprocess
+import sys
 import tempfile
 import unittest
 import zipfile
@@ -11,22 +13,41 @@ import icon_file
 import pe_file
 
 BUILD = os.environ["VORLINDE_BUILD_DIR"]
+SEAL = os.path.join(os.path.dirname(__file__), "..", "..", "cmake", "seal_package.py")
 PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE"}
-SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_TIMESTAMP_URL")
+SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_PKCS12",
+           "VORLINDE_SIGN_PASSWORD_FILE", "VORLINDE_SIGN_TIMESTAMP_URL")
 
 
-def make_package(output, signing=None):
-    """Packages into `output`, signed with the {variable: value} given;
-    the ZIP's name and the open ZIP."""
-    env = {k: v for k, v in os.environ.items() if k not in SIGNING}
-    env.update(signing or {})
-    subprocess.run([os.environ["VORLINDE_CPACK"], "--config",
-                    os.path.join(BUILD, "CPackConfig.cmake"), "-B", output],
-                   check=True, stdout=subprocess.DEVNULL, env=env)
+def run_cpack(output, settings=None):
+    """Packages into `output` with the {variable: value} given added to the
+    environment (signing, package date); the finished process."""
+    env = {k: v for k, v in os.environ.items() if k not in SIGNING + ("SOURCE_DATE_EPOCH",)}
+    env.update(settings or {})
+    return subprocess.run([os.environ["VORLINDE_CPACK"], "--config",
+                           os.path.join(BUILD, "CPackConfig.cmake"), "-B", output],
+                          capture_output=True, text=True, env=env)
+
+
+def make_package(output, settings=None):
+    """Packages into `output`; the ZIP's name and the open ZIP."""
+    result = run_cpack(output, settings)
+    if result.returncode != 0:
+        raise AssertionError("cpack failed:\n" + result.stdout + result.stderr)
     names = [n for n in os.listdir(output) if n.endswith(".zip")]
     if len(names) != 1:
         raise AssertionError("expected one ZIP, found %s" % names)
     return names[0], zipfile.ZipFile(os.path.join(output, names[0]))
+
+
+def make_certificate(folder, name, usage="codeSigning"):
+    """A throwaway self-signed certificate for `usage` and its key, as PEM
+    files; the paths."""
+    cert, key = (os.path.join(folder, name + suffix) for suffix in ("-cert.pem", "-key.pem"))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=Vorlinde test publisher", "-keyout", key, "-out", cert,
+                    "-addext", "extendedKeyUsage=" + usage], check=True, capture_output=True)
+    return cert, key
 
 
 class Package(unittest.TestCase):
@@ -78,23 +99,29 @@ def first_code_byte(data):
 
 class SignedPackage(unittest.TestCase):
     """Signed with a throwaway self-signed certificate, which then serves as
-    the only trusted root."""
+    the only trusted root: once as PEM files, once as a PKCS#12 file whose
+    password comes from a file."""
 
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.TemporaryDirectory()
-        cls.cert = os.path.join(cls.folder.name, "cert.pem")
-        key = os.path.join(cls.folder.name, "key.pem")
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                        "-subj", "/CN=Vorlinde test publisher", "-keyout", key, "-out", cls.cert,
-                        "-addext", "extendedKeyUsage=codeSigning"],
+        cls.cert, key = make_certificate(cls.folder.name, "publisher")
+        pkcs12, password = (os.path.join(cls.folder.name, n) for n in ("publisher.p12", "pw"))
+        with open(password, "w") as f:
+            f.write("geheim\n")
+        subprocess.run(["openssl", "pkcs12", "-export", "-in", cls.cert, "-inkey", key,
+                        "-out", pkcs12, "-passout", "file:" + password],
                        check=True, capture_output=True)
-        _, cls.zip = make_package(os.path.join(cls.folder.name, "out"),
-                                  {"VORLINDE_SIGN_CERT": cls.cert, "VORLINDE_SIGN_KEY": key})
+        cls.zips = [make_package(os.path.join(cls.folder.name, "pem"),
+                                 {"VORLINDE_SIGN_CERT": cls.cert, "VORLINDE_SIGN_KEY": key})[1],
+                    make_package(os.path.join(cls.folder.name, "pkcs12"),
+                                 {"VORLINDE_SIGN_PKCS12": pkcs12,
+                                  "VORLINDE_SIGN_PASSWORD_FILE": password})[1]]
 
     @classmethod
     def tearDownClass(cls):
-        cls.zip.close()
+        for z in cls.zips:
+            z.close()
         cls.folder.cleanup()
 
     def verify(self, name, data):
@@ -108,19 +135,74 @@ class SignedPackage(unittest.TestCase):
         return result.returncode, result.stdout + result.stderr
 
     def test_both_programs_carry_a_valid_sha256_signature(self):
-        for name in PROGRAMS:
+        for signed, name in ((z, n) for z in self.zips for n in PROGRAMS):
             with self.subTest(name):
-                code, output = self.verify(name, self.zip.read(name))
+                code, output = self.verify(name, signed.read(name))
                 self.assertEqual(code, 0, output)
                 self.assertIn("Message digest algorithm  : SHA256", output)
 
     def test_a_program_changed_after_signing_fails_verification(self):
         for name in PROGRAMS:
             with self.subTest(name):
-                data = bytearray(self.zip.read(name))
+                data = bytearray(self.zips[0].read(name))
                 data[first_code_byte(data)] ^= 0xFF
                 code, output = self.verify(name, bytes(data))
                 self.assertNotEqual(code, 0, output)
+
+
+class FailedPackaging(unittest.TestCase):
+    """A step that fails leaves neither a ZIP nor SHA256SUMS in the output
+    folder, not even an earlier run's, and says why without a traceback."""
+
+    def test_leaves_nothing_behind_and_says_why(self):
+        with tempfile.TemporaryDirectory() as folder:
+            cert, key = make_certificate(folder, "publisher")
+            server, server_key = make_certificate(folder, "server", "serverAuth")
+            other = make_certificate(folder, "other")[1]
+            output = os.path.join(folder, "out")
+
+            def shipped():
+                return [n for n in os.listdir(output) if n.endswith(".zip") or n == "SHA256SUMS"]
+
+            cases = [
+                ("a key that does not match", {"VORLINDE_SIGN_CERT": cert,
+                                                "VORLINDE_SIGN_KEY": other},
+                 "signing vorlinde-inspect.exe failed"),
+                ("a certificate not for code signing", {"VORLINDE_SIGN_CERT": server,
+                                                         "VORLINDE_SIGN_KEY": server_key},
+                 "checking the signature of vorlinde-inspect.exe failed"),
+                ("a date that is no number", {"SOURCE_DATE_EPOCH": "abc"}, "SOURCE_DATE_EPOCH="),
+                ("a year past 2107", {"SOURCE_DATE_EPOCH": "4354819200"}, "SOURCE_DATE_EPOCH="),
+            ]
+            for name, settings, reason in cases:
+                with self.subTest(name):
+                    make_package(output)[1].close()  # an earlier run's files
+                    self.assertEqual(len(shipped()), 2)
+                    result = run_cpack(output, settings)
+                    said = result.stdout + result.stderr
+                    self.assertNotEqual(result.returncode, 0)
+                    self.assertIn("seal_package: " + reason, said)
+                    self.assertNotIn("Traceback", said)
+                    self.assertEqual(shipped(), [])
+
+    def test_a_source_without_commit_time_names_the_date_it_used(self):
+        with tempfile.TemporaryDirectory() as folder:
+            _, package = make_package(os.path.join(folder, "out"))
+            copy = os.path.join(folder, "copy.zip")
+            with open(copy, "wb") as f, open(package.filename, "rb") as made:
+                f.write(made.read())
+            package.close()
+            result = subprocess.run([sys.executable, SEAL, copy, folder, folder],
+                                    capture_output=True, text=True,
+                                    env={k: v for k, v in os.environ.items()
+                                         if k not in SIGNING + ("SOURCE_DATE_EPOCH",)})
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+            self.assertIn("the package's entries carry 1980-01-01 00:00:00 UTC; ",
+                          result.stderr)
+            self.assertIn("SOURCE_DATE_EPOCH", result.stderr)
+            with zipfile.ZipFile(copy) as z:
+                self.assertEqual({i.date_time for i in z.infolist()}, {(1980, 1, 1, 0, 0, 0)})
 
 
 if __name__ == "__main__":
