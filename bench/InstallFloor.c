@@ -1,6 +1,10 @@
 /* The floor for an install run: the same registry work as the program's
-   install mode (the same keys, values, enumeration and layout edit), written
-   as plain C against the system API with nothing else around it. */
+   install mode (the same keys, values, enumeration and layout edit, each
+   examined key opened with the same read rights), written as plain C against
+   the system API with nothing else around it. Like the program, it places no
+   entry when its own key is not listed, and it stops before the layout when
+   the command id does not fit the entry's one byte (more than 239 buttons of
+   the class before it). */
 #include <windows.h>
 #include <string.h>
 
@@ -10,6 +14,9 @@
 #define CLSID "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"
 #define URL "http://www.lindwurm-buecher.example/exec/partner/redirect-home?tag=vorlinde-21&site=home"
 #define COMMAND_BAR "Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar"
+#define READ_RIGHTS 0x20009 /* KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | READ_CONTROL */
+#define FIRST_COMMAND_ID 16
+#define LARGEST_COMMAND_ID 255
 
 static void SetText(HKEY key, const char* name, const char* text) {
   RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
@@ -35,7 +42,7 @@ static void RegisterButton(void) {
 
 static int CompanionExists(void) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EXTENSIONS "\\" COMPANION_GUID, 0, KEY_READ, &key)) return 0;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EXTENSIONS "\\" COMPANION_GUID, 0, READ_RIGHTS, &key)) return 0;
   RegCloseKey(key);
   return 1;
 }
@@ -47,7 +54,7 @@ static int IsButtonKey(const char* name) {
   int matches;
   strcpy(path, EXTENSIONS "\\");
   strcat(path, name);
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key)) return 0;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, READ_RIGHTS, &key)) return 0;
   matches = RegQueryValueExA(key, "clsid", NULL, NULL, (BYTE*)clsid, &size) == ERROR_SUCCESS &&
             lstrcmpiA(clsid, CLSID) == 0 &&
             RegQueryValueExA(key, "ButtonText", NULL, NULL, NULL, NULL) == ERROR_SUCCESS &&
@@ -56,22 +63,25 @@ static int IsButtonKey(const char* name) {
   return matches;
 }
 
-/* -1 when the Extensions key cannot be opened. */
+/* -1 when the Extensions key cannot be opened or does not list the own key. */
 static int CountPrecedingButtons(void) {
   HKEY key;
   DWORD count = 0, index;
-  int buttons = 0;
+  int buttons = 0, listed = 0;
   char name[256];
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EXTENSIONS, 0, KEY_ALL_ACCESS, &key)) return -1;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EXTENSIONS, 0, READ_RIGHTS, &key)) return -1;
   RegQueryInfoKeyA(key, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
   for (index = 0; index < count; ++index) {
     DWORD size = sizeof name;
     if (RegEnumKeyExA(key, index, name, &size, NULL, NULL, NULL, NULL)) continue;
-    if (lstrcmpiA(name, KEY_GUID) == 0) break;
+    if (lstrcmpiA(name, KEY_GUID) == 0) {
+      listed = 1;
+      break;
+    }
     buttons += IsButtonKey(name);
   }
   RegCloseKey(key);
-  return buttons;
+  return listed ? buttons : -1;
 }
 
 static void InsertLayoutEntry(int index, int commandId) {
@@ -102,6 +112,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   RegisterButton();
   index = CompanionExists() ? 3 : 2;
   count = CountPrecedingButtons();
-  if (count >= 0) InsertLayoutEntry(index, 16 + count);
+  if (count >= 0 && FIRST_COMMAND_ID + count <= LARGEST_COMMAND_ID) {
+    InsertLayoutEntry(index, FIRST_COMMAND_ID + count);
+  }
   return 0;
 }

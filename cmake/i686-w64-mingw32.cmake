@@ -1,9 +1,11 @@
-# Cross-compiles the 32-bit Windows program with MinGW-w64 (posix thread model).
+# Cross-compiles the 32-bit Windows programs with MinGW-w64. The win32 thread
+# model: both programs are single-threaded, and the posix model's runtime
+# (winpthreads and the locking around it) would only add to their size.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)

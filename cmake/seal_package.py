@@ -225,7 +225,7 @@ def seal_zip(package, output_dir, source_dir):
     config = signing_config()
     if config:
         with tempfile.TemporaryDirectory() as folder:
-            for name in files:
+            for name in sorted(files):
                 if name.lower().endswith(".exe"):
                     path = os.path.join(folder, name)
                     with open(path, "wb") as f:

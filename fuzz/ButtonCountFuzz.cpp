@@ -153,14 +153,15 @@ void SetRights(const std::vector<ExtensionKey>& keys, standin::KeyRights extensi
 std::int32_t ModelCount(const std::vector<ExtensionKey>& keys, standin::KeyRights extensions,
                         bool& raises) {
   raises = false;
-  if (extensions != standin::KeyRights::Full) return -1;
+  // The count asks for read rights only.
+  if (extensions == standin::KeyRights::None) return -1;
   const auto own = std::find_if(keys.begin(), keys.end(), [](const ExtensionKey& key) {
     return AsciiUpper(key.name) == AsciiUpper(kOwnName);
   });
   if (own == keys.end()) return 0;  // nothing is examined
   std::int32_t count = 0;
   for (auto key = keys.begin(); key != own; ++key) {
-    if (key->rights != standin::KeyRights::Full) continue;
+    if (key->rights == standin::KeyRights::None) continue;
     const Value& clsid = key->clsid;
     if (clsid.present && !clsid.bytes.empty() && clsid.type != REG_SZ &&
         clsid.type != REG_EXPAND_SZ) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "CodePage932.h"
 #include "CommandLine.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
@@ -11,9 +12,7 @@
 
 namespace {
 
-bool IsLeadByteOf932(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+using standin::IsLeadByteOf932;
 
 // Bytes in the character at `i`: in code page 932 a lead byte and the byte
 // after it are one character, whatever that byte is.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CodePage932.h"
 #include "Exceptions.h"
 #include "ExecutablePath.h"
 #include "FuzzCheck.h"
@@ -14,9 +15,7 @@
 
 namespace {
 
-bool IsLeadByteOf932(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+using standin::IsLeadByteOf932;
 
 // Where the last character of `path` that is one of `delimiters` starts; a
 // byte that follows a lead byte is part of its character, never a delimiter.

@@ -1,6 +1,8 @@
 // A random ButtonLayout value (present or absent, any type, up to about 4 KiB),
-// random rights on its key, and a random entry index, id and flag: the value
-// afterwards must be what the plain model below says, and no key stays open.
+// random rights on its key, and either an insertion (a random entry index, id
+// and flag) or a removal's fix (a random removed id and range of later ids):
+// the value afterwards must be what the plain model below says, and no key
+// stays open.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -8,6 +10,7 @@
 #include "Exceptions.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
+#include "LayoutRemoval.h"
 #include "RegistrySnapshot.h"
 #include "StandInControl.h"
 #include "UnitVorlindeUtils.h"
@@ -19,6 +22,7 @@ const std::string kDefaultLayout(
 constexpr std::size_t kLargestValue = 2048;
 
 struct Case {
+  bool removal;  // the removal's fix instead of an insertion
   bool keyExists;
   bool valuePresent;
   DWORD type;
@@ -45,6 +49,7 @@ Case ReadCase(FuzzInput& input) {
   Case c{};
   const std::uint8_t shape = input.Byte();
   c.valuePresent = shape & 1;
+  c.removal = shape & 4;
   c.keyExists = c.valuePresent || (shape & 2);
   c.rights = input.Rights();
   c.type = Type(input);
@@ -72,6 +77,41 @@ StoredValue Expected(const Case& c, bool& refused) {
   return StoredValue{true, REG_BINARY, layout};
 }
 
+// The removal's fix: only a binary value of whole entries that an install
+// could have read is edited; the removed id's entries go, and the later ids
+// each move one down. Entry ids are one byte, so nothing above 255 matches.
+StoredValue ExpectedAfterRemoval(const Case& c) {
+  const StoredValue before = c.valuePresent ? StoredValue{true, c.type, c.bytes} : StoredValue{};
+  if (!c.valuePresent || c.rights != standin::KeyRights::Full || c.type != REG_BINARY ||
+      c.bytes.size() % 4 != 0 || c.bytes.size() > kLargestValue) {
+    return before;
+  }
+  const std::int64_t removed = c.id;
+  const std::int64_t lastLater = removed + c.index;  // the index serves as the later count
+  std::string layout;
+  for (std::size_t at = 0; at < c.bytes.size(); at += 4) {
+    std::string entry = c.bytes.substr(at, 4);
+    const auto id = static_cast<std::uint8_t>(entry[0]);
+    if (id == removed) continue;
+    if (id > removed && id <= lastLater) entry[0] = static_cast<char>(id - 1);
+    layout += entry;
+  }
+  return StoredValue{true, REG_BINARY, layout};
+}
+
+void FuzzRemoval(const Case& c, const std::string& key, const std::string& guarded) {
+  FixCurrentUsersLayout(IdShift{c.id, c.index});
+  Expect(standin::OpenKeyCount() == 0, "the removal's fix left a key open");
+  standin::SetKeyRights(HKEY_CURRENT_USER, guarded, standin::KeyRights::Full);
+  const StoredValue after = ReadValue(HKEY_CURRENT_USER, key, "ButtonLayout");
+  const StoredValue expected = ExpectedAfterRemoval(c);
+  Expect(after == expected, [&] {
+    return "fixed layout " + Hex(after.bytes) + "type " + std::to_string(after.type) + " not " +
+           Hex(expected.bytes);
+  });
+  Expect(KeyExists(HKEY_CURRENT_USER, key) == c.keyExists, "the fix created or removed the key");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -84,6 +124,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CreateKey(HKEY_CURRENT_USER, guarded);
   if (c.valuePresent) StoreValue(HKEY_CURRENT_USER, key, "ButtonLayout", c.type, c.bytes);
   standin::SetKeyRights(HKEY_CURRENT_USER, guarded, c.rights);
+  if (c.removal) {
+    FuzzRemoval(c, key, guarded);
+    return 0;
+  }
 
   bool raised = false;
   try {

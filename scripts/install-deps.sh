@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ googletest libgtest-dev python3 icoutils zip
-          g++-mingw-w64-i686-posix wine wine32:i386 wine64 osslsigncode openssl
+          gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
+          wine wine32:i386 wine64 osslsigncode openssl
           clang-14 clang libclang-rt-14-dev)
 
 missing=()

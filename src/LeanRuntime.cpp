@@ -1,7 +1,7 @@
 // Two parts of the static C++ runtime that the windowed program does without,
 // replaced here so that the runtime's own versions stay out of the link. Each
 // of those brings in far more than it does: together they were half of the
-// executable. Linked into vorlinde.exe only. Should other code come to need
+// executable. Linked into the Windows programs only. Should other code come to need
 // another of the runtime's std::__throw_ functions, the link fails loudly
 // with duplicate definitions, and that function belongs here too.
 #include <cstdlib>

@@ -100,17 +100,17 @@ bool ProbeCompanionButton(const std::string& companionKeyGuid) {
   }
 }
 
-void PlaceButtonInCommandBar(const std::string& keyGuid, const std::string& classId,
-                             std::int32_t entryIndex) {
-  const std::int32_t count = CountPrecedingButtons(keyGuid, classId);
-  if (count == -1) return;
-  InsertLayoutEntry(entryIndex, FirstCustomCommandId + count, 1);
-}
+namespace {
 
-std::int32_t CountPrecedingButtons(const std::string& keyGuid, const std::string& classId) {
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  if (!registry.OpenSubkey(kExtensionsKey, false)) return -1;
+struct PrecedingButtons {
+  bool listed;     // the Extensions key opened and its subkeys were listed
+  bool ownListed;  // the own key is among them
+  std::int32_t count;
+};
+
+PrecedingButtons CountBefore(RegistryAccessor& registry, const std::string& keyGuid,
+                             const std::string& classId) {
+  if (!registry.OpenSubkey(kExtensionsKey, false)) return {false, false, -1};
   std::vector<std::string> names;
   registry.ListSubkeys(names);
   registry.CloseSubkey();  // the listed keys are opened one by one below
@@ -120,7 +120,33 @@ std::int32_t CountPrecedingButtons(const std::string& keyGuid, const std::string
   for (std::int32_t i = 0; i < own; ++i) {
     if (IsMatchingButtonKey(registry, names[static_cast<std::size_t>(i)], classId)) ++count;
   }
-  return count;
+  return {true, own >= 0, count};
+}
+
+}  // namespace
+
+// Read rights: the count only reads, and a key that the user (or even an
+// administrator) may read but not write is still a button the browser shows.
+void PlaceButtonInCommandBar(const std::string& keyGuid, const std::string& classId,
+                             std::int32_t entryIndex) {
+  RegistryAccessor registry(RegistryRights::Read);
+  registry.SelectHive(RegistryRoot::LocalMachine);
+  const PrecedingButtons before = CountBefore(registry, keyGuid, classId);
+  // Without its own key the button is not installed, and an entry would
+  // name whichever button holds that id.
+  if (!before.listed || !before.ownListed) return;
+  InsertLayoutEntry(entryIndex, FirstCustomCommandId + before.count, 1);
+}
+
+std::int32_t CountPrecedingButtons(const std::string& keyGuid, const std::string& classId) {
+  RegistryAccessor registry(RegistryRights::Read);
+  registry.SelectHive(RegistryRoot::LocalMachine);
+  return CountPrecedingButtons(registry, keyGuid, classId);
+}
+
+std::int32_t CountPrecedingButtons(RegistryAccessor& registry, const std::string& keyGuid,
+                                   const std::string& classId) {
+  return CountBefore(registry, keyGuid, classId).count;
 }
 
 bool IsMatchingButtonKey(RegistryAccessor& registry, const std::string& name,

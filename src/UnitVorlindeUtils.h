@@ -37,8 +37,13 @@ void PlaceButtonInCommandBar(const std::string& keyGuid, const std::string& clas
                              std::int32_t entryIndex);
 
 /// Number of buttons of class `classId` listed before the key `keyGuid`;
-/// -1 when the Extensions key cannot be opened.
+/// -1 when the Extensions key cannot be opened for reading.
 std::int32_t CountPrecedingButtons(const std::string& keyGuid, const std::string& classId);
+
+/// The same count on `machine`, an accessor of the machine hive that asks for
+/// read rights at least, in the view it was made with.
+std::int32_t CountPrecedingButtons(RegistryAccessor& machine, const std::string& keyGuid,
+                                   const std::string& classId);
 
 /// Whether the extension key `name` describes a button of class `classId`
 /// with a text and an icon. Uses (and leaves closed) `registry`'s open key.

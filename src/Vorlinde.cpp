@@ -1,11 +1,8 @@
-// Process entry of the windowed program: it opens no window and always
-// reports success.
-#include "SystemLibrary.h"
+// The windowed program: it opens no window and always reports success.
 #include "VorlindeProgram.h"
-#include "Win32.h"
+#include "WindowedEntry.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  RestrictDllSearch();  // before anything can load a DLL
+int WindowedMain() {
   RunVorlinde();
   return 0;
 }

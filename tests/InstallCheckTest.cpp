@@ -11,6 +11,7 @@
 
 #include "InstallCheck.h"
 #include "LayoutBytes.h"
+#include "TextOut.h"
 #include "RegistryTestKeys.h"
 #include "VorlindeProgram.h"
 
@@ -32,10 +33,13 @@ void SetLayout(DWORD type, const std::string& bytes) {
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", type, bytes);
 }
 
-void AddEarlyButton(DWORD clsidType, const std::string& clsid) {
-  SetValue(HKEY_LOCAL_MACHINE, kEarlyKey, "ButtonText", REG_SZ, Sz("Other"));
-  SetValue(HKEY_LOCAL_MACHINE, kEarlyKey, "Icon", REG_SZ, Sz("C:\\o.ico"));
-  SetValue(HKEY_LOCAL_MACHINE, kEarlyKey, "clsid", clsidType, clsid);
+// Button `number` of those listed before the program's own key.
+void AddEarlyButton(DWORD clsidType, const std::string& clsid, int number = 0) {
+  std::string key = kEarlyKey;
+  key.replace(key.size() - 4, 3, std::to_string(100 + number));
+  SetValue(HKEY_LOCAL_MACHINE, key, "ButtonText", REG_SZ, Sz("Other"));
+  SetValue(HKEY_LOCAL_MACHINE, key, "Icon", REG_SZ, Sz("C:\\o.ico"));
+  SetValue(HKEY_LOCAL_MACHINE, key, "clsid", clsidType, clsid);
 }
 
 struct Case {
@@ -54,10 +58,19 @@ const std::string kButtonRow = "      2  10 01 00 00   16     1  <- this button"
 // One row per state; the table is laid out by hand.
 // clang-format off
 const Case kCases[] = {
-    {"nothing installed", [] {}, 3,
-     {"  PROBLEM: the extension key is missing: the button is not installed",
-      "  PROBLEM: no command id: the Extensions key is missing or does not open with full access",
-      "  PROBLEM: the CommandBar key is missing: the button is not in the layout"},
+    {"nothing installed", [] {}, 1,
+     {"  PROBLEM: the button is not installed: the extension key is missing.",
+      "    What to do: Close Internet Explorer and run vorlinde.exe as administrator (elevated).",
+      "Command id: none (the extension key is not in the machine hive)",
+      "  (no CommandBar key)"},
+     0},
+    {"more buttons before it than ids", [] {
+       Install();
+       for (int i = 0; i < 240; ++i) AddEarlyButton(REG_SZ, Sz(kClsid), i);
+     }, 1,
+     {"Command id: 256 (16 + 240 buttons of the same class listed before this one)",
+      "  PROBLEM: the command id 256 cannot be placed: a layout entry holds the id in one byte, "
+      "so ids above 255 never reach the layout, and an install run stops before it."},
      0},
     {"one install run", Install, 0,
      {"  ButtonText       \"Lindwurm B\xFC" "cher\"",
@@ -88,52 +101,56 @@ const Case kCases[] = {
     {"a class id of the wrong type listed first",
      [] { Install(); AddEarlyButton(REG_DWORD, std::string(4, '\0')); }, 1,
      {"Command id: unknown",
-      "  PROBLEM: an install run would stop before the layout: Ung\xFCltiger Datentyp f\xFCr "
-      "'clsid'"},
+      "  PROBLEM: another extension key listed before this one is malformed, so an install run "
+      "stops before the layout (vorlinde.exe's own message: \"Ung\xFCltiger Datentyp f\xFCr "
+      "'clsid'\")."},
      0},
     {"a changed button text",
      [] { Install(); SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText", REG_SZ, Sz("Old")); },
      1,
-     {"  ButtonText       \"Old\"",
-      "  PROBLEM: ButtonText differs from what this build writes: \"Lindwurm B\xFC" "cher\""},
+     {"  ButtonText       \"Old\"  (this build writes \"Lindwurm B\xFC" "cher\")",
+      "  PROBLEM: the extension key does not hold what this build writes (ButtonText): the "
+      "browser may show a wrong or broken button."},
      1},
     {"Exec as a number",
      [] { Install(); SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "Exec", REG_DWORD, "abcd"); }, 1,
-     {"  Exec             (REG_DWORD, 4 bytes)",
-      "  PROBLEM: Exec is REG_DWORD, not a text (REG_SZ)"},
+     {"  Exec             (REG_DWORD, 4 bytes, not a text)",
+      "  PROBLEM: the extension key does not hold what this build writes (Exec): the browser "
+      "may show a wrong or broken button."},
      1},
     {"the layout without the button",
      [] { Install(); SetLayout(REG_BINARY, Hex("07 00 00 00 01 01 00 00")); }, 1,
      {"  REG_BINARY, 8 bytes, 2 entries",
-      "  PROBLEM: no entry carries the button's command id 16"},
+      "  PROBLEM: no entry carries the button's command id 16: the browser does not show it.",
+      "    What to do: Close Internet Explorer and run vorlinde.exe as this user; it adds the "
+      "button's entry."},
      0},
     {"an empty layout", [] { Install(); SetLayout(REG_BINARY, ""); }, 1,
      {"  REG_BINARY, 0 bytes, 0 entries",
       "  PROBLEM: the layout is empty: the browser shows its default command bar, without the "
-      "button"},
+      "button."},
      0},
     {"a layout of six bytes",
      [] { Install(); SetLayout(REG_BINARY, Hex("10 01 00 00 07 00")); }, 1,
      {"      0  10 01 00 00   16     1  <- this button",
       "  (left over: 07 00)",
-      "  PROBLEM: the layout's length (6 bytes) is not a multiple of 4: an install run refuses "
-      "it"},
+      "  PROBLEM: the layout's length (6 bytes) is not a multiple of 4, so an install run "
+      "refuses it."},
      1},
     {"a layout of 2052 bytes",
-     [] { Install(); SetLayout(REG_BINARY, std::string(2052, '\x05')); }, 2,
+     [] { Install(); SetLayout(REG_BINARY, std::string(2052, '\x05')); }, 1,
      {"  REG_BINARY, 2052 bytes, 513 entries",
-      "  PROBLEM: the layout is longer than 2048 bytes: an install run refuses it",
-      "  PROBLEM: no entry carries the button's command id 16"},
+      "  PROBLEM: the layout is longer than 2048 bytes, so an install run refuses it."},
      0},
     {"a text layout", [] { Install(); SetLayout(REG_SZ, Sz("10010000")); }, 1,
      {"  REG_SZ, 9 bytes",
-      "  PROBLEM: wrong value type: ButtonLayout is REG_SZ, not binary (REG_BINARY); an "
-      "install run refuses it"},
+      "  PROBLEM: ButtonLayout is REG_SZ, not binary (REG_BINARY), so an install run refuses "
+      "it."},
      0},
     {"a number layout of no bytes", [] { Install(); SetLayout(REG_DWORD, ""); }, 1,
      {"  REG_DWORD, 0 bytes",
-      "  PROBLEM: wrong value type: ButtonLayout is REG_DWORD, not binary (REG_BINARY); an "
-      "install run refuses it"},
+      "  PROBLEM: ButtonLayout is REG_DWORD, not binary (REG_BINARY), so an install run "
+      "refuses it."},
      0},
 };
 // clang-format on
@@ -155,14 +172,14 @@ class InspectionTest : public RegistryTest, public ::testing::WithParamInterface
 TEST_P(InspectionTest, ReportsTheStateAndCountsTheProblems) {
   const Case& c = GetParam();
   c.arrange();
-  std::ostringstream out;
+  TextBuffer out;
   const int problems = InspectVorlinde(out);
-  const std::vector<std::string> lines = Lines(out.str());
-  EXPECT_EQ(problems, c.problems) << out.str();
+  const std::vector<std::string> lines = Lines(out.Text());
+  EXPECT_EQ(problems, c.problems) << out.Text();
   for (const std::string& expected : c.lines) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end())
         << "missing line: " << expected << "\n"
-        << out.str();
+        << out.Text();
   }
   const auto marked = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
     return EndsWith(line, "  <- this button");

@@ -1,9 +1,11 @@
-// System error texts and the EOSError raised for the last error code.
+// What the system says: error texts and the EOSError raised for the last
+// error code, and the account the process runs as.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
 #include "Exceptions.h"
+#include "ProcessAccount.h"
 #include "SystemErrorText.h"
 #include "Win32.h"
 
@@ -46,6 +48,15 @@ TEST(SystemErrorTextTest, KnownCodesHaveATextWithoutTrailingPeriodOrLineBreak) {
 
 TEST(SystemErrorTextTest, ACodeWithoutSystemTextGivesNothing) {
   EXPECT_EQ(SystemErrorText(0x20001234u), "");
+}
+
+TEST(ProcessAccountTest, TheSystemNamesTheAccountAndItsElevation) {
+  const std::string name = CurrentAccountName();
+  const std::size_t cut = name.find('\\');
+  ASSERT_NE(cut, std::string::npos) << name;
+  EXPECT_GT(cut, 0u) << name;
+  EXPECT_LT(cut + 1, name.size()) << name;
+  EXPECT_NE(CurrentElevation(), Elevation::Unknown);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // Derived file names, and text files written whole into a scratch directory
-// beside this program, on whichever file system the build runs on.
+// beside this program, on whichever file system the build runs on; standard
+// output redirected to such a file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "Exceptions.h"
 #include "FailureMessage.h"
 #include "FileTestHelpers.h"
+#include "StandardOutput.h"
 #include "SystemErrorText.h"
 #include "TextFile.h"
 #include "Win32.h"
@@ -139,6 +142,102 @@ TEST_F(TextFileTest, TheWriterSharesNothingEvenWithAReaderThatSharesAll) {
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(reader.valid());
   EXPECT_EQ(CreateErrorOf(Name("held.txt")), CreateMessage(Name("held.txt"), 32));
+}
+
+struct ConversionCase {
+  UINT codePage;
+  DWORD flags;
+  std::string bytes;
+  std::u16string text;  // empty: the conversion fails with `error`
+  DWORD error;
+};
+
+std::basic_string<WCHAR> Wide(const std::u16string& text) {
+  return std::basic_string<WCHAR>(text.begin(), text.end());
+}
+
+// What standard output relies on, checked against the system's own calls.
+TEST(CodePageConversionTest, BothWaysAsTheSystemConverts) {
+  const ConversionCase cases[] = {
+      {1252, 0, "\x80\x81\x8A\x9F\xA0\xFF", u"\u20AC\u0081\u0160\u0178\u00A0\u00FF", 0},
+      {CP_UTF8, 0, "B\xC3\xBC\xF0\x9F\x93\x9A", u"B\u00FC\U0001F4DA", 0},
+      {CP_UTF8, 0,
+       "\xC3"
+       "a\xE2\x82"
+       "b\xF5",
+       u"\uFFFDa\uFFFDb\uFFFD", 0},
+      {CP_UTF8, MB_ERR_INVALID_CHARS, "a\xC3", u"", ERROR_NO_UNICODE_TRANSLATION},
+  };
+  for (const ConversionCase& c : cases) {
+    const auto count = static_cast<int>(c.bytes.size());
+    const int length = MultiByteToWideChar(c.codePage, c.flags, c.bytes.data(), count, nullptr, 0);
+    std::basic_string<WCHAR> text(static_cast<std::size_t>(std::max(length, 0)), WCHAR{});
+    if (length > 0) {
+      EXPECT_EQ(MultiByteToWideChar(c.codePage, c.flags, c.bytes.data(), count, &text[0], length),
+                length);
+      // Back again, where the bytes were well-formed.
+      std::string back(c.bytes.size(), '\0');
+      if (c.text.find(u'\uFFFD') == std::u16string::npos) {
+        EXPECT_EQ(WideCharToMultiByte(c.codePage, 0, text.data(), length, &back[0], count, nullptr,
+                                      nullptr),
+                  count);
+        EXPECT_EQ(back, c.bytes);
+      }
+    } else {
+      EXPECT_EQ(GetLastError(), c.error);
+    }
+    EXPECT_EQ(text, Wide(c.text)) << c.bytes;
+  }
+  // What the code page lacks becomes the default character; a lone
+  // surrogate in UTF-8 becomes U+FFFD, or fails.
+  const std::basic_string<WCHAR> odd = Wide(u"\u20AC\u4E00\xD800");
+  char bytes[12] = {};
+  BOOL usedDefault = FALSE;
+  EXPECT_EQ(WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, odd.data(), 3, bytes, 12, nullptr,
+                                &usedDefault),
+            3);
+  EXPECT_EQ(std::string(bytes, 3), "\x80??");
+  EXPECT_TRUE(usedDefault);
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, odd.data(), 3, bytes, 12, nullptr, nullptr), 9);
+  EXPECT_EQ(std::string(bytes, 9), "\xE2\x82\xAC\xE4\xB8\x80\xEF\xBF\xBD");
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, odd.data(), 3, bytes, 12, nullptr,
+                                nullptr),
+            0);
+  EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
+}
+
+struct OutputCase {
+  const char* ansi;  // in code page 1252, as the system's ANSI code page
+  const char* utf8;
+};
+
+// As a shell's ">" redirects it: no console, so UTF-8, line ends untouched.
+TEST_F(TextFileTest, StandardOutputToAFileIsUtf8WithoutAByteOrderMark) {
+  const OutputCase cases[] = {
+      {"Lindwurm B\xFC"
+       "cher\n",
+       "Lindwurm B\xC3\xBC"
+       "cher\n"},
+      {"\x80 \x93"
+       "1\x94\r\n\x81",
+       "\xE2\x82\xAC \xE2\x80\x9C"
+       "1\xE2\x80\x9D\r\n\xC2\x81"},  // 0x81: undefined, kept
+      {"", ""},
+  };
+  ASSERT_EQ(GetACP(), 1252u);
+  const HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+  for (const OutputCase& c : cases) {
+    {
+      const ScopedFileHandle file(CreateFileA(Name("file.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      ASSERT_TRUE(file.valid());
+      SetStdHandle(STD_OUTPUT_HANDLE, file.get());
+      const bool whole = WriteStandardOutput(c.ansi);
+      SetStdHandle(STD_OUTPUT_HANDLE, saved);
+      EXPECT_TRUE(whole) << c.ansi;
+    }
+    EXPECT_EQ(testfile::Read(Name("file.txt")).bytes, c.utf8) << c.ansi;
+  }
 }
 
 TEST_F(TextFileTest, AMissingDirectoryIsRefused) {

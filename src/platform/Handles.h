@@ -30,3 +30,13 @@ struct LibraryModuleTraits {
 };
 
 using ScopedLibraryModule = ScopedHandle<LibraryModuleTraits>;
+
+// A kernel object whose opening call answers null on failure (a process
+// token), unlike a file.
+struct KernelObjectTraits {
+  using Type = void*;  // HANDLE
+  static constexpr Type invalid() { return nullptr; }
+  static void close(Type object);  // CloseHandle; nothing to do if it fails
+};
+
+using ScopedKernelObject = ScopedHandle<KernelObjectTraits>;

@@ -16,7 +16,7 @@ const char kInvalidType[] = "Ung\xFCltiger Datentyp f\xFCr '%s'";
 
 HKEY AsKey(void* key) { return static_cast<HKEY>(key); }
 
-bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+bool IsText(DWORD type) { return IsTextType(static_cast<RegistryValueType>(type)); }
 
 // Binary, or a type the accessor does not know (REG_NONE, REG_MULTI_SZ, ...).
 bool IsBinaryLike(DWORD type) { return !IsText(type) && type != REG_DWORD; }
@@ -40,27 +40,11 @@ static_assert(static_cast<DWORD>(RegistryValueType::TextList) == REG_MULTI_SZ, "
 static_assert(static_cast<REGSAM>(RegistryView::Bits32) == KEY_WOW64_32KEY, "view flags");
 static_assert(static_cast<REGSAM>(RegistryView::Bits64) == KEY_WOW64_64KEY, "view flags");
 
-// The view every accessor opens keys in; only RegistryViewScope changes it.
-RegistryView g_view = RegistryView::Own;
-
-REGSAM WithView(std::uint32_t access) { return access | static_cast<REGSAM>(g_view); }
-
-// Restores the access mask when HasSubkey leaves, however it leaves.
-class AccessMaskOverride {
- public:
-  AccessMaskOverride(std::uint32_t& mask, std::uint32_t temporary) : mask_(mask), saved_(mask) {
-    mask_ = temporary;
-  }
-  ~AccessMaskOverride() { mask_ = saved_; }
-  AccessMaskOverride(const AccessMaskOverride&) = delete;
-  AccessMaskOverride& operator=(const AccessMaskOverride&) = delete;
-
- private:
-  std::uint32_t& mask_;
-  std::uint32_t saved_;
-};
-
 }  // namespace
+
+std::uint32_t RegistryAccessor::InView(std::uint32_t access) const {
+  return access | static_cast<std::uint32_t>(view_);
+}
 
 void* RegistryAccessor::HiveKey() const {
   return hive_ == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -84,11 +68,11 @@ bool RegistryAccessor::OpenSubkey(const std::string& path, bool createIfMissing)
   if (createIfMissing && !resolved.rest.empty()) {
     DWORD disposition = 0;
     status = RegCreateKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, nullptr,
-                             REG_OPTION_NON_VOLATILE, WithView(access_), nullptr, &key,
+                             REG_OPTION_NON_VOLATILE, InView(access_), nullptr, &key,
                              &disposition);
   } else {
     status =
-        RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, WithView(access_), &key);
+        RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(access_), &key);
   }
   if (status != ERROR_SUCCESS) return false;
   openKey_.reset(key);  // the old key is released only now that the new one is held
@@ -148,6 +132,28 @@ std::int32_t RegistryAccessor::ReadBytes(const std::string& name, void* buffer,
   return static_cast<std::int32_t>(info.size);
 }
 
+void RegistryAccessor::WriteNumber(const std::string& name, std::uint32_t number) {
+  const DWORD data = number;
+  if (RegSetValueExA(AsKey(openKey_.get()), name.c_str(), 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&data), sizeof data) != ERROR_SUCCESS) {
+    Raise(kWriteFailed, name);
+  }
+}
+
+std::uint32_t RegistryAccessor::ReadNumber(const std::string& name, std::uint32_t fallback) {
+  DWORD type = REG_NONE;
+  DWORD data = 0;
+  DWORD size = sizeof data;
+  const LONG status = RegQueryValueExA(AsKey(openKey_.get()), name.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(&data), &size);
+  if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return fallback;
+  return data;
+}
+
+bool RegistryAccessor::DeleteValue(const std::string& name) {
+  return RegDeleteValueA(AsKey(openKey_.get()), name.c_str()) == ERROR_SUCCESS;
+}
+
 bool RegistryAccessor::HasValue(const std::string& name) {
   return QueryValueInfo(openKey_.get(), name).exists;
 }
@@ -159,12 +165,20 @@ RegistryValueInfo RegistryAccessor::QueryValue(const std::string& name) {
 }
 
 bool RegistryAccessor::HasSubkey(const std::string& path) {
-  const AccessMaskOverride probeRights(access_, kProbeAccess);
+  return ProbeSubkey(path) == KeyPresence::Present;
+}
+
+KeyPresence RegistryAccessor::ProbeSubkey(const std::string& path) {
   const ResolvedPath resolved = Resolve(path);
   HKEY key = nullptr;
-  RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, WithView(access_), &key);
+  const LONG status =
+      RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(kProbeAccess), &key);
   const ScopedRegistryKey probe(key);  // released at once
-  return probe.valid();
+  if (status == ERROR_SUCCESS && probe.valid()) return KeyPresence::Present;
+  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
+    return KeyPresence::Missing;
+  }
+  return KeyPresence::Refused;
 }
 
 void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
@@ -194,6 +208,18 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
   }
 }
 
-RegistryViewScope::RegistryViewScope(RegistryView view) : saved_(g_view) { g_view = view; }
-
-RegistryViewScope::~RegistryViewScope() { g_view = saved_; }
+bool RegistryAccessor::DeleteSubkeyTree(const std::string& path) {
+  const ResolvedPath resolved = Resolve(path);
+  // The tree is deleted below its parent, opened in the chosen view.
+  const std::size_t cut = resolved.rest.rfind('\\');
+  const std::string parentPath = cut == std::string::npos ? "" : resolved.rest.substr(0, cut);
+  const std::string name = resolved.rest.substr(cut == std::string::npos ? 0 : cut + 1);
+  if (name.empty()) return false;  // never the open key or the hive itself
+  HKEY parent = nullptr;
+  if (RegOpenKeyExA(AsKey(resolved.base), parentPath.c_str(), 0, InView(access_), &parent) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const ScopedRegistryKey owner(parent);
+  return RegDeleteTreeA(parent, name.c_str()) == ERROR_SUCCESS;
+}

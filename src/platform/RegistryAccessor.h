@@ -1,5 +1,6 @@
 // The program's only way into the registry: bound to one root hive, holding at
-// most one open key, asking for full rights on every open.
+// most one open key, asking on every open for the rights and in the registry
+// view it was made with.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,18 @@ enum class RegistryValueType : std::uint32_t {
   Number64 = 11,        // REG_QWORD
 };
 
+/// Whether values of `type` hold text: REG_SZ or REG_EXPAND_SZ.
+constexpr bool IsTextType(RegistryValueType type) {
+  return type == RegistryValueType::Text || type == RegistryValueType::ExpandableText;
+}
+
+/// What an open for reading finds at a path.
+enum class KeyPresence {
+  Present,
+  Missing,  // no such key
+  Refused,  // the key may exist, but the registry refused to open it
+};
+
 /// What the registry says of a value without handing out its data.
 struct RegistryValueInfo {
   bool exists;
@@ -42,12 +55,22 @@ enum class RegistryView : std::uint32_t {
   Bits64 = 0x100u,  // KEY_WOW64_64KEY
 };
 
+/// The rights an accessor asks for on every open.
+enum class RegistryRights : std::uint32_t {
+  Full = 0xF003Fu,  // KEY_ALL_ACCESS
+  Read = 0x20009u,  // KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | READ_CONTROL
+};
+
 class RegistryAccessor {
  public:
-  static constexpr std::uint32_t kFullAccess = 0xF003Fu;   // KEY_ALL_ACCESS
-  static constexpr std::uint32_t kProbeAccess = 0x20009u;  // read rights of HasSubkey
+  static constexpr std::uint32_t kFullAccess = static_cast<std::uint32_t>(RegistryRights::Full);
+  static constexpr std::uint32_t kProbeAccess = static_cast<std::uint32_t>(RegistryRights::Read);
 
-  RegistryAccessor() = default;
+  /// Rights and view are fixed for the accessor's life: whoever makes it
+  /// decides, and nothing else can change them.
+  explicit RegistryAccessor(RegistryRights rights = RegistryRights::Full,
+                            RegistryView view = RegistryView::Own)
+      : access_(static_cast<std::uint32_t>(rights)), view_(view) {}
   RegistryAccessor(const RegistryAccessor&) = delete;
   RegistryAccessor& operator=(const RegistryAccessor&) = delete;
 
@@ -67,17 +90,29 @@ class RegistryAccessor {
   /// Copies a binary (or untyped) value of at most `capacity` bytes into
   /// `buffer`; 0 when the value is absent.
   std::int32_t ReadBytes(const std::string& name, void* buffer, std::int32_t capacity);
+  /// Stores `number` as REG_DWORD.
+  void WriteNumber(const std::string& name, std::uint32_t number);
+  /// The REG_DWORD value `name`; `fallback` when it is absent or not a number.
+  std::uint32_t ReadNumber(const std::string& name, std::uint32_t fallback);
+  /// Deletes the open key's value `name`; false when it is missing or refused.
+  bool DeleteValue(const std::string& name);
   bool HasValue(const std::string& name);
   /// Type and size of the open key's value `name`, its data left unread.
   RegistryValueInfo QueryValue(const std::string& name);
   /// Whether `path` can be opened for reading; leaves the open key alone.
   bool HasSubkey(const std::string& path);
+  /// The same question, telling a missing key from a refused one.
+  KeyPresence ProbeSubkey(const std::string& path);
   /// Replaces the content of `names` with the open key's subkey names, in the
   /// registry's order.
   void ListSubkeys(std::vector<std::string>& names);
+  /// Deletes the key at `path` with everything below it; false when it is
+  /// missing or the registry refuses.
+  bool DeleteSubkeyTree(const std::string& path);
 
   RegistryRoot Hive() const { return hive_; }
   std::uint32_t Access() const { return access_; }
+  RegistryView View() const { return view_; }
   bool HasOpenKey() const { return openKey_.valid(); }
 
  private:
@@ -87,22 +122,10 @@ class RegistryAccessor {
   };
   ResolvedPath Resolve(const std::string& path) const;
   void* HiveKey() const;
+  std::uint32_t InView(std::uint32_t access) const;
 
   RegistryRoot hive_ = RegistryRoot::CurrentUser;
   ScopedRegistryKey openKey_;
-  std::uint32_t access_ = kFullAccess;
-};
-
-/// While it lives, every accessor opens keys in `view`, on top of the rights
-/// it asks for. The inspector looks at each view through the program's own
-/// routines, which make their own accessors; the program never uses it.
-class RegistryViewScope {
- public:
-  explicit RegistryViewScope(RegistryView view);
-  ~RegistryViewScope();
-  RegistryViewScope(const RegistryViewScope&) = delete;
-  RegistryViewScope& operator=(const RegistryViewScope&) = delete;
-
- private:
-  RegistryView saved_;
+  const std::uint32_t access_;
+  const RegistryView view_;
 };

@@ -13,7 +13,8 @@ const char kLinkValue[] = "SymbolicLinkValue";
 // Enough for any key name: 255 characters, two bytes each in a double-byte
 // code page, and the zero.
 constexpr DWORD kLongestName = 2 * 255 + 1;
-constexpr REGSAM kLookRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+// The read rights the accessor asks for (KEY_READ without KEY_NOTIFY).
+constexpr REGSAM kLookRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
 constexpr REGSAM kDeleteRights = kLookRights | DELETE;
 
 using NtDeleteKeyFunction = LONG(WINAPI*)(HANDLE key);

@@ -17,7 +17,8 @@ SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "shell32.dll", "msv
 # What every run needs; the shell and USER32 are loaded from the system
 # directory by the runs that need them.
 PROGRAM_IMPORTS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll"}
-PROGRAM_MAX_BYTES = 192 * 1024
+PROGRAM_MAX_BYTES = 128 * 1024
+INSPECTOR_MAX_BYTES = 256 * 1024
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001
 DIRECTORY_BASE_RELOCATION = 5
 
@@ -45,7 +46,7 @@ class ProgramHeaders(unittest.TestCase):
     def test_imports_only_what_every_run_needs(self):
         self.assertEqual({name.lower() for name in self.pe.imported_dlls()}, PROGRAM_IMPORTS)
 
-    def test_is_at_most_192_kib(self):
+    def test_is_at_most_128_kib(self):
         self.assertLessEqual(len(self.pe.data), PROGRAM_MAX_BYTES)
 
 
@@ -59,6 +60,9 @@ class InspectorHeaders(unittest.TestCase):
 
     def test_imports_only_system_dlls(self):
         self.assertLessEqual({name.lower() for name in self.pe.imported_dlls()}, SYSTEM_DLLS)
+
+    def test_is_at_most_256_kib(self):
+        self.assertLessEqual(len(self.pe.data), INSPECTOR_MAX_BYTES)
 
     def test_its_manifest_runs_it_as_invoker_on_the_systems_it_names(self):
         """asInvoker turns registry virtualization off: the inspector reads

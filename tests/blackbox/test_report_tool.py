@@ -5,11 +5,12 @@ that copy only when asked, never following a registry link planted there."""
 import os
 import unittest
 
-from button import CAPTION, CLSID, KEY_GUID, SEVEN_VALUES, URL
+from button import CAPTION, CLSID, COMMAND_BAR, KEY_GUID, SEVEN_VALUES, URL
 from scenario import BROWSER_KEYS, WINE, BlackBoxTest, Scenario
 import reg_export
 
 INSPECT = os.environ["VORLINDE_INSPECT_EXE"]
+FIXUP = os.environ["VORLINDE_FIXUP_EXE"]
 BUTTON_ROW = b"      2  10 01 00 00   16     1  <- this button"
 
 # Where Windows puts the extension key that vorlinde.exe writes without
@@ -22,12 +23,11 @@ STRAY_KEY = (VIRTUAL_STORE + "\\MACHINE\\SOFTWARE"
 # A 32-bit prefix has one registry view; in a 64-bit one the program's
 # extension key stands in the 32-bit view only.
 VIEWS = {
-    "win32": [b"Registry views: one (32-bit system)"],
-    "win64": [b"Registry views (64-bit system; vorlinde.exe, a 32-bit program, writes to the "
-              b"32-bit view)",
+    "win32": [b"Windows:   32-bit", b"Registry views: one (32-bit Windows)"],
+    "win64": [b"Windows:   64-bit (this 32-bit inspector, like vorlinde.exe, sees the 32-bit "
+              b"registry view)",
               b"  32-bit view (WOW6432Node)  extension key present, command id 16",
-              b"  64-bit view                extension key missing, command id unknown (no "
-              b"Extensions key opens with full access)"],
+              b"  64-bit view                no extension key"],
 }[WINE.arch]
 # Links lead to paths in the system's form: the machine's keys as the 32-bit
 # program sees them.
@@ -59,34 +59,38 @@ def plant_link(path, *target):
 
 
 class Inspector(BlackBoxTest):
-    ONLY_COPY = b"  PROBLEM: the extension key stands only in your VirtualStore: vorlinde.exe ran " \
-                b"without administrative rights, Windows redirected its write there, and the " \
-                b"browser will not show the button"
-    STRAY_COPY = b"  Note: a stray copy of the extension key stands in your VirtualStore, left " \
-                 b"by a run without administrative rights; the browser uses the machine's key " \
-                 b"and ignores the copy. To tidy up: vorlinde-inspect.exe /RemoveVirtualized, " \
-                 b"or delete the key above in the Registry Editor."
+    # Redirected to a file, the report is UTF-8: the caption's "\xfc" arrives
+    # as the two bytes of its UTF-8 form.
+    CAPTION_LINE = b'  ButtonText       "Lindwurm B\xc3\xbccher"'
     CASES = [
-        # name, install runs before, with a redirected copy, other fixture, exit code, lines
-        ("only a redirected copy", 0, True, "", 1,
-         [b"  PROBLEM: the extension key is missing: the button is not installed",
-          b"Redirected copy " + STRAY_KEY.encode(), ONLY_COPY,
-          b"  What to do: remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized, "
-          b"or delete the key above in the Registry Editor), then run vorlinde.exe again as "
-          b"administrator."]),
-        ("an install and a redirected copy", 1, True, "", 0,
-         [b'  ButtonText       "Lindwurm B\xfccher"', BUTTON_ROW,
-          b"Redirected copy " + STRAY_KEY.encode(), STRAY_COPY,
+        # name, install runs before, with a redirected copy, other fixture, arguments,
+        # exit code, lines
+        ("only a redirected copy", 0, True, "", (), 1,
+         [b"Redirected copy " + STRAY_KEY.encode(),
+          b"  PROBLEM: the extension key stands only in your VirtualStore: vorlinde.exe ran "
+          b"without administrative rights, Windows redirected its write there, and the browser "
+          b"will not show the button.",
+          b"1 problem found."]),
+        ("an install and a redirected copy", 1, True, "", (), 0,
+         [CAPTION_LINE, BUTTON_ROW, b"Redirected copy " + STRAY_KEY.encode(),
           b"All is well: the button is registered and stands in the layout."]),
-        ("after an install run", 1, False, "", 0,
-         [b"Redirected copies in the VirtualStore: none", BUTTON_ROW, *VIEWS,
+        ("after an install run", 1, False, "", (), 0,
+         [CAPTION_LINE, BUTTON_ROW, *VIEWS,
           b"All is well: the button is registered and stands in the layout."]),
+        ("the machine part alone", 1, False,
+         "\n[-HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry]\n",
+         ("-checkmachine",), 0,
+         [CAPTION_LINE, b"All is well: the button is registered for this machine."]),
         ("a layout of six bytes", 1, False,
          "\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar]"
-         '\n"ButtonLayout"=hex:07,00,00,00,01,01\n', 1,
+         '\n"ButtonLayout"=hex:07,00,00,00,01,01\n', (), 1,
          [b"  (left over: 01 01)",
-          b"  PROBLEM: the layout's length (6 bytes) is not a multiple of 4: an install run "
-          b"refuses it"]),
+          b"  PROBLEM: the layout's length (6 bytes) is not a multiple of 4, so an install run "
+          b"refuses it."]),
+        ("usage", 0, False, "", ("/?",), 0,
+         [b"Usage: vorlinde-inspect.exe [switch]"]),
+        ("an unknown switch", 1, True, "", ("/Remove", "/Frobnicate"), 2,
+         [b"Unknown argument: /Frobnicate", b"Usage: vorlinde-inspect.exe [switch]"]),
     ]
 
     def prepare(self, installs, copy, fixture):
@@ -114,12 +118,12 @@ class Inspector(BlackBoxTest):
         return code, out.replace(b"\r\n", b"\n").split(b"\n")
 
     def test_cases(self):
-        for name, installs, copy, fixture, exit_code, lines in self.CASES:
+        for name, installs, copy, fixture, args, exit_code, lines in self.CASES:
             with self.subTest(name):
                 scenario, inspect = self.prepare(installs, copy, fixture)
                 before = self.exports(scenario)
-                code, printed = self.inspect(inspect)
-                self.assertEqual(code, exit_code, b"\n".join(printed).decode("cp1252"))
+                code, printed = self.inspect(inspect, *args)
+                self.assertEqual(code, exit_code, b"\n".join(printed).decode("utf-8"))
                 for line in lines:
                     self.assertIn(line, printed)
                 self.assertEqual(self.exports(scenario), before)
@@ -169,6 +173,83 @@ class Inspector(BlackBoxTest):
                 # The machine's key, the layout and the victim, byte for byte; no copy, no link.
                 self.assertEqual(after[:2] + after[3:], before[:2] + before[3:])
                 self.assertNotIn(STRAY_KEY.lower(), reg_export.parse(after[2]))
+
+
+class ButtonLife(BlackBoxTest):
+    """Install, removal and each other user's fix-up, with three buttons of the
+    same class: two listed before ours (ids 16, 17) and one after (18, then
+    19 once ours stands). Wine has one user; a second one is played by putting
+    a copy of the layout back and forgetting what Active Setup and the fix-up
+    noted for the first."""
+    EXTENSIONS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions"
+    OTHERS = ("{0A000000-0000-0000-0000-000000000001}", "{0B000000-0000-0000-0000-000000000002}",
+              "{F0000000-0000-0000-0000-00000000000F}")
+    ACTIVE_SETUP = r"Software\Microsoft\Active Setup\Installed Components"
+    NOTES = "\n".join("[-HKEY_CURRENT_USER\\%s]" % k
+                      for k in (r"Software\Vorlinde", ACTIVE_SETUP + r"\Vorlinde.LayoutFixUp"))
+    BEFORE = "07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 01 01 00 00"
+    # The install gives ours 18 and leaves the later button's entry as it was,
+    # although that button now has 19; a user placing it anew has this:
+    INSTALL_RUN = "07 00 00 00 10 01 00 00 12 01 00 00 11 01 00 00 12 01 00 00 01 01 00 00"
+    INSTALLED = "07 00 00 00 10 01 00 00 12 01 00 00 11 01 00 00 13 01 00 00 01 01 00 00"
+    REMOVED = "07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 01 01 00 00"
+
+    def setUp(self):
+        keys = "".join('\n[%s\\%s]\n"clsid"="%s"\n"ButtonText"="b"\n"Icon"="i"\n'
+                       % (self.EXTENSIONS, name, CLSID) for name in self.OTHERS)
+        clean = "\n".join("[-HKEY_LOCAL_MACHINE\\%s]" % k for k in (
+            r"SOFTWARE\Vorlinde", r"SOFTWARE\Microsoft\Active Setup\Installed Components"
+            r"\Vorlinde.LayoutFixUp")) + "\n" + self.NOTES + "\n"
+        self.scenario = Scenario("life", clean + keys)
+        self.inspect = WINE.windows_path(self.scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
+        self.scenario.add_program(FIXUP, "vorlinde-fixup.exe")
+        self.set_layout(self.BEFORE)
+
+    def set_layout(self, entries):
+        self.scenario.import_registry(
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer"
+            "\\LowRegistry\\CommandBar]\n\"ButtonLayout\"=hex:%s\n" % entries.replace(" ", ","))
+
+    def layout(self):
+        value = self.scenario.snapshot().registry[COMMAND_BAR]["ButtonLayout"]
+        return value[1].hex(" ").upper()
+
+    def run_fix_up_as_active_setup_would(self):
+        registry = reg_export.parse(WINE.export(
+            (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Active Setup\Installed Components"
+             r"\Vorlinde.LayoutFixUp",), self.scenario.work)[0])
+        stub = next(iter(registry.values()))["StubPath"][1].rstrip(b"\0").decode()
+        self.assertEqual(WINE.run(stub.strip('"')), (0, b"", b""))
+
+    def remove(self, exit_code=0):
+        code, out, err = WINE.run(self.inspect, "/Remove")
+        self.assertEqual((code, err), (exit_code, b""), out.decode("utf-8"))
+        return out
+
+    def test_install_removal_and_each_users_fix_up(self):
+        self.assertEqual(self.scenario.run(), (0, b"", b""))
+        self.assertEqual(self.layout(), self.INSTALL_RUN)
+        self.set_layout(self.INSTALLED)
+        self.assertIn(b"Removed HKEY_LOCAL_MACHINE", self.remove())
+        self.assertEqual(self.layout(), self.REMOVED)
+        self.assertNotIn(KEY_GUID.lower(), str(self.scenario.snapshot().registry))
+
+        removed = self.scenario.snapshot()
+        self.remove()  # a second removal changes nothing
+        self.run_fix_up_as_active_setup_would()  # nor does the fix-up for the same user
+        self.assertEqual(self.scenario.snapshot(), removed)
+
+        self.set_layout(self.INSTALLED)  # a second user, at their next logon
+        self.scenario.import_registry("REGEDIT4\n\n" + self.NOTES + "\n")
+        self.run_fix_up_as_active_setup_would()
+        self.assertEqual(self.layout(), self.REMOVED)
+
+        self.set_layout(self.INSTALLED)  # a third, after the button came back
+        self.scenario.import_registry("REGEDIT4\n\n" + self.NOTES + "\n")
+        self.assertEqual(self.scenario.run(), (0, b"", b""))
+        reinstalled = self.layout()
+        self.run_fix_up_as_active_setup_would()
+        self.assertEqual(self.layout(), reinstalled)
 
 
 if __name__ == "__main__":

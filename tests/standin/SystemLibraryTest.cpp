@@ -1,8 +1,10 @@
 // DLLs from the system directory only: the search restricted at start, and
-// the libraries loaded by full path, held for as long as they are used.
+// the libraries loaded by full path, held for as long as they are used. And
+// the process's account, as its token tells it.
 #include <gtest/gtest.h>
 
 #include "Exceptions.h"
+#include "ProcessAccount.h"
 #include "StandInControl.h"
 #include "SystemLibrary.h"
 
@@ -60,6 +62,35 @@ TEST_F(SystemLibraryTest, ALoadOrALookUpThatFailsRaisesTheLastError) {
       EXPECT_EQ(e.ErrorCode(), c.error) << c.fileName;
     }
     EXPECT_TRUE(standin::LoadedLibraries().empty()) << c.fileName;
+  }
+}
+
+struct AccountCase {
+  const char* label;
+  std::string domain, user;
+  bool elevated;
+  DWORD tokenFault;
+  std::string name;
+  Elevation elevation;
+};
+
+TEST_F(SystemLibraryTest, TheAccountAsItsTokenTellsItAndNothingWhenItCannot) {
+  const std::string longUser(300, 'u');  // more than a fixed buffer of 256 would hold
+  const AccountCase cases[] = {
+      {"default after a reset", "", "", true, 0, "STANDIN\\user", Elevation::Elevated},
+      {"standard user", "LAB", "m\xFCller", false, 0, "LAB\\m\xFCller", Elevation::NotElevated},
+      {"long name", "LAB", longUser, true, 0, "LAB\\" + longUser, Elevation::Elevated},
+      {"no domain", "", "Everyone", false, 0, "Everyone", Elevation::NotElevated},
+      {"deleted account", "LAB", "", false, 0, "", Elevation::NotElevated},
+      {"token refused", "LAB", "x", true, ERROR_ACCESS_DENIED, "", Elevation::Unknown},
+  };
+  for (const AccountCase& c : cases) {
+    standin::Reset();
+    if (c.label != cases[0].label) standin::SetAccount(c.domain, c.user, c.elevated);
+    standin::FailProcessToken(c.tokenFault);
+    EXPECT_EQ(CurrentAccountName(), c.name) << c.label;
+    EXPECT_EQ(CurrentElevation(), c.elevation) << c.label;
+    EXPECT_EQ(standin::OpenTokenCount(), 0) << c.label;
   }
 }
 

@@ -1,13 +1,17 @@
-// Writing a text file where only the stand-in can make the system fail, and
-// the calls the writer makes.
+// Writing a text file, or to standard output, where only the stand-in can
+// make the system fail or play a console, and the calls the writers make.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "Exceptions.h"
 #include "FailureMessage.h"
 #include "FileTestHelpers.h"
 #include "StandInControl.h"
+#include "StandardOutput.h"
 #include "TempDirectory.h"
 #include "TextFile.h"
 
@@ -114,6 +118,95 @@ TEST_F(TextFileFaultTest, ATrailByteIsNeverTakenForABackslash) {
     EXPECT_EQ(ReplaceExtension(c.path, "_x"), c.codePage1252) << c.path;
     standin::SetAnsiCodePage(932);
     EXPECT_EQ(ReplaceExtension(c.path, "_x"), c.codePage932) << c.path;
+  }
+}
+
+// ---- Standard output ---------------------------------------------------------
+
+TEST_F(TextFileFaultTest, AConsoleGetsUtf16InPiecesItCanTake) {
+  standin::SetConsoleOutput(true);
+  standin::ClearCallLog();
+  EXPECT_TRUE(
+      WriteStandardOutput("Lindwurm B\xFC"
+                          "cher \x80\n"));
+  EXPECT_EQ(standin::ConsoleOutput().text, u"Lindwurm B\u00FCcher \u20AC\n");
+  EXPECT_EQ(standin::ConsoleOutput().bytes, "");
+  EXPECT_EQ(standin::CallLog(), Log{"WriteConsoleW 18"});
+
+  standin::Reset();
+  standin::SetConsoleOutput(true);
+  EXPECT_TRUE(WriteStandardOutput(std::string(20000, '\xE4')));
+  EXPECT_EQ(standin::CallLog(),
+            (Log{"WriteConsoleW 8192", "WriteConsoleW 8192", "WriteConsoleW 3616"}));
+  EXPECT_EQ(standin::ConsoleOutput().text, std::u16string(20000, u'\u00E4'));
+
+  // Of code page 932 the stand-in knows the characters of one byte.
+  standin::Reset();
+  standin::SetConsoleOutput(true);
+  standin::SetAnsiCodePage(932);
+  EXPECT_TRUE(WriteStandardOutput("\xB1\xDF A\\"));
+  EXPECT_EQ(standin::ConsoleOutput().text, u"\uFF71\uFF9F A\\");
+}
+
+// Without a console, standard output is the process's descriptor 1.
+TEST_F(TextFileFaultTest, WithoutAConsoleUtf8GoesToTheProcesssOwnOutputInWhateverPiecesItTakes) {
+  std::fflush(stdout);
+  const int saved = dup(1);
+  const int file = open((temp_.Posix() + "/out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(file, 0);
+  dup2(file, 1);
+  standin::LimitFileWrites(3);
+  standin::ClearCallLog();
+  const bool whole = WriteStandardOutput(
+      "B\xFC"
+      "cher\n");
+  dup2(saved, 1);
+  close(saved);
+  close(file);
+  EXPECT_TRUE(whole);
+  EXPECT_EQ(standin::CallLog(), (Log{"WriteFile 8", "WriteFile 5", "WriteFile 2"}));
+  EXPECT_EQ(testfile::Read(file_).bytes,
+            "B\xC3\xBC"
+            "cher\n");
+}
+
+struct OutputFaultCase {
+  const char* label;
+  bool toFile;  // standard output redirected to file_
+  std::function<void()> fault;
+};
+
+TEST_F(TextFileFaultTest, StandardOutputThatTakesNotAllOfTheTextIsAFailure) {
+  const OutputFaultCase cases[] = {
+      {"console refuses", false,
+       [] {
+         standin::SetConsoleOutput(true);
+         standin::FailFileWrites(ERROR_WRITE_FAULT);
+       }},
+      {"file refuses", true, [] { standin::FailFileWrites(ERROR_DISK_FULL); }},
+      {"file takes nothing", true, [] { standin::LimitFileWrites(0); }},
+      {"no standard output", false, [] { SetStdHandle(STD_OUTPUT_HANDLE, nullptr); }},
+      {"closed standard output", false, [] { CloseHandle(GetStdHandle(STD_OUTPUT_HANDLE)); }},
+      // 0x83 0x41 is beyond the stand-in's part of code page 932: refused, never guessed.
+      {"no conversion", true, [] { standin::SetAnsiCodePage(932); }},
+  };
+  for (const OutputFaultCase& c : cases) {
+    standin::Reset();
+    testfile::Remove(file_);
+    {
+      const ScopedFileHandle file(c.toFile ? CreateFileA(file_.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                         CREATE_ALWAYS, 0, nullptr)
+                                           : INVALID_HANDLE_VALUE);
+      if (c.toFile) SetStdHandle(STD_OUTPUT_HANDLE, file.get());
+      c.fault();
+      EXPECT_FALSE(
+          WriteStandardOutput("\x83\x41 B\xFC"
+                              "cher"))
+          << c.label;
+    }
+    EXPECT_EQ(standin::ConsoleOutput().text, u"") << c.label;
+    EXPECT_EQ(testfile::Read(file_).exists, c.toFile) << c.label;
+    EXPECT_EQ(testfile::Read(file_).bytes, "") << c.label;
   }
 }
 

@@ -1,10 +1,12 @@
 #include <string>
+#include <vector>
 
 #include "BrowserRegistry.h"
 #include "Exceptions.h"
 #include "RegistryAccessor.h"
 #include "Report.h"
 #include "Sections.h"
+#include "VirtualStore.h"
 #include "VorlindeProgram.h"
 
 namespace {
@@ -25,39 +27,109 @@ const ExpectedValue kValues[] = {
     {browserreg::kClsidValue, "clsid", kButton.ButtonClsid},
 };
 
-bool IsText(RegistryValueType type) {
-  return type == RegistryValueType::Text || type == RegistryValueType::ExpandableText;
-}
+const char kRunElevated[] =
+    "Close Internet Explorer and run vorlinde.exe as administrator (elevated).";
 
-void ReportText(Report& report, RegistryAccessor& registry, const ExpectedValue& value) {
-  try {
-    const std::string text = registry.ReadText(value.name);
-    report.Out() << Quoted(text) << "\n";
-    if (value.text != nullptr && text != value.text) {
-      report.Problem(std::string(value.label) +
-                     " differs from what this build writes: " + Quoted(value.text));
-    }
-  } catch (const ERegistryException& e) {
-    report.Out() << "(unreadable)\n";
-    report.Problem(e.Message());
-  }
-}
-
-void ReportValue(Report& report, RegistryAccessor& registry, const ExpectedValue& value) {
-  std::string label = value.label;
-  label.resize(17, ' ');
-  report.Out() << "  " << label;
+// One value's line; the value's name goes into `wrong` when it is not what
+// this build writes.
+void ReportValue(Report& report, RegistryAccessor& registry, const ExpectedValue& value,
+                 std::vector<std::string>& wrong) {
+  report.Out() << "  " << Padded(value.label, 17);
   const RegistryValueInfo info = registry.QueryValue(value.name);
   if (!info.exists) {
     report.Out() << "(missing)\n";
-    report.Problem(std::string(value.label) + " is missing");
-  } else if (!IsText(info.type)) {
-    report.Out() << "(" << TypeAndSize(info) << ")\n";
-    report.Problem(std::string(value.label) + " is " + TypeName(info.type) +
-                   ", not a text (REG_SZ)");
+    wrong.push_back(value.label);
+  } else if (!IsTextType(info.type)) {
+    report.Out() << "(" << TypeAndSize(info) << ", not a text)\n";
+    wrong.push_back(value.label);
   } else {
-    ReportText(report, registry, value);
+    try {
+      const std::string text = registry.ReadText(value.name);
+      const bool differs = value.text != nullptr && text != value.text;
+      report.Out() << Quoted(text) << (differs ? "  (this build writes " : "")
+                   << (differs ? Quoted(value.text) + ")" : "") << "\n";
+      if (differs) wrong.push_back(value.label);
+    } catch (const ERegistryException& e) {
+      report.Out() << "(unreadable: " << Quoted(e.Message()) << ")\n";
+      wrong.push_back(value.label);
+    }
   }
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+void ReportValues(Report& report, RegistryAccessor& registry) {
+  std::vector<std::string> wrong;
+  for (const ExpectedValue& value : kValues) ReportValue(report, registry, value, wrong);
+  if (wrong.empty()) return;
+  report.Problem("the extension key does not hold what this build writes (" + Listed(wrong) +
+                     "): the browser may show a wrong or broken button.",
+                 kRunElevated);
+}
+
+void ReportCopies(Report& report, const std::vector<std::string>& copies) {
+  for (const std::string& path : copies) {
+    report.Out() << "Redirected copy HKEY_CURRENT_USER" << path << "\n";
+  }
+}
+
+MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copies) {
+  report.Out() << "  (no such key)\n";
+  if (copies.empty()) {
+    report.Problem("the button is not installed: the extension key is missing.", kRunElevated);
+    return MachineKey::Missing;
+  }
+  ReportCopies(report, copies);
+  report.Problem(
+      "the extension key stands only in your VirtualStore: vorlinde.exe ran without "
+      "administrative rights, Windows redirected its write there, and the browser will not "
+      "show the button.",
+      "Remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized), then close "
+      "Internet Explorer and run vorlinde.exe as administrator.");
+  return MachineKey::OnlyRedirected;
+}
+
+// Not a problem: a run without administrative rights beside a machine key
+// that stands leaves such a copy, and the browser ignores it.
+void ReportStrayCopies(Report& report, const std::vector<std::string>& copies) {
+  if (copies.empty()) return;
+  ReportCopies(report, copies);
+  report.Out() << "  Note: the browser uses the machine's key and ignores this copy, left by a "
+                  "run without administrative rights. To tidy up: "
+                  "vorlinde-inspect.exe /RemoveVirtualized.\n";
+}
+
+// Not copies, and never followed: whoever planted one may hope that a
+// clean-up run as administrator deletes what it leads to.
+void ReportVirtualStoreLinks(Report& report) {
+  for (const RegistryTreeEntry& link : VirtualStoreLinks()) {
+    report.Out() << "Registry link HKEY_CURRENT_USER" << link.path << " to " << link.target
+                 << ": not a redirected copy; not followed\n";
+  }
+}
+
+MachineKey ReportMachineKey(Report& report) {
+  const std::string path = OwnExtensionKey();
+  report.Out() << "Extension key HKEY_LOCAL_MACHINE" << path << "\n";
+  RegistryAccessor registry(RegistryRights::Read);
+  registry.SelectHive(RegistryRoot::LocalMachine);
+  const KeyPresence presence = registry.ProbeSubkey(path);
+  const std::vector<std::string> copies = ExistingVirtualStoreCopies();
+  if (presence == KeyPresence::Missing) return ReportMissingKey(report, copies);
+  if (presence == KeyPresence::Refused || !registry.OpenSubkey(path, false)) {
+    report.Out() << "  (access denied)\n";
+    report.Problem("this account may not read the extension key, so nothing here can be checked.",
+                   "Run vorlinde-inspect.exe as an account that may read HKEY_LOCAL_MACHINE, "
+                   "or ask an administrator to check the key's permissions.");
+    return MachineKey::Refused;
+  }
+  ReportValues(report, registry);
+  ReportStrayCopies(report, copies);
+  return MachineKey::Present;
 }
 
 }  // namespace
@@ -66,22 +138,8 @@ std::string OwnExtensionKey() {
   return std::string(browserreg::kExtensionsKey) + "\\" + kButton.KeyGuid;
 }
 
-bool ReportExtensionKey(Report& report) {
-  const std::string path = OwnExtensionKey();
-  report.Out() << "Extension key HKEY_LOCAL_MACHINE" << path << "\n";
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  if (!registry.HasSubkey(path)) {
-    report.Problem("the extension key is missing: the button is not installed");
-    return false;
-  }
-  // The accessor opens with full rights, as the program does.
-  if (!registry.OpenSubkey(path, false)) {
-    report.Problem(
-        "the extension key exists but cannot be opened with full access "
-        "(run as administrator)");
-    return true;
-  }
-  for (const ExpectedValue& value : kValues) ReportValue(report, registry, value);
-  return true;
+MachineKey ReportExtensionKey(Report& report) {
+  const MachineKey machineKey = ReportMachineKey(report);
+  ReportVirtualStoreLinks(report);
+  return machineKey;
 }

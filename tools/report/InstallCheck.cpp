@@ -2,24 +2,56 @@
 
 #include "Report.h"
 #include "Sections.h"
+#include "TextOut.h"
+#include "UnitVorlindeUtils.h"
 
-int InspectVorlinde(std::ostream& out) {
+namespace {
+
+constexpr std::int32_t kLargestPlaceableId = 0xFF;
+
+std::int32_t Placeable(std::int32_t id) {
+  return id >= FirstCustomCommandId && id <= kLargestPlaceableId ? id : -1;
+}
+
+int Summary(Report& report, const char* allWell) {
+  if (report.Problems() == 0) {
+    report.Out() << allWell << "\n";
+  } else {
+    report.Out() << report.Problems() << (report.Problems() == 1 ? " problem" : " problems")
+                 << " found.\n";
+  }
+  return report.Problems();
+}
+
+}  // namespace
+
+int InspectVorlinde(TextOut& out) {
   Report report(out);
-  out << "vorlinde-inspect: what the install left behind (read only)\n\n";
-  const bool machineKeyPresent = ReportExtensionKey(report);
-  ReportVirtualStore(report, machineKeyPresent);
+  out << "vorlinde-inspect: what the install left behind (read only)\n";
+  ReportAccount(report);
+  out << "\n";
+  const MachineKey machineKey = ReportExtensionKey(report);
   out << "\n";
   ReportCompanion(report);
-  const std::int32_t id = ReportCommandId(report);
+  const std::int32_t id = ReportCommandId(report, machineKey);
   out << "\n";
-  ReportLayout(report, id);
+  ReportLayout(report, Placeable(id));
+  out << "\n";
+  ReportRegistryViews(report);
+  ReportRemoval(report);
+  out << "\n";
+  return Summary(report, "All is well: the button is registered and stands in the layout.");
+}
+
+int InspectMachinePart(TextOut& out) {
+  Report report(out);
+  out << "vorlinde-inspect /CheckMachine: the machine part alone (read only)\n";
+  ReportAccount(report);
+  out << "\n";
+  const MachineKey machineKey = ReportExtensionKey(report);
+  ReportCommandId(report, machineKey);
   out << "\n";
   ReportRegistryViews(report);
   out << "\n";
-  if (report.Problems() == 0) {
-    out << "All is well: the button is registered and stands in the layout.\n";
-  } else {
-    out << report.Problems() << (report.Problems() == 1 ? " problem" : " problems") << " found.\n";
-  }
-  return report.Problems();
+  return Summary(report, "All is well: the button is registered for this machine.");
 }

@@ -1,12 +1,13 @@
 // The whole inspection: what an install run left in the registry, and what
-// is wrong with it; and the one change the inspector makes when asked.
+// is wrong with it. It only reads.
 #pragma once
 
-#include <ostream>
+class TextOut;
 
 /// Writes the report to `out`; returns the number of problems found.
-int InspectVorlinde(std::ostream& out);
+int InspectVorlinde(TextOut& out);
 
-/// Deletes the copies of the extension key that Windows redirected to the
-/// current user's VirtualStore, and nothing else. True when none is left.
-bool RemoveVirtualizedInstall(std::ostream& out);
+/// The machine part alone (the extension key, and a command id it can
+/// place), as a deployment checks it: the account that installs is not one
+/// whose layout matters. Returns the number of problems found.
+int InspectMachinePart(TextOut& out);

@@ -11,19 +11,16 @@ namespace {
 
 constexpr std::size_t kEntrySize = 4;
 
+const char kPlaceAgain[] =
+    "Close Internet Explorer and run vorlinde.exe as this user; it adds the button's entry.";
+const char kRefusedByInstall[] =
+    "Close Internet Explorer and delete the ButtonLayout value (the browser then shows its "
+    "default command bar), then run vorlinde.exe as this user.";
+
 // Columns: index, the entry's bytes, command id, flag.
-const char kHeadFormat[] = "  %5s  %-11s  %3s  %4s";
-const char kRowFormat[] = "  %5u  %-11s  %3u  %4u";
-
-std::string Head() {
-  char text[64];
-  std::snprintf(text, sizeof text, kHeadFormat, "index", "bytes", "id", "flag");
-  return text;
-}
-
 std::string Row(std::size_t index, const std::uint8_t* entry) {
   char text[64];
-  std::snprintf(text, sizeof text, kRowFormat, static_cast<unsigned>(index),
+  std::snprintf(text, sizeof text, "  %5u  %-11s  %3u  %4u", static_cast<unsigned>(index),
                 HexBytes(entry, kEntrySize).c_str(), static_cast<unsigned>(entry[0]),
                 static_cast<unsigned>(entry[1]));
   return text;
@@ -32,7 +29,7 @@ std::string Row(std::size_t index, const std::uint8_t* entry) {
 // Every whole entry, the button's marked; what is left over after the last
 // whole entry is shown as it is. Returns how many entries are the button's.
 int ReportEntries(Report& report, const std::vector<std::uint8_t>& bytes, std::int32_t id) {
-  report.Out() << Head() << "\n";
+  report.Out() << "  index  bytes         id  flag\n";
   int marked = 0;
   const std::size_t whole = bytes.size() / kEntrySize;
   for (std::size_t i = 0; i < whole; ++i) {
@@ -48,26 +45,32 @@ int ReportEntries(Report& report, const std::vector<std::uint8_t>& bytes, std::i
   return marked;
 }
 
+// What an install run refuses, as one cause; empty when it accepts the value.
+std::string RefusedShape(const LayoutValue& value) {
+  if (value.kind == LayoutValueKind::TooLong) {
+    return "the layout is longer than " + std::to_string(browserreg::kLayoutCapacity) +
+           " bytes, so an install run refuses it.";
+  }
+  if (value.bytes.size() % kEntrySize != 0) {
+    return "the layout's length (" + std::to_string(value.bytes.size()) +
+           " bytes) is not a multiple of 4, so an install run refuses it.";
+  }
+  return std::string();
+}
+
 void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
   const std::size_t length = value.bytes.size();
   report.Out() << "  " << TypeAndSize(value.info) << ", " << length / kEntrySize << " entries\n";
-  if (length == 0) {
-    report.Problem(
-        "the layout is empty: the browser shows its default command bar, "
-        "without the button");
-    return;
-  }
-  const int marked = ReportEntries(report, value.bytes, id);
-  if (value.kind == LayoutValueKind::TooLong) {
-    report.Problem("the layout is longer than " + std::to_string(browserreg::kLayoutCapacity) +
-                   " bytes: an install run refuses it");
-  }
-  if (length % kEntrySize != 0) {
-    report.Problem("the layout's length (" + std::to_string(length) +
-                   " bytes) is not a multiple of 4: an install run refuses it");
-  }
-  if (id >= 0 && marked == 0) {
-    report.Problem("no entry carries the button's command id " + std::to_string(id));
+  const int marked = length == 0 ? 0 : ReportEntries(report, value.bytes, id);
+  const std::string refused = RefusedShape(value);
+  if (!refused.empty()) {
+    report.Problem(refused, kRefusedByInstall);
+  } else if (id >= 0 && marked == 0) {
+    report.Problem(length == 0 ? "the layout is empty: the browser shows its default command "
+                                 "bar, without the button."
+                               : "no entry carries the button's command id " +
+                                     std::to_string(id) + ": the browser does not show it.",
+                   kPlaceAgain);
   }
   if (marked > 1) {
     report.Out() << "  (the button stands " << marked
@@ -79,39 +82,46 @@ LayoutValue ReadLayoutValueFor(Report& report) {
   try {
     return ReadLayoutValue();
   } catch (const ERegistryException& e) {  // the value changed while it was read
-    report.Problem(e.Message());
+    report.Out() << "  (unreadable: " << Quoted(e.Message()) << ")\n";
     return {LayoutValueKind::Unreadable, {}, {}};
   }
 }
 
 }  // namespace
 
-void ReportLayout(Report& report, std::int32_t commandId) {
+void ReportLayout(Report& report, std::int32_t placeableId) {
   report.Out() << "Command bar layout HKEY_CURRENT_USER" << browserreg::kCommandBarKey << ", value "
                << browserreg::kLayoutValue << "\n";
   const LayoutValue value = ReadLayoutValueFor(report);
   switch (value.kind) {
     case LayoutValueKind::KeyMissing:
-      report.Problem("the CommandBar key is missing: the button is not in the layout");
-      return;
-    case LayoutValueKind::KeyNotOpened:
-      report.Problem("the CommandBar key cannot be opened with full access");
-      return;
     case LayoutValueKind::Missing:
-      report.Problem(
-          "ButtonLayout is missing: the browser shows its default command bar, "
-          "without the button");
+      report.Out() << (value.kind == LayoutValueKind::KeyMissing ? "  (no CommandBar key)\n"
+                                                                 : "  (no ButtonLayout value)\n");
+      if (placeableId >= 0) {
+        report.Problem("the button is not in this user's command bar layout: the browser shows "
+                       "its default command bar.",
+                       kPlaceAgain);
+      }
+      return;
+    case LayoutValueKind::KeyRefused:
+      report.Out() << "  (access denied)\n";
+      report.Problem("this account may not read its own CommandBar key.",
+                     "Ask an administrator to check the key's permissions.");
       return;
     case LayoutValueKind::Unreadable:
+      report.Problem("the layout changed while it was read.",
+                     "Close Internet Explorer and run vorlinde-inspect.exe again.");
       return;
     case LayoutValueKind::WrongType:
       report.Out() << "  " << TypeAndSize(value.info) << "\n";
-      report.Problem("wrong value type: ButtonLayout is " + TypeName(value.info.type) +
-                     ", not binary (REG_BINARY); an install run refuses it");
+      report.Problem("ButtonLayout is " + TypeName(value.info.type) +
+                         ", not binary (REG_BINARY), so an install run refuses it.",
+                     kRefusedByInstall);
       return;
     case LayoutValueKind::Bytes:
     case LayoutValueKind::TooLong:
-      ReportBytes(report, value, commandId);
+      ReportBytes(report, value, placeableId);
       return;
   }
 }

@@ -18,12 +18,13 @@ bool IsRefusedType(RegistryValueType type) {
 }  // namespace
 
 LayoutValue ReadLayoutValue() {
-  RegistryAccessor registry;
+  RegistryAccessor registry(RegistryRights::Read);
   registry.SelectHive(RegistryRoot::CurrentUser);
   const RegistryValueInfo none{false, RegistryValueType::None, 0};
-  if (!registry.HasSubkey(kCommandBarKey)) return {LayoutValueKind::KeyMissing, none, {}};
-  if (!registry.OpenSubkey(kCommandBarKey, false)) {
-    return {LayoutValueKind::KeyNotOpened, none, {}};
+  const KeyPresence presence = registry.ProbeSubkey(kCommandBarKey);
+  if (presence == KeyPresence::Missing) return {LayoutValueKind::KeyMissing, none, {}};
+  if (presence == KeyPresence::Refused || !registry.OpenSubkey(kCommandBarKey, false)) {
+    return {LayoutValueKind::KeyRefused, none, {}};
   }
   const RegistryValueInfo info = registry.QueryValue(kLayoutValue);
   if (!info.exists) return {LayoutValueKind::Missing, info, {}};

@@ -9,7 +9,7 @@
 
 enum class LayoutValueKind {
   KeyMissing,    // no CommandBar key
-  KeyNotOpened,  // the key exists but does not open with full access
+  KeyRefused,    // the registry refused to let us read the key
   Missing,       // the key has no ButtonLayout value
   Bytes,         // binary (or untyped) data an install run accepts
   TooLong,       // binary data longer than an install run reads

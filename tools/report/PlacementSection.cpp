@@ -1,10 +1,30 @@
 #include <string>
 
 #include "Exceptions.h"
+#include "RegistryAccessor.h"
 #include "Report.h"
 #include "Sections.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
+
+namespace {
+
+constexpr std::int32_t kLargestPlaceableId = 0xFF;  // byte 0 of a layout entry
+
+std::string Buttons(std::int32_t count) {
+  return std::to_string(count) + (count == 1 ? " button" : " buttons");
+}
+
+void ReportUnplaceable(Report& report, std::int32_t id) {
+  report.Problem("the command id " + std::to_string(id) +
+                     " cannot be placed: a layout entry holds the id in one byte, so ids above " +
+                     std::to_string(kLargestPlaceableId) +
+                     " never reach the layout, and an install run stops before it.",
+                 "Remove extension keys of unused buttons of the same class that are listed "
+                 "before this one, then run vorlinde.exe again as each user.");
+}
+
+}  // namespace
 
 void ReportCompanion(Report& report) {
   const bool installed = ProbeCompanionButton(kButton.CompanionKeyGuid);
@@ -14,25 +34,33 @@ void ReportCompanion(Report& report) {
                << (installed ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone) << "\n";
 }
 
-std::int32_t ReportCommandId(Report& report) {
+std::int32_t ReportCommandId(Report& report, MachineKey machineKey) {
   report.Out() << "Command id: ";
-  std::int32_t count;
-  try {
-    count = CountPrecedingButtons(kButton.KeyGuid, kButton.ButtonClsid);
-  } catch (const Exception& e) {
-    report.Out() << "unknown\n";
-    report.Problem("an install run would stop before the layout: " + e.Message());
+  if (machineKey != MachineKey::Present) {
+    report.Out() << "none (the extension key is not in the machine hive)\n";
     return -1;
   }
-  if (count == -1) {
+  RegistryAccessor registry(RegistryRights::Read);
+  registry.SelectHive(RegistryRoot::LocalMachine);
+  std::int32_t count;
+  try {
+    count = CountPrecedingButtons(registry, kButton.KeyGuid, kButton.ButtonClsid);
+  } catch (const Exception& e) {
     report.Out() << "unknown\n";
-    report.Problem(
-        "no command id: the Extensions key is missing or does not open with "
-        "full access");
+    report.Problem("another extension key listed before this one is malformed, so an install "
+                   "run stops before the layout (vorlinde.exe's own message: " +
+                       Quoted(e.Message()) + ").",
+                   "Find the key whose clsid value is not a text under HKEY_LOCAL_MACHINE"
+                   "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions and repair or remove it.");
+    return -1;
+  }
+  if (count == -1) {  // the key itself was readable a moment ago
+    report.Out() << "unknown (the Extensions key cannot be read)\n";
     return -1;
   }
   const std::int32_t id = FirstCustomCommandId + count;
-  report.Out() << id << " (16 + " << count << " button" << (count == 1 ? "" : "s")
+  report.Out() << id << " (16 + " << Buttons(count)
                << " of the same class listed before this one)\n";
+  if (id > kLargestPlaceableId) ReportUnplaceable(report, id);
   return id;
 }

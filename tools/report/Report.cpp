@@ -2,9 +2,15 @@
 
 #include <cstdio>
 
-void Report::Problem(const std::string& text) {
-  out_ << "  PROBLEM: " << text << "\n";
+void Report::Problem(const std::string& what, const std::string& whatToDo) {
+  out_ << "  PROBLEM: " << what << "\n";
+  out_ << "    What to do: " << whatToDo << "\n";
   ++problems_;
+}
+
+std::string Padded(std::string text, std::size_t width) {
+  if (text.size() < width) text.resize(width, ' ');
+  return text;
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }

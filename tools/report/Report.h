@@ -1,25 +1,24 @@
 // Where the inspection writes: text for the reader, and a count of the
-// things it found wrong.
+// things it found wrong, each with what to do about it.
 #pragma once
 
 #include <cstdint>
-#include <ostream>
 #include <string>
-#include <vector>
 
 #include "RegistryAccessor.h"
+#include "TextOut.h"
 
 class Report {
  public:
-  explicit Report(std::ostream& out) : out_(out) {}
+  explicit Report(TextOut& out) : out_(out) {}
 
-  std::ostream& Out() { return out_; }
-  /// Names something that is wrong, on a line of its own, and counts it.
-  void Problem(const std::string& text);
+  TextOut& Out() { return out_; }
+  /// Names one cause of trouble, and in a second sentence what to do.
+  void Problem(const std::string& what, const std::string& whatToDo);
   int Problems() const { return problems_; }
 
  private:
-  std::ostream& out_;
+  TextOut& out_;
   int problems_ = 0;
 };
 
@@ -32,3 +31,5 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t count);
 std::string TypeName(RegistryValueType type);
 /// "REG_DWORD, 4 bytes".
 std::string TypeAndSize(const RegistryValueInfo& info);
+/// `text` padded with blanks to `width` characters, for a column.
+std::string Padded(std::string text, std::size_t width);

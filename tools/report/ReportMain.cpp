@@ -1,17 +1,96 @@
 // vorlinde-inspect: prints what an install run of vorlinde.exe left in the
-// registry. Exit code 0 when all is well, 1 when it names a problem.
-// With /RemoveVirtualized it deletes the redirected copies of the extension
-// key instead; exit code 0 when none is left.
-#include <iostream>
+// registry; with a switch, checks the machine part alone or makes one of the
+// changes the usage names. Exit code 0 when all is well or done, 1 when it
+// names a problem or could not do it, 2 for a switch it does not know.
+#include <string>
+#include <vector>
 
+#include "Actions.h"
+#include "CodePage.h"
 #include "CommandLine.h"
+#include "Exceptions.h"
 #include "InstallCheck.h"
 #include "SystemLibrary.h"
+#include "StandardOutputText.h"
+#include "TextOut.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: vorlinde-inspect.exe [switch]\n"
+    "\n"
+    "  (none)              Report what an install of vorlinde.exe left for this account and\n"
+    "                      name what is wrong, with what to do. Reads only.\n"
+    "  /CheckMachine       Check the machine part alone: the extension key and the command id\n"
+    "                      it gives. Reads only. For deployment tools, which install as an\n"
+    "                      account whose layout nobody sees.\n"
+    "  /Remove             Run elevated: take the button out of this machine and this\n"
+    "                      account's layout; every other account's layout is fixed at its\n"
+    "                      next logon (Active Setup).\n"
+    "  /FixLayout          Apply a recorded removal to this account's layout, once.\n"
+    "  /RemoveVirtualized  Delete the copies of the extension key that Windows redirected\n"
+    "                      to this account's VirtualStore.\n"
+    "  /?                  Show this text.\n"
+    "\n"
+    "Switches take / or - and any letter case.\n"
+    "Exit codes: 0 all is well (or done), 1 a problem was found (or the change could not be\n"
+    "made), 2 an unknown switch (nothing was read or changed).\n";
+
+struct Mode {
+  const char* name;
+  int (*run)(TextOut&);
+};
+
+int Report(TextOut& out) { return InspectVorlinde(out) == 0 ? 0 : 1; }
+int CheckMachine(TextOut& out) { return InspectMachinePart(out) == 0 ? 0 : 1; }
+int Usage(TextOut& out) {
+  out << kUsage;
+  return 0;
+}
+
+const Mode kModes[] = {
+    {"CheckMachine", CheckMachine}, {"Remove", RemoveButton},
+    {"FixLayout", FixLayout},       {"RemoveVirtualized", RemoveVirtualizedInstall},
+    {"?", Usage},
+};
+
+const Mode* FindMode(const std::string& argument) {
+  for (const Mode& mode : kModes) {
+    if (SameTextIgnoringCase(argument.substr(1), mode.name)) return &mode;
+  }
+  return nullptr;
+}
+
+const Mode* ModeOf(const std::string& argument) {
+  const bool isSwitch = argument.size() > 1 && (argument[0] == '/' || argument[0] == '-');
+  return isSwitch ? FindMode(argument) : nullptr;
+}
+
+// The first switch decides; anything we do not know stops the run before it
+// reads or changes anything.
+int Run(TextOut& out) {
+  const std::vector<std::string> arguments = SplitCommandLine();
+  const Mode* chosen = nullptr;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const Mode* mode = ModeOf(arguments[i]);
+    if (mode == nullptr) {
+      out << "Unknown argument: " << arguments[i] << "\n\n" << kUsage;
+      return 2;
+    }
+    if (chosen == nullptr) chosen = mode;
+  }
+  return chosen == nullptr ? Report(out) : chosen->run(out);
+}
+
+}  // namespace
 
 int main() {
   RestrictDllSearch();  // before anything can load a DLL
-  const bool ok = HasCommandLineSwitch("RemoveVirtualized") ? RemoveVirtualizedInstall(std::cout)
-                                                            : InspectVorlinde(std::cout) == 0;
-  std::cout.flush();
-  return ok ? 0 : 1;
+  StandardOutputText out;
+  try {
+    return Run(out);
+  } catch (const Exception& e) {
+    out << "\nvorlinde-inspect stopped: " << e.Message() << "\n";
+    return 1;
+  }
 }

@@ -1,6 +1,6 @@
-// The parts of the inspection, in the order an install run writes: the
-// extension key, the companion probe and the command id, the layout; then
-// where else the key may stand.
+// The parts of the report, in the order it prints them: who looks, the
+// extension key, the companion probe and the command id, the layout, the
+// registry views, a recorded removal. Each only reads, with read rights.
 #pragma once
 
 #include <cstdint>
@@ -11,25 +11,36 @@ class Report;
 /// The program's extension key, absolute under the machine hive.
 std::string OwnExtensionKey();
 
-/// The program's extension key and its seven values; whether the key stands
-/// in the machine hive.
-bool ReportExtensionKey(Report& report);
+/// The account inspected, whether it runs elevated, and the system's bitness.
+void ReportAccount(Report& report);
 
-/// Copies of the extension key that Windows redirected to the current user's
-/// VirtualStore, and what to do about them.
-void ReportVirtualStore(Report& report, bool machineKeyPresent);
+/// What the report found of the machine part.
+enum class MachineKey {
+  Present,          // the extension key stands in the machine hive
+  OnlyRedirected,   // it stands only in the user's VirtualStore
+  Missing,          // it stands nowhere
+  Refused,          // the registry refused to let us read it
+};
+
+/// The program's extension key and its seven values, and copies of it that
+/// Windows redirected to the user's VirtualStore.
+MachineKey ReportExtensionKey(Report& report);
 
 /// Whether the companion button is installed, and so where the button goes.
 void ReportCompanion(Report& report);
 
 /// The command id a placement would give the button now; -1 when it cannot
-/// be worked out.
-std::int32_t ReportCommandId(Report& report);
+/// be worked out, or when there is no button to place.
+std::int32_t ReportCommandId(Report& report, MachineKey machineKey);
 
-/// The ButtonLayout value, entry by entry; entries with `commandId` are
-/// marked as the button's.
-void ReportLayout(Report& report, std::int32_t commandId);
+/// The ButtonLayout value, entry by entry; entries with `placeableId` are
+/// marked as the button's. -1 when the button cannot be placed: a missing
+/// entry is then no problem of its own, since its cause is named already.
+void ReportLayout(Report& report, std::int32_t placeableId);
 
 /// On 64-bit Windows: in which registry view the extension key stands, and
 /// the command id each view gives.
 void ReportRegistryViews(Report& report);
+
+/// A removal recorded on this machine, and where this account stands with it.
+void ReportRemoval(Report& report);

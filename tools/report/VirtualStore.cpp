@@ -5,17 +5,14 @@
 #include "BrowserRegistry.h"
 #include "Sections.h"
 
-std::vector<std::string> VirtualStoreCopyPaths() {
-  const std::string machinePath = OwnExtensionKey();
-  return {browserreg::kVirtualStoreKey + machinePath,
-          browserreg::kVirtualStoreKey + browserreg::InWow64Node(machinePath)};
-}
+namespace {
 
-std::vector<RegistryTreeEntry> ExistingVirtualStoreCopies() {
+// What stands in each copy's place, no registry link followed; each once.
+std::vector<RegistryTreeEntry> VirtualStoreEntries() {
   std::vector<RegistryTreeEntry> found;
   for (const std::string& path : VirtualStoreCopyPaths()) {
-    RegistryTreeEntry entry = FindRegistryTree(RegistryRoot::CurrentUser, kVirtualStoreView,
-                                               browserreg::kUserClassesKey, path);
+    const RegistryTreeEntry entry = FindRegistryTree(RegistryRoot::CurrentUser, kVirtualStoreView,
+                                                     browserreg::kUserClassesKey, path);
     const bool named = std::any_of(found.begin(), found.end(), [&](const RegistryTreeEntry& e) {
       return e.path == entry.path;
     });
@@ -24,8 +21,32 @@ std::vector<RegistryTreeEntry> ExistingVirtualStoreCopies() {
   return found;
 }
 
-std::string DescribeVirtualStoreEntry(const RegistryTreeEntry& entry) {
-  const std::string key = "HKEY_CURRENT_USER" + entry.path;
-  if (entry.kind == RegistryTreeEntry::Kind::Key) return key;
-  return "the registry link " + key + " to " + entry.target;
+}  // namespace
+
+std::vector<std::string> VirtualStoreCopyPaths() {
+  const std::string machinePath = OwnExtensionKey();
+  return {browserreg::kVirtualStoreKey + machinePath,
+          browserreg::kVirtualStoreKey + browserreg::InWow64Node(machinePath)};
+}
+
+std::vector<std::string> ExistingVirtualStoreCopies() {
+  std::vector<std::string> copies;
+  for (const RegistryTreeEntry& entry : VirtualStoreEntries()) {
+    if (entry.kind == RegistryTreeEntry::Kind::Key) copies.push_back(entry.path);
+  }
+  return copies;
+}
+
+std::vector<RegistryTreeEntry> VirtualStoreLinks() {
+  std::vector<RegistryTreeEntry> links = VirtualStoreEntries();
+  links.erase(std::remove_if(links.begin(), links.end(),
+                             [](const RegistryTreeEntry& e) {
+                               return e.kind == RegistryTreeEntry::Kind::Key;
+                             }),
+              links.end());
+  return links;
+}
+
+std::string DescribeVirtualStoreLink(const RegistryTreeEntry& link) {
+  return "the registry link HKEY_CURRENT_USER" + link.path + " to " + link.target;
 }

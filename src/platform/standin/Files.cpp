@@ -33,6 +33,9 @@ struct OpenFile {
 
 struct Files {
   std::map<ULONG_PTR, OpenFile> handles;
+  // Standard output when it is no console: descriptor 1, never closed here.
+  OpenFile processOutput{1, 0, 0, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
+  bool processOutputOpen = true;
   ULONG_PTR nextHandle = 0x10000;  // apart from the registry's handle values
   DWORD writeFault = 0;
   int writeLimit = -1;
@@ -82,6 +85,9 @@ Result Fail(DWORD error, Result result) {
 }
 
 OpenFile* Find(HANDLE handle) {
+  if (handle == ProcessOutputHandle()) {
+    return State().processOutputOpen ? &State().processOutput : nullptr;
+  }
   const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(handle));
   return found == State().handles.end() ? nullptr : &found->second;
 }
@@ -177,6 +183,7 @@ void ResetFiles() {
 }
 
 void FailFileWrites(DWORD error) { State().writeFault = error; }
+DWORD FileWriteFault() { return State().writeFault; }
 void LimitFileWrites(int bytes) { State().writeLimit = bytes; }
 int OpenFileCount() { return static_cast<int>(State().handles.size()); }
 
@@ -197,14 +204,18 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
   RecordCall("WriteFile " + std::to_string(toWrite));
   if (written) *written = 0;
   OpenFile* open = Find(file);
-  if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  const bool console = open == nullptr && IsConsoleHandle(file);
+  if (open == nullptr && !console) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (written == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  if (!(open->access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (open && !(open->access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (State().writeFault != 0) return Fail(State().writeFault, FALSE);
   DWORD count = toWrite;
   if (State().writeLimit >= 0) count = std::min(count, static_cast<DWORD>(State().writeLimit));
-  const int error = WriteAll(open->descriptor, static_cast<const char*>(buffer), count);
-  if (error != 0) return Fail(ErrorFrom(error, ""), FALSE);
+  if (console) {
+    AppendConsoleBytes(static_cast<const char*>(buffer), count);
+  } else if (const int error = WriteAll(open->descriptor, static_cast<const char*>(buffer), count)) {
+    return Fail(ErrorFrom(error, ""), FALSE);
+  }
   *written = count;
   return TRUE;
 }
@@ -227,6 +238,11 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
 
 BOOL CloseHandle(HANDLE object) {
   RecordCall("CloseHandle");
+  if (object == ProcessOutputHandle() && State().processOutputOpen) {
+    State().processOutputOpen = false;  // the descriptor stays the process's
+    return TRUE;
+  }
+  if (CloseTokenHandle(object)) return TRUE;
   OpenFile* open = Find(object);
   if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
   close(open->descriptor);
@@ -269,6 +285,32 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
   const std::string path = PosixName(pathName);
   if (mkdir(path.c_str(), 0777) == 0) return TRUE;
   return Fail(errno == EEXIST ? ERROR_ALREADY_EXISTS : ErrorFrom(errno, path), FALSE);
+}
+
+BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists) {
+  RecordCall("CopyFileA " + Text(existingFileName) + " " + Text(newFileName));
+  if (existingFileName == nullptr || newFileName == nullptr) {
+    return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  }
+  const std::string from = PosixName(existingFileName);
+  const std::string to = PosixName(newFileName);
+  const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) return Fail(ErrorFrom(errno, from), FALSE);
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
+  const int target = open(to.c_str(), flags, 0666);
+  if (target < 0) {
+    const DWORD error = ErrorFrom(errno, to);
+    close(source);
+    return Fail(error, FALSE);
+  }
+  char buffer[4096];
+  int error = 0;
+  for (ssize_t got; error == 0 && (got = read(source, buffer, sizeof buffer)) != 0;) {
+    error = got < 0 ? errno : WriteAll(target, buffer, static_cast<std::size_t>(got));
+  }
+  close(source);
+  close(target);
+  return error == 0 ? TRUE : Fail(ErrorFrom(error, to), FALSE);
 }
 
 BOOL RemoveDirectoryA(LPCSTR pathName) {

@@ -22,12 +22,26 @@ std::string FullWindowsPath(const std::string& name);
 /// Whether the stand-in plays 64-bit Windows, with this program under WOW64.
 bool Windows64Bit();
 
+/// The handle of standard output while it is no console: WriteFile on it
+/// writes to the process's descriptor 1.
+HANDLE ProcessOutputHandle();
+/// Whether `handle` is the console that standard output is made to be.
+bool IsConsoleHandle(HANDLE handle);
+/// Keeps bytes that WriteFile wrote to the console.
+void AppendConsoleBytes(const char* bytes, DWORD count);
+/// The error FailFileWrites set, or 0.
+DWORD FileWriteFault();
+/// Closes a process token handle; false when `handle` is none.
+bool CloseTokenHandle(HANDLE handle);
+
 void ResetRegistry();
 void ResetProcess();
 void ResetText();
 void ResetFiles();
 void ResetShell();
 void ResetLibraries();
+void ResetConsole();
+void ResetAccount();
 void RecordCall(const std::string& line);
 
 }  // namespace standin

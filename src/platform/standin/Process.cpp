@@ -102,6 +102,8 @@ void Reset() {
   ResetFiles();
   ResetShell();
   ResetLibraries();
+  ResetConsole();
+  ResetAccount();
 }
 
 void RecordCall(const std::string& line) { State().callLog.push_back(line); }

@@ -299,8 +299,8 @@ LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD options, REGSAM desired, P
   if (result) *result = nullptr;
   LONG status = CheckedOpen(base, subKey, desired, open, names);
   const bool openLink = (options & REG_OPTION_OPEN_LINK) != 0;
-  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey) + " " +
-             AccessMask(desired) + (openLink ? " OPEN_LINK" : ""));
+  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey) +
+             (openLink ? " OPEN_LINK " : " ") + AccessMask(desired));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   int followed = 0;

@@ -12,7 +12,8 @@
 namespace standin {
 
 /// A fresh machine: empty registry under both roots, no open handles, all
-/// controls off, code page 1252, the real executable path and command line.
+/// controls off, code page 1252, the real executable path and command line,
+/// standard output no console, the account STANDIN\user, elevated.
 /// Files on disk are real and stay; open file handles are closed.
 void Reset();
 
@@ -39,7 +40,8 @@ int OpenKeyCount();
 /// Every registry, file, library and shell call in order, one line each, as
 /// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls,
 /// "FreeLibrary <file name>"); opening and creating keys add the rights
-/// asked for ("RegOpenKeyExA HKLM\\A 0xF003F").
+/// asked for ("RegOpenKeyExA HKLM\\A 0xF003F"), and an open of a link as
+/// itself says so ("RegOpenKeyExA HKLM\\A OPEN_LINK 0x20009").
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 
@@ -53,19 +55,44 @@ void SetCommandLine(const std::string& commandLine);
 /// view, SOFTWARE\WOW6432Node, unless it asks for KEY_WOW64_64KEY.
 void SetWindows64Bit(bool windows64);
 /// The ANSI code page: 1252 (single-byte) or 932 (double-byte lead bytes).
+/// MultiByteToWideChar and WideCharToMultiByte convert 1252 and UTF-8 whole;
+/// of 932 only its characters of one byte, and they refuse the rest with
+/// ERROR_INVALID_PARAMETER (see Unicode.cpp).
 void SetAnsiCodePage(UINT codePage);
+/// The account the process runs as: its token's user maps to `domain` and
+/// `user` (an empty user: to no name, ERROR_NONE_MAPPED), and the token is
+/// elevated or not.
+void SetAccount(const std::string& domain, const std::string& user, bool elevated);
+/// Makes OpenProcessToken fail with `error` (0: back to normal).
+void FailProcessToken(DWORD error);
+/// Number of process token handles currently open.
+int OpenTokenCount();
 
 // ---- Files ----------------------------------------------------------------
 /// The POSIX path that a Windows path names, as Wine maps it (Z: is "/").
 std::string PosixPath(const std::string& windowsPath);
 /// The Windows path of a POSIX path, as Wine presents it ("Z:\...").
 std::string WindowsPath(const std::string& posixPath);
-/// Makes the next WriteFile calls fail with `error` (0: back to normal).
+/// Makes the next WriteFile and WriteConsoleW calls fail with `error` (0:
+/// back to normal).
 void FailFileWrites(DWORD error);
 /// Makes the next WriteFile calls write at most `bytes` bytes (-1: no limit).
 void LimitFileWrites(int bytes);
 /// Number of file handles currently open.
 int OpenFileCount();
+
+// ---- Standard output ------------------------------------------------------
+// Standard output is the process's own descriptor 1, as a file or pipe is
+// to a Windows program (GetConsoleMode refuses it), unless made a console.
+/// Makes standard output a console (true) or descriptor 1 again (false):
+/// GetStdHandle then answers the console's handle, GetConsoleMode accepts it.
+void SetConsoleOutput(bool console);
+struct ConsoleRecord {
+  std::u16string text;  // what WriteConsoleW wrote
+  std::string bytes;    // what WriteFile wrote, in a code page the stand-in leaves open
+};
+/// What was written to the console since the last reset.
+const ConsoleRecord& ConsoleOutput();
 
 // ---- Libraries ------------------------------------------------------------
 /// The system directory, as GetSystemDirectoryA reports it.

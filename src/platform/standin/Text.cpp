@@ -2,6 +2,7 @@
 // default, 932's lead bytes when a test switches to a double-byte code page.
 #include <algorithm>
 
+#include "CodePage932.h"
 #include "Internal.h"
 #include "StandInControl.h"
 
@@ -9,10 +10,6 @@ namespace standin {
 namespace {
 
 UINT g_codePage = 1252;
-
-bool IsLeadByteOf932(BYTE byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 bool IsDoubleByte() { return g_codePage == 932; }
 
@@ -70,8 +67,8 @@ BOOL GetCPInfo(UINT codePage, LPCPINFO info) {
   info->DefaultChar[0] = '?';
   if (standin::IsDoubleByte()) {
     info->MaxCharSize = 2;
-    const BYTE ranges[] = {0x81, 0x9F, 0xE0, 0xFC};
-    std::copy(std::begin(ranges), std::end(ranges), info->LeadByte);
+    std::copy(std::begin(standin::kLeadByteRangesOf932), std::end(standin::kLeadByteRangesOf932),
+              info->LeadByte);
   } else {
     info->MaxCharSize = 1;
   }

@@ -26,6 +26,15 @@ using LPCSTR = const char*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using HANDLE = void*;
+using PHANDLE = HANDLE*;
+using PDWORD = DWORD*;
+using LPBOOL = BOOL*;
+// Windows' WCHAR is 16 bits wide; Linux's wchar_t is not.
+using WCHAR = char16_t;
+using LPWSTR = WCHAR*;
+using LPCWCH = const WCHAR*;
+using LPCCH = const char*;
+using PSID = void*;
 struct HKEY__;
 using HKEY = HKEY__*;
 using PHKEY = HKEY*;
@@ -58,6 +67,7 @@ constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_BAD_LENGTH = 24;
 constexpr DWORD ERROR_WRITE_FAULT = 29;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 constexpr DWORD ERROR_HANDLE_DISK_FULL = 39;
@@ -71,8 +81,11 @@ constexpr DWORD ERROR_BAD_PATHNAME = 161;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_NOACCESS = 998;
+constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 constexpr DWORD ERROR_KEY_DELETED = 1018;
+constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
+constexpr DWORD ERROR_NONE_MAPPED = 1332;
 
 // ---- Registry (advapi32) --------------------------------------------------
 // As in Windows: the 32-bit values sign-extended to the width of a pointer.
@@ -168,6 +181,49 @@ BOOL GetCPInfo(UINT codePage, LPCPINFO info);
 BOOL IsDBCSLeadByte(BYTE testChar);
 LPSTR CharNextA(LPCSTR current);
 
+constexpr UINT CP_UTF8 = 65001;
+constexpr DWORD MB_PRECOMPOSED = 0x1;
+constexpr DWORD MB_ERR_INVALID_CHARS = 0x8;
+constexpr DWORD WC_ERR_INVALID_CHARS = 0x80;
+constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteCount,
+                        LPWSTR wide, int wideCount);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, LPSTR multiByte,
+                        int multiByteCount, LPCCH defaultChar, LPBOOL usedDefaultChar);
+
+// ---- Console and standard handles (kernel32) ------------------------------
+constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
+constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
+constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
+constexpr DWORD ENABLE_PROCESSED_OUTPUT = 0x1;
+constexpr DWORD ENABLE_WRAP_AT_EOL_OUTPUT = 0x2;
+HANDLE GetStdHandle(DWORD stdHandle);
+BOOL SetStdHandle(DWORD stdHandle, HANDLE handle);
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
+BOOL WriteConsoleW(HANDLE console, const void* buffer, DWORD count, LPDWORD written,
+                   LPVOID reserved);
+
+// ---- Process token and accounts (advapi32) --------------------------------
+constexpr DWORD TOKEN_QUERY = 0x0008;
+enum TOKEN_INFORMATION_CLASS { TokenUser = 1, TokenElevation = 20 };
+struct SID_AND_ATTRIBUTES {
+  PSID Sid;
+  DWORD Attributes;
+};
+struct TOKEN_USER {
+  SID_AND_ATTRIBUTES User;
+};
+struct TOKEN_ELEVATION {
+  DWORD TokenIsElevated;
+};
+enum SID_NAME_USE { SidTypeUser = 1 };
+using PSID_NAME_USE = SID_NAME_USE*;
+BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                         LPVOID information, DWORD length, PDWORD returnLength);
+BOOL LookupAccountSidA(LPCSTR systemName, PSID sid, LPSTR name, LPDWORD nameSize, LPSTR domain,
+                       LPDWORD domainSize, PSID_NAME_USE use);
+
 // ---- Files (kernel32) -----------------------------------------------------
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1)))
 constexpr DWORD GENERIC_READ = 0x80000000u;
@@ -194,6 +250,7 @@ BOOL CloseHandle(HANDLE object);
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* filePart);
 BOOL DeleteFileA(LPCSTR fileName);
 BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES security);
+BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
 BOOL RemoveDirectoryA(LPCSTR pathName);
 DWORD GetFileAttributesA(LPCSTR fileName);
 

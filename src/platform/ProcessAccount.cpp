@@ -1,0 +1,65 @@
+#include "ProcessAccount.h"
+
+#include <vector>
+
+#include "Handles.h"
+#include "Win32.h"
+
+namespace {
+
+ScopedKernelObject OwnToken() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) token = nullptr;
+  return ScopedKernelObject(token);
+}
+
+// The token's user, in a buffer that holds the SID it points to.
+std::vector<BYTE> TokenUserOf(HANDLE token) {
+  DWORD size = 0;
+  if (GetTokenInformation(token, TokenUser, nullptr, 0, &size) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || size < sizeof(TOKEN_USER)) {
+    return {};
+  }
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+  return buffer;
+}
+
+}  // namespace
+
+std::string CurrentAccountName() {
+  const ScopedKernelObject token = OwnToken();
+  if (!token) return std::string();
+  const std::vector<BYTE> user = TokenUserOf(token.get());
+  if (user.empty()) return std::string();
+  const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+
+  // The first call asks for the sizes, terminators included.
+  DWORD nameSize = 0;
+  DWORD domainSize = 0;
+  SID_NAME_USE use{};
+  if (LookupAccountSidA(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || nameSize == 0) {
+    return std::string();
+  }
+  std::string name(nameSize, '\0');
+  std::string domain(domainSize + 1, '\0');
+  if (!LookupAccountSidA(nullptr, sid, &name[0], &nameSize, &domain[0], &domainSize, &use)) {
+    return std::string();
+  }
+  name.resize(nameSize);
+  domain.resize(domainSize);
+  // Accounts such as "Everyone" belong to no domain.
+  return domain.empty() ? name : domain + "\\" + name;
+}
+
+Elevation CurrentElevation() {
+  const ScopedKernelObject token = OwnToken();
+  if (!token) return Elevation::Unknown;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) {
+    return Elevation::Unknown;
+  }
+  return elevation.TokenIsElevated ? Elevation::Elevated : Elevation::NotElevated;
+}

@@ -1,0 +1,85 @@
+#include "StandardOutput.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "Win32.h"
+
+namespace {
+
+using WideText = std::basic_string<WCHAR>;
+
+// Consoles of older systems refuse a larger write for want of buffer space.
+constexpr std::size_t kConsoleChunk = 8192;
+
+WideText WideFromAnsi(const std::string& text) {
+  if (text.size() > INT_MAX) return WideText();
+  const auto length = static_cast<int>(text.size());
+  const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  if (needed <= 0) return WideText();
+  WideText wide(static_cast<std::size_t>(needed), WCHAR{});
+  if (MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], needed) != needed) {
+    return WideText();
+  }
+  return wide;
+}
+
+std::string Utf8FromWide(const WideText& wide) {
+  const auto length = static_cast<int>(wide.size());
+  const int needed =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return std::string();
+  std::string bytes(static_cast<std::size_t>(needed), '\0');
+  if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, &bytes[0], needed, nullptr, nullptr) !=
+      needed) {
+    return std::string();
+  }
+  return bytes;
+}
+
+bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+// Both write calls may take less than they were given; what is left goes
+// again, and a call that takes nothing ends the attempt.
+bool WriteToConsole(HANDLE console, const WideText& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    std::size_t count = std::min(kConsoleChunk, text.size() - done);
+    // A surrogate pair stays in one piece.
+    if (done + count < text.size() && IsHighSurrogate(text[done + count - 1])) --count;
+    DWORD written = 0;
+    if (!WriteConsoleW(console, text.data() + done, static_cast<DWORD>(count), &written, nullptr) ||
+        written == 0) {
+      return false;
+    }
+    done += std::min<std::size_t>(written, count);
+  }
+  return true;
+}
+
+bool WriteToFile(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const auto count = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, INT_MAX));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, count, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += std::min<std::size_t>(written, count);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteStandardOutput(const std::string& ansiText) {
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output == nullptr || output == INVALID_HANDLE_VALUE) return false;
+  if (ansiText.empty()) return true;
+  const WideText wide = WideFromAnsi(ansiText);
+  if (wide.empty()) return false;
+  DWORD mode = 0;
+  if (GetConsoleMode(output, &mode)) return WriteToConsole(output, wide);
+  const std::string utf8 = Utf8FromWide(wide);
+  return !utf8.empty() && WriteToFile(output, utf8);
+}

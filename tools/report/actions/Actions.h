@@ -1,0 +1,16 @@
+// What the inspector changes, and only when a switch asks for it. Each
+// writes what it did to `out` and answers the process's exit code.
+#pragma once
+
+class TextOut;
+
+/// /RemoveVirtualized: deletes the copies of the extension key that Windows
+/// redirected to the current user's VirtualStore, and nothing else.
+int RemoveVirtualizedInstall(TextOut& out);
+
+/// /Remove: takes the button out of the machine and this user's layout, and
+/// leaves a fix-up for every other user's layout at their next logon.
+int RemoveButton(TextOut& out);
+
+/// /FixLayout: the per-user fix-up after a removal, for this user, once.
+int FixLayout(TextOut& out);

@@ -1,0 +1,26 @@
+// The buttons that share the program's class, in the registry's order: the
+// browser numbers them 16, 17, ... in that order, so removing one moves
+// every later one an id down.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class RegistryAccessor;
+
+struct SameClassButtons {
+  std::vector<std::string> others;  // every same-class button but the program's own
+  std::int32_t ownPosition;         // how many of them stand before it; -1 without it
+};
+
+/// Lists the buttons on `machine`, an accessor of the machine hive with read
+/// rights at least. Raises where a placement would (a clsid that is no text).
+SameClassButtons ListSameClassButtons(RegistryAccessor& machine);
+
+/// The list as one text, and back: key names cannot hold a backslash.
+std::string JoinKeyNames(const std::vector<std::string>& names);
+std::vector<std::string> SplitKeyNames(const std::string& text);
+
+/// Whether two lists name the same keys in the same order, letter case aside.
+bool SameKeyNames(const std::vector<std::string>& a, const std::vector<std::string>& b);
