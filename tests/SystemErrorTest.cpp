@@ -56,6 +56,7 @@ TEST(ProcessAccountTest, TheSystemNamesTheAccountAndItsElevation) {
   ASSERT_NE(cut, std::string::npos) << name;
   EXPECT_GT(cut, 0u) << name;
   EXPECT_LT(cut + 1, name.size()) << name;
+  EXPECT_EQ(name.find('\0'), std::string::npos) << name;  // Wine counts terminators in
   EXPECT_NE(CurrentElevation(), Elevation::Unknown);
 }
 

@@ -1,5 +1,6 @@
 #include "ProcessAccount.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "Handles.h"
@@ -47,8 +48,9 @@ std::string CurrentAccountName() {
   if (!LookupAccountSidA(nullptr, sid, &name[0], &nameSize, &domain[0], &domainSize, &use)) {
     return std::string();
   }
-  name.resize(nameSize);
-  domain.resize(domainSize);
+  // Up to the terminator: Wine counts it in the lengths it gives back.
+  name.resize(std::min<std::size_t>(nameSize, name.find('\0')));
+  domain.resize(std::min<std::size_t>(domainSize, domain.find('\0')));
   // Accounts such as "Everyone" belong to no domain.
   return domain.empty() ? name : domain + "\\" + name;
 }

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 #include "Win32.h"
 
 namespace {
 
-using WideText = std::basic_string<WCHAR>;
+// A vector, not a wide string: the runtime's wide string would bring its
+// own compiled instance along, some 36 KB.
+using WideText = std::vector<WCHAR>;
 
 // Consoles of older systems refuse a larger write for want of buffer space.
 constexpr std::size_t kConsoleChunk = 8192;
@@ -17,8 +20,8 @@ WideText WideFromAnsi(const std::string& text) {
   const auto length = static_cast<int>(text.size());
   const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
   if (needed <= 0) return WideText();
-  WideText wide(static_cast<std::size_t>(needed), WCHAR{});
-  if (MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], needed) != needed) {
+  WideText wide(static_cast<std::size_t>(needed));
+  if (MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed) != needed) {
     return WideText();
   }
   return wide;

@@ -50,8 +50,14 @@ TEST_F(InspectorStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
   const std::string asAdministrator = Report(0);
   standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
   standin::SetKeyRights(HKEY_CURRENT_USER, kCommandBarKey, standin::KeyRights::ReadOnly);
+  standin::SetAccount("STANDIN", "reader", false);
   standin::ClearCallLog();
-  EXPECT_EQ(Report(0), asAdministrator);
+  const std::string asReader = Report(0);
+  EXPECT_EQ(asReader.substr(0, asReader.find("Windows:")),
+            "vorlinde-inspect: what the install left behind (read only)\n"
+            "Account:   STANDIN\\reader, not elevated\n");
+  EXPECT_EQ(asReader.substr(asReader.find("Windows:")),
+            asAdministrator.substr(asAdministrator.find("Windows:")));
   for (const std::string& call : standin::CallLog()) {
     if (call.rfind("RegOpenKeyExA", 0) != 0 && call.rfind("RegCreateKeyExA", 0) != 0) continue;
     const unsigned long rights = std::stoul(call.substr(call.rfind(' ') + 1), nullptr, 16);

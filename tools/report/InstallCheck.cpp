@@ -38,7 +38,7 @@ int InspectVorlinde(TextOut& out) {
   ReportLayout(report, Placeable(id));
   out << "\n";
   ReportRegistryViews(report);
-  ReportRemoval(report);
+  ReportRemoval(report, machineKey == MachineKey::Present);
   out << "\n";
   return Summary(report, "All is well: the button is registered and stands in the layout.");
 }

@@ -3,9 +3,14 @@
 #include "Report.h"
 #include "Sections.h"
 
-void ReportRemoval(Report& report) {
+void ReportRemoval(Report& report, bool installedAgain) {
   const RemovalRecord record = ReadRemovalRecord();
   if (record.serial == 0) return;
+  if (installedAgain) {
+    report.Out() << "Removal: an earlier removal (command id " << record.removedId
+                 << ") is recorded; the button was installed again since.\n";
+    return;
+  }
   const UserRemovalNote note = ReadUserRemovalNote();
   report.Out() << "Removal: the button with command id " << record.removedId
                << " was removed from this machine; for this account ";

@@ -43,4 +43,4 @@ void ReportLayout(Report& report, std::int32_t placeableId);
 void ReportRegistryViews(Report& report);
 
 /// A removal recorded on this machine, and where this account stands with it.
-void ReportRemoval(Report& report);
+void ReportRemoval(Report& report, bool installedAgain);
