@@ -44,25 +44,20 @@ RUNS = (("vorlinde.exe", ()), ("vorlinde.exe", ("/SaveAllToFile",)),
         ("vorlinde-inspect.exe", (UMLAUT,)), ("vorlinde-fixup.exe", ()))
 
 ASSEMBLY = "Planted"  # a private assembly: a folder beside the program
-MANIFEST = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
-  <assemblyIdentity type="win32" name="%s" version="1.0.0.0" processorArchitecture="x86"/>
-  %s
-</assembly>
-"""
-DEPENDENCY = ('<dependency><dependentAssembly><assemblyIdentity type="win32" name="%s" '
-              'version="1.0.0.0" processorArchitecture="x86"/></dependentAssembly></dependency>'
-              % ASSEMBLY)
+IDENTITY = ('<assemblyIdentity type="win32" name="%s" version="1.0.0.0" '
+            'processorArchitecture="x86"/>')
+MANIFEST = ('<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">'
+            '%s%s</assembly>')
 
 
-def plant_dlls(folder):
-    for name in PLANTED_NAMES:
-        shutil.copyfile(os.environ["VORLINDE_PLANTED_DLL"], os.path.join(folder, name + ".dll"))
+def plant_dlls(folder, *more):
+    for target in (folder,) + more:
+        for name in PLANTED_NAMES:
+            shutil.copyfile(os.environ["VORLINDE_PLANTED_DLL"], os.path.join(target, name + ".dll"))
 
 
 def beside_and_in_current_directory(folder, current, program):
-    plant_dlls(folder)
-    plant_dlls(current)
+    plant_dlls(folder, current)
 
 
 def manifest_and_assembly(folder, current, program):
@@ -71,11 +66,13 @@ def manifest_and_assembly(folder, current, program):
     assembly = os.path.join(folder, ASSEMBLY)
     os.makedirs(assembly)
     plant_dlls(assembly)
+    dependency = "<dependency><dependentAssembly>%s</dependentAssembly></dependency>" % (
+        IDENTITY % ASSEMBLY)
     files = "".join('<file name="%s.dll"/>' % name for name in PLANTED_NAMES)
-    for path, text in ((os.path.join(folder, program + ".manifest"), MANIFEST % (program, DEPENDENCY)),
-                       (os.path.join(assembly, ASSEMBLY + ".manifest"), MANIFEST % (ASSEMBLY, files))):
-        with open(path, "w", newline="\r\n") as f:
-            f.write(text)
+    for path, name, content in ((os.path.join(folder, program + ".manifest"), program, dependency),
+                                (os.path.join(assembly, ASSEMBLY + ".manifest"), ASSEMBLY, files)):
+        with open(path, "w") as f:
+            f.write(MANIFEST % (IDENTITY % name, content))
 
 
 def markers(*folders):
