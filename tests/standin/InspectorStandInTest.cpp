@@ -129,8 +129,7 @@ TEST_F(InspectorStandInTest, TheCleanUpNeverFollowsARegistryLink) {
       const bool classes = call.rfind("RegOpenKeyExA HKCU\\Software\\Classes 0x", 0) == 0;
       EXPECT_TRUE(classes || call.find(" OPEN_LINK ") != std::string::npos) << call;
     }
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText").bytes,
-              Sz(kButton.ButtonCaption));
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText").bytes, Sz(kButton.ButtonCaption));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below"));
     EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, copy), c.leftAlone) << c.link;
   }
