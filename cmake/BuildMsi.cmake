@@ -1,6 +1,16 @@
-# Run by CPack after SealPackage.cmake (CPACK_POST_BUILD_SCRIPTS): the Windows
-# Installer package, made from the sealed ZIP, goes straight into the output
-# folder and into SHA256SUMS there.
+# Run by CPack twice. Before the ZIP is made (CPACK_PRE_BUILD_SCRIPTS), an
+# earlier run's Windows Installer package leaves the output folder, so that
+# no later step's failure can leave it there. After SealPackage.cmake
+# (CPACK_POST_BUILD_SCRIPTS), the package is made from the sealed ZIP and
+# goes straight into the output folder and into SHA256SUMS there; when that
+# fails, build_msi.py has deleted the ZIP too, so CPack copies nothing, and
+# the output folder holds neither package and no SHA256SUMS.
+if(NOT DEFINED CPACK_PACKAGE_FILES)
+  execute_process(
+    COMMAND ${CPACK_VORLINDE_PYTHON} ${CPACK_VORLINDE_SOURCE_DIR}/cmake/build_msi.py
+            --discard ${CPACK_PACKAGE_DIRECTORY} ${CPACK_PACKAGE_VERSION})
+  return()
+endif()
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   execute_process(
     COMMAND ${CPACK_VORLINDE_PYTHON} ${CPACK_VORLINDE_SOURCE_DIR}/cmake/build_msi.py
@@ -8,10 +18,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
             ${CPACK_VORLINDE_APP_ICON} ${CPACK_PACKAGE_VERSION}
     RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
-    # Nothing that looks like a release stays: CPack would still copy this
-    # ZIP to the output folder, and one of an earlier run may stand there.
-    get_filename_component(name ${package} NAME)
-    file(REMOVE ${package} ${CPACK_PACKAGE_DIRECTORY}/${name})
-    message(FATAL_ERROR "Building the Windows Installer package from ${package} failed")
+    message(FATAL_ERROR "Building the Windows Installer package failed (the reason is given "
+                        "above); ${CPACK_PACKAGE_DIRECTORY} holds no package and no SHA256SUMS.")
   endif()
 endforeach()

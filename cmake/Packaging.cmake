@@ -22,7 +22,8 @@ set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/SealPackage.cmake)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(CPACK_VORLINDE_PYTHON ${Python3_EXECUTABLE})
 set(CPACK_VORLINDE_SOURCE_DIR ${PROJECT_SOURCE_DIR})
-# Then the Windows Installer package from the sealed ZIP (cmake/build_msi.py).
+# Then the Windows Installer package from the sealed ZIP (cmake/BuildMsi.cmake).
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/BuildMsi.cmake)
 list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/BuildMsi.cmake)
 set(CPACK_VORLINDE_APP_ICON ${VORLINDE_APP_ICON})
 include(CPack)

@@ -14,9 +14,13 @@ builds, and this script fixes each:
 wixl also writes no rollback type for a custom action; it is set here for
 every action the source marks Execute="rollback".
 
-A failed step leaves no package and no SHA256SUMS behind.
+Signing, the package date and failing whole come from seal_package.py: a
+failed step leaves neither package nor SHA256SUMS in the output folder,
+and deletes CPack's ZIP, so that CPack copies nothing there either.
 
-Usage: build_msi.py ZIP OUTPUT_DIR SOURCE_DIR APP_ICON VERSION"""
+Usage: build_msi.py ZIP OUTPUT_DIR SOURCE_DIR APP_ICON VERSION
+       build_msi.py --discard OUTPUT_DIR VERSION   (an earlier run's package
+                                                    leaves the output folder)"""
 import hashlib
 import os
 import shutil
@@ -28,13 +32,25 @@ import uuid
 import xml.etree.ElementTree as ElementTree
 import zipfile
 
-from seal_package import signing_options, source_date
+from seal_package import (SealError, discard, fail_whole, package_date, sign_and_verify,
+                          signing_config, write_sums)
 
 # Product and package codes are name-based UUIDs in this namespace.
 CODE_NAMESPACE = uuid.UUID("4A194C1F-45BE-4AB3-ACD9-10F7925824DC")
 WIX = "{http://schemas.microsoft.com/wix/2006/wi}"
 ROLLBACK_FLAGS = 0x500  # msidbCustomActionTypeInScript | msidbCustomActionTypeRollback
 FILETIME_EPOCH = 11644473600  # seconds from 1601-01-01 to 1970-01-01
+
+
+def run(args, what, **options):
+    """Runs a tool; on failure a SealError names `what` and the tool's last
+    words."""
+    result = subprocess.run(args, stdin=subprocess.DEVNULL, capture_output=True, **options)
+    if result.returncode != 0:
+        said = (result.stderr + result.stdout).decode(errors="replace").strip().splitlines()
+        raise SealError("%s failed: %s" % (what, said[-1] if said else "exit code %d"
+                                           % result.returncode))
+    return result.stdout
 
 
 def package_name(version):
@@ -174,48 +190,21 @@ def fixed_summary(stream, code, seconds):
 
 def rollback_actions(work, defines):
     """The ids of the custom actions the source marks Execute="rollback"."""
-    text = subprocess.run(["wixl", "-E", *defines, "vorlinde.wxs"], check=True, cwd=work,
-                          capture_output=True).stdout
+    text = run(["wixl", "-E", *defines, "vorlinde.wxs"], "reading vorlinde.wxs", cwd=work)
     return [a.get("Id") for a in ElementTree.fromstring(text).iter(WIX + "CustomAction")
             if a.get("Execute") == "rollback"]
 
 
 def custom_action_types(msi):
     """{action: type} from the CustomAction table."""
-    lines = subprocess.run(["msiinfo", "export", msi, "CustomAction"], check=True,
-                           capture_output=True, text=True).stdout.splitlines()
+    lines = run(["msiinfo", "export", msi, "CustomAction"],
+                "reading the custom actions").decode().splitlines()
     return {fields[0]: int(fields[1]) for fields in (line.split("\t") for line in lines[3:])}
-
-
-def sign_and_verify(msi, options, folder):
-    """Signs the package in place and checks the signature against the
-    signing certificate."""
-    signed = os.path.join(folder, "signed.msi")
-    subprocess.run(["osslsigncode", "sign", *options, "-add-msi-dse", "-in", msi, "-out", signed],
-                   check=True, stdout=subprocess.DEVNULL)
-    cert = options[options.index("-certs") + 1]
-    subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
-                   check=True, stdout=subprocess.DEVNULL)
-    os.replace(signed, msi)
-
-
-def add_to_sums(package, output_dir):
-    """Adds or replaces the package's line in SHA256SUMS."""
-    name = os.path.basename(package)
-    sums = os.path.join(output_dir, "SHA256SUMS")
-    lines = []
-    if os.path.exists(sums):
-        with open(sums) as f:
-            lines = [line for line in f.read().splitlines() if not line.endswith("  " + name)]
-    with open(package, "rb") as f:
-        lines.append("%s  %s" % (hashlib.sha256(f.read()).hexdigest(), name))
-    with open(sums, "w", newline="\n") as f:
-        f.write("\n".join(lines) + "\n")
 
 
 def build(zip_path, output_dir, source_dir, app_icon, version, work):
     """Everything in `work`: wixl takes only paths relative to where it runs."""
-    seconds = source_date(source_dir)
+    seconds = package_date(source_dir)
     with zipfile.ZipFile(zip_path) as z:
         names = sorted(i.filename for i in z.infolist() if not i.is_dir())
         z.extractall(os.path.join(work, "payload"), names)
@@ -229,43 +218,49 @@ def build(zip_path, output_dir, source_dir, app_icon, version, work):
     defines = ["-D", "Version=" + version, "-D", "ProductCode=" + product_code(version),
                "-D", "Payload=payload", "-D", "AppIcon=vorlinde.ico"]
     msi = os.path.join(work, package_name(version))
-    subprocess.run(["wixl", *defines, "-o", msi, "vorlinde.wxs"], check=True, cwd=work,
-                   env=dict(os.environ, TZ="UTC"))
+    run(["wixl", *defines, "-o", msi, "vorlinde.wxs"], "wixl", cwd=work,
+        env=dict(os.environ, TZ="UTC"))
 
     types = custom_action_types(msi)
     for action in rollback_actions(work, defines):
-        subprocess.run(["msibuild", msi, "-q", "UPDATE `CustomAction` SET `Type` = %d "
-                        "WHERE `Action` = '%s'" % (types[action] | ROLLBACK_FLAGS, action)],
-                       check=True)
+        run(["msibuild", msi, "-q", "UPDATE `CustomAction` SET `Type` = %d WHERE `Action` = '%s'"
+             % (types[action] | ROLLBACK_FLAGS, action)], "setting the rollback type")
 
     with open(msi, "rb") as f:
         container = CompoundFile(bytearray(f.read()))
-    container.write(SUMMARY, fixed_summary(container.read(SUMMARY),
-                                           package_code(version, source_dir, inputs), seconds))
+    try:
+        container.write(SUMMARY, fixed_summary(container.read(SUMMARY),
+                                               package_code(version, source_dir, inputs), seconds))
+    except (KeyError, ValueError, struct.error) as e:
+        raise SealError("fixing the summary information failed: %s" % e)
     with open(msi, "wb") as f:
         f.write(container.data)
 
-    options = signing_options()
-    if options:
-        sign_and_verify(msi, options, work)
+    config = signing_config()
+    if config:
+        sign_and_verify(msi, config, work)
     target = os.path.join(output_dir, package_name(version))
     shutil.move(msi, target)
-    add_to_sums(target, output_dir)
+    write_sums([zip_path, target], output_dir)
 
 
 def main(zip_path, output_dir, source_dir, app_icon, version):
     target = os.path.join(output_dir, package_name(version))
-    try:
-        if os.path.exists(target):
-            os.remove(target)  # never a package of an earlier run beside this one's sums
-        with tempfile.TemporaryDirectory() as work:
-            build(zip_path, output_dir, source_dir, app_icon, version, work)
-    except (Exception, SystemExit) as error:
-        for stale in (target, os.path.join(output_dir, "SHA256SUMS")):
-            if os.path.exists(stale):
-                os.remove(stale)
-        sys.exit("build_msi: %s; no package and no SHA256SUMS were left behind" % error)
+
+    def step():
+        discard(target)  # never an earlier run's package beside this run's sums
+        try:
+            with tempfile.TemporaryDirectory() as work:
+                build(zip_path, output_dir, source_dir, app_icon, version, work)
+        except BaseException:
+            discard(target)
+            raise
+
+    return fail_whole(step, zip_path, output_dir)
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:])
+    if sys.argv[1] == "--discard":
+        discard(os.path.join(sys.argv[2], package_name(sys.argv[3])))
+    else:
+        sys.exit(main(*sys.argv[1:]))

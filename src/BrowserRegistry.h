@@ -36,8 +36,13 @@ inline constexpr char kClsidValue[] = "clsid";
 
 /// Under the current user's hive: where Windows keeps the machine-hive writes
 /// of a program that ran without administrative rights and without a
-/// manifest, as "MACHINE" and the machine path.
+/// manifest that asks for an execution level, as "MACHINE" and the machine
+/// path.
 inline constexpr char kVirtualStoreKey[] = "\\Software\\Classes\\VirtualStore\\MACHINE";
+/// The part of it the system lays out for each user (on Windows, "Classes"
+/// is a registry link to the user's own classes hive); below it, only the
+/// system's redirection writes.
+inline constexpr char kUserClassesKey[] = "\\Software\\Classes";
 /// The key below SOFTWARE that holds the 32-bit registry view on 64-bit
 /// Windows.
 inline constexpr char kWow64Node[] = "WOW6432Node";

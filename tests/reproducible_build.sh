@@ -6,7 +6,8 @@
 # Usage: reproducible_build.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
-unset VORLINDE_SIGN_CERT VORLINDE_SIGN_KEY VORLINDE_SIGN_TIMESTAMP_URL
+unset VORLINDE_SIGN_CERT VORLINDE_SIGN_KEY VORLINDE_SIGN_PKCS12 VORLINDE_SIGN_PASSWORD_FILE \
+      VORLINDE_SIGN_TIMESTAMP_URL
 work=$(mktemp -d /tmp/vorlinde-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 

@@ -11,6 +11,7 @@ SUBSYSTEM_WINDOWS_GUI = 2
 SUBSYSTEM_WINDOWS_CUI = 3
 LANGUAGE_GERMAN = 0x0407
 MANIFEST_RESOURCE_ID = 1  # the one Windows reads when it starts a program
+ASSEMBLY = "{urn:schemas-microsoft-com:asm.v1}"
 WINDOWS_10_AND_11 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "shell32.dll", "msvcrt.dll"}
 # What every run needs; the shell and USER32 are loaded from the system
@@ -65,7 +66,7 @@ class InspectorHeaders(unittest.TestCase):
 
     def test_its_manifest_runs_it_as_invoker_on_the_systems_it_names(self):
         """asInvoker turns registry virtualization off: the inspector reads
-        what the browser reads (vorlinde.exe has no manifest, see below)."""
+        what the browser reads (vorlinde.exe asks for no level, see below)."""
         manifests = [r for r in self.pe.resources() if r.type == pe_file.RT_MANIFEST]
         self.assertEqual([m.name for m in manifests], [MANIFEST_RESOURCE_ID])
         root = ElementTree.fromstring(manifests[0].data)
@@ -84,11 +85,21 @@ class ProgramResources(unittest.TestCase):
     def of_type(self, kind):
         return [r for r in self.resources if r.type == kind]
 
-    def test_holds_icons_only(self):
+    def test_holds_icons_and_a_manifest_only(self):
         self.assertEqual({r.type for r in self.resources},
-                         {pe_file.RT_ICON, pe_file.RT_GROUP_ICON})
+                         {pe_file.RT_ICON, pe_file.RT_GROUP_ICON, pe_file.RT_MANIFEST})
         self.assertEqual(self.of_type(pe_file.RT_VERSION), [])
-        self.assertEqual(self.of_type(pe_file.RT_MANIFEST), [])
+
+    def test_its_manifest_names_the_program_and_nothing_else(self):
+        """Embedded, it keeps the loader from reading a manifest file planted
+        beside the program. An execution level would end the virtualization
+        of its writes; a dependency, a file or a supported system would
+        change what it loads or how the system treats it."""
+        manifests = self.of_type(pe_file.RT_MANIFEST)
+        self.assertEqual([m.name for m in manifests], [MANIFEST_RESOURCE_ID])
+        root = ElementTree.fromstring(manifests[0].data)
+        self.assertEqual([element.tag for element in root.iter()],
+                         [ASSEMBLY + "assembly", ASSEMBLY + "assemblyIdentity"])
 
     def test_one_german_icon_group_named_mainicon(self):
         groups = self.of_type(pe_file.RT_GROUP_ICON)

@@ -1,9 +1,11 @@
 """The ZIP a user unpacks and the Windows Installer package, made by CPack
 from the build tree, and the SHA256SUMS beside them; signed when a
-certificate is given."""
+certificate is given; nothing of them when a step fails."""
 import hashlib
 import os
+import shutil
 import subprocess
+import sys
 import tempfile
 import unittest
 import zipfile
@@ -12,9 +14,11 @@ import icon_file
 import pe_file
 
 BUILD = os.environ["VORLINDE_BUILD_DIR"]
+SEAL = os.path.join(os.path.dirname(__file__), "..", "..", "cmake", "seal_package.py")
 PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE",
             "vorlinde-fixup.exe": "VORLINDE_FIXUP_EXE"}
-SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_TIMESTAMP_URL")
+SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_PKCS12",
+           "VORLINDE_SIGN_PASSWORD_FILE", "VORLINDE_SIGN_TIMESTAMP_URL")
 # Custom action types: a property set (51); an exe from an installed file (18)
 # run in the install script (0x400), as the installer rather than the user
 # (0x800), its exit code ignored (0x40), or only when a later step fails
@@ -31,18 +35,35 @@ def table(msi, name):
     return {row[0]: row[1:] for row in (line.split("\t") for line in lines[3:])}
 
 
-def make_package(output, signing=None):
-    """Packages into `output`, signed with the {variable: value} given;
-    the ZIP's name and the open ZIP."""
-    env = {k: v for k, v in os.environ.items() if k not in SIGNING}
-    env.update(signing or {})
-    subprocess.run([os.environ["VORLINDE_CPACK"], "--config",
-                    os.path.join(BUILD, "CPackConfig.cmake"), "-B", output],
-                   check=True, stdout=subprocess.DEVNULL, env=env)
+def run_cpack(output, settings=None):
+    """Packages into `output` with the {variable: value} given added to the
+    environment (signing, package date); the finished process."""
+    env = {k: v for k, v in os.environ.items() if k not in SIGNING + ("SOURCE_DATE_EPOCH",)}
+    env.update(settings or {})
+    return subprocess.run([os.environ["VORLINDE_CPACK"], "--config",
+                           os.path.join(BUILD, "CPackConfig.cmake"), "-B", output],
+                          capture_output=True, text=True, env=env)
+
+
+def make_package(output, settings=None):
+    """Packages into `output`; the ZIP's name and the open ZIP."""
+    result = run_cpack(output, settings)
+    if result.returncode != 0:
+        raise AssertionError("cpack failed:\n" + result.stdout + result.stderr)
     names = [n for n in os.listdir(output) if n.endswith(".zip")]
     if len(names) != 1:
         raise AssertionError("expected one ZIP, found %s" % names)
     return names[0], zipfile.ZipFile(os.path.join(output, names[0]))
+
+
+def make_certificate(folder, name, usage="codeSigning"):
+    """A throwaway self-signed certificate for `usage` and its key, as PEM
+    files; the paths."""
+    cert, key = (os.path.join(folder, name + suffix) for suffix in ("-cert.pem", "-key.pem"))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=Vorlinde test publisher", "-keyout", key, "-out", cert,
+                    "-addext", "extendedKeyUsage=" + usage], check=True, capture_output=True)
+    return cert, key
 
 
 class Package(unittest.TestCase):
@@ -95,6 +116,19 @@ class Package(unittest.TestCase):
             with self.subTest(size=size):
                 self.assertIn((size, size), sizes)
 
+    def test_a_source_without_commit_time_gets_1980_and_says_so_in_one_line(self):
+        with tempfile.TemporaryDirectory() as folder:
+            copy = os.path.join(folder, self.name)
+            shutil.copyfile(os.path.join(self.output, self.name), copy)
+            env = {k: v for k, v in os.environ.items() if k not in SIGNING + ("SOURCE_DATE_EPOCH",)}
+            result = subprocess.run([sys.executable, SEAL, copy, folder, folder],
+                                    capture_output=True, text=True, env=env)
+            self.assertEqual((result.returncode, len(result.stderr.splitlines())), (0, 1))
+            self.assertIn("entries carry 1980-01-01 00:00:00 UTC; to compare with a build of the "
+                          "commit, set SOURCE_DATE_EPOCH", result.stderr)
+            with zipfile.ZipFile(copy) as z:
+                self.assertEqual({i.date_time for i in z.infolist()}, {(1980, 1, 1, 0, 0, 0)})
+
     def test_readme_is_plain_text_with_windows_line_ends(self):
         text = self.zip.read("README.txt")
         text.decode("ascii")
@@ -113,25 +147,30 @@ def first_code_byte(data):
 
 class SignedPackage(unittest.TestCase):
     """Signed with a throwaway self-signed certificate, which then serves as
-    the only trusted root."""
+    the only trusted root: once as PEM files, once as a PKCS#12 file whose
+    password comes from a file."""
 
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.TemporaryDirectory()
-        cls.cert = os.path.join(cls.folder.name, "cert.pem")
-        key = os.path.join(cls.folder.name, "key.pem")
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                        "-subj", "/CN=Vorlinde test publisher", "-keyout", key, "-out", cls.cert,
-                        "-addext", "extendedKeyUsage=codeSigning"],
+        cls.cert, key = make_certificate(cls.folder.name, "publisher")
+        pkcs12, password = (os.path.join(cls.folder.name, n) for n in ("publisher.p12", "pw"))
+        with open(password, "w") as f:
+            f.write("geheim\n")
+        subprocess.run(["openssl", "pkcs12", "-export", "-in", cls.cert, "-inkey", key,
+                        "-out", pkcs12, "-passout", "file:" + password],
                        check=True, capture_output=True)
-        output = os.path.join(cls.folder.name, "out")
-        name, cls.zip = make_package(output, {"VORLINDE_SIGN_CERT": cls.cert,
-                                              "VORLINDE_SIGN_KEY": key})
-        cls.msi = os.path.join(output, name.replace("-win32.zip", ".msi"))
+        outputs = [os.path.join(cls.folder.name, n) for n in ("pem", "pkcs12")]
+        cls.zips = [make_package(outputs[0], {"VORLINDE_SIGN_CERT": cls.cert,
+                                              "VORLINDE_SIGN_KEY": key})[1],
+                    make_package(outputs[1], {"VORLINDE_SIGN_PKCS12": pkcs12,
+                                              "VORLINDE_SIGN_PASSWORD_FILE": password})[1]]
+        cls.msis = [os.path.join(o, n) for o in outputs for n in os.listdir(o) if n.endswith(".msi")]
 
     @classmethod
     def tearDownClass(cls):
-        cls.zip.close()
+        for z in cls.zips:
+            z.close()
         cls.folder.cleanup()
 
     def verify(self, name, data):
@@ -145,26 +184,64 @@ class SignedPackage(unittest.TestCase):
         return result.returncode, result.stdout + result.stderr
 
     def test_both_programs_carry_a_valid_sha256_signature(self):
-        for name in PROGRAMS:
+        for signed, name in ((z, n) for z in self.zips for n in PROGRAMS):
             with self.subTest(name):
-                code, output = self.verify(name, self.zip.read(name))
+                code, output = self.verify(name, signed.read(name))
                 self.assertEqual(code, 0, output)
                 self.assertIn("Message digest algorithm  : SHA256", output)
 
     def test_a_program_changed_after_signing_fails_verification(self):
         for name in PROGRAMS:
             with self.subTest(name):
-                data = bytearray(self.zip.read(name))
+                data = bytearray(self.zips[0].read(name))
                 data[first_code_byte(data)] ^= 0xFF
                 code, output = self.verify(name, bytes(data))
                 self.assertNotEqual(code, 0, output)
 
-    def test_the_installer_package_carries_a_valid_signature_that_a_change_breaks(self):
-        with open(self.msi, "rb") as f:
-            data = bytearray(f.read())
-        self.assertEqual(self.verify("vorlinde.msi", bytes(data))[0], 0)
+    def test_the_installer_packages_carry_a_valid_signature_that_a_change_breaks(self):
+        self.assertEqual(len(self.msis), 2)
+        for msi in self.msis:
+            with open(msi, "rb") as f:
+                data = bytearray(f.read())
+            self.assertEqual(self.verify("vorlinde.msi", bytes(data))[0], 0, msi)
         data[data.index(b"Installation Database")] ^= 0x20  # in the summary information
         self.assertNotEqual(self.verify("vorlinde.msi", bytes(data))[0], 0)
+
+
+class FailedPackaging(unittest.TestCase):
+    """A step that fails leaves neither a ZIP nor SHA256SUMS in the output
+    folder, not even an earlier run's, and says why without a traceback."""
+
+    def test_leaves_nothing_behind_and_says_why(self):
+        with tempfile.TemporaryDirectory() as folder:
+            cert, key = make_certificate(folder, "publisher")
+            server, server_key = make_certificate(folder, "server", "serverAuth")
+            other = make_certificate(folder, "other")[1]
+            output = os.path.join(folder, "out")
+
+            def shipped():
+                return [n for n in os.listdir(output) if n.endswith((".zip", ".msi", "SUMS"))]
+
+            cases = [
+                ("a key that does not match", {"VORLINDE_SIGN_CERT": cert,
+                                                "VORLINDE_SIGN_KEY": other},
+                 "signing vorlinde"),
+                ("a certificate not for code signing", {"VORLINDE_SIGN_CERT": server,
+                                                         "VORLINDE_SIGN_KEY": server_key},
+                 "checking the signature of vorlinde"),
+                ("a date that is no number", {"SOURCE_DATE_EPOCH": "abc"}, "SOURCE_DATE_EPOCH="),
+                ("a year past 2107", {"SOURCE_DATE_EPOCH": "4354819200"}, "SOURCE_DATE_EPOCH="),
+            ]
+            for name, settings, reason in cases:
+                with self.subTest(name):
+                    make_package(output)[1].close()  # an earlier run's files
+                    self.assertEqual(len(shipped()), 3)
+                    result = run_cpack(output, settings)
+                    said = result.stdout + result.stderr
+                    self.assertNotEqual(result.returncode, 0)
+                    self.assertIn("seal_package: " + reason, said)
+                    self.assertNotIn("Traceback", said)
+                    self.assertEqual(shipped(), [])
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 """vorlinde-inspect.exe under Wine, beside the program it inspects: it
 reads only, shows the button's entries and names what is wrong, recognises
 an install that Windows redirected to the user's VirtualStore, and removes
-that copy only when asked."""
+that copy only when asked, never following a registry link planted there."""
 import os
 import unittest
 
@@ -29,6 +29,12 @@ VIEWS = {
               b"  32-bit view (WOW6432Node)  extension key present, command id 16",
               b"  64-bit view                no extension key"],
 }[WINE.arch]
+# Links lead to paths in the system's form: the machine's keys as the 32-bit
+# program sees them.
+MACHINE_SOFTWARE = ("\\REGISTRY\\MACHINE\\SOFTWARE"
+                    + ("\\Wow6432Node" if WINE.arch == "win64" else ""))
+MACHINE_KEY = MACHINE_SOFTWARE + "\\Microsoft\\Internet Explorer\\Extensions\\" + KEY_GUID
+VICTIM = r"HKEY_LOCAL_MACHINE\SOFTWARE\Victim"
 LAYOUT_WITH_BUTTON = ("\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry"
                       "\\CommandBar]\n\"ButtonLayout\"=hex:07,00,00,00,01,01,00,00,10,01,00,00,"
                       "03,01,00,00,04,01,00,00,05,01,00,00,06,01,00,00,07,01,00,00\n")
@@ -44,6 +50,12 @@ def redirected_copy(folder):
         quoted = text.decode("cp1252").replace("\\", "\\\\")
         lines.append('%s="%s"' % ('"%s"' % name if name else "@", quoted))
     return "\n".join(lines) + "\n" + LAYOUT_WITH_BUTTON
+
+
+def plant_link(path, *target):
+    """Makes the key `path` a link to `target`; without one, deletes a link
+    standing there, so that the prefix's registry no longer leads through it."""
+    WINE.check(os.environ["VORLINDE_REGISTRY_LINK_EXE"], path.split("\\", 1)[1], *target)
 
 
 class Inspector(BlackBoxTest):
@@ -82,6 +94,8 @@ class Inspector(BlackBoxTest):
     ]
 
     def prepare(self, installs, copy, fixture):
+        for case in self.LINK_CASES:  # what a run that stopped half-way left
+            plant_link(case[1])
         scenario = Scenario("inspect", fixture)
         inspect = WINE.windows_path(scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
         for _ in range(installs):
@@ -132,6 +146,33 @@ class Inspector(BlackBoxTest):
         self.assertIn(b"Nothing to remove: the VirtualStore holds no copy of the extension key.",
                       printed)
         self.assertEqual(self.exports(scenario), after)
+
+    # name, the link (below HKEY_CURRENT_USER), where it leads, with a real
+    # copy, the line that lists it, the line of the clean-up
+    LINK_CASES = [
+        ("a link in the copy's place, to the machine's key", STRAY_KEY, MACHINE_KEY, False,
+         "Registry link %s to %s: not a redirected copy; not followed" % (STRAY_KEY, MACHINE_KEY),
+         "Removed the registry link %s to %s" % (STRAY_KEY, MACHINE_KEY)),
+        ("a link below a real copy", STRAY_KEY + "\\Sub", MACHINE_SOFTWARE + "\\Victim", True,
+         "Redirected copy " + STRAY_KEY, "Removed " + STRAY_KEY),
+    ]
+
+    def test_the_clean_up_never_follows_a_registry_link(self):
+        for name, link, target, copy, listed, removed in self.LINK_CASES:
+            with self.subTest(name):
+                scenario, inspect = self.prepare(1, copy, '\n[%s\\Below]\n"Kept"="yes"\n' % VICTIM)
+                scenario.import_registry("REGEDIT4\n\n[%s]\n" % link.rsplit("\\", 1)[0])
+                plant_link(link, target)
+                before = self.exports(scenario) + WINE.export((VICTIM,), scenario.work)
+                _, printed = self.inspect(inspect)
+                self.assertIn(listed.encode(), printed)
+                code, printed = self.inspect(inspect, "/RemoveVirtualized")
+                self.assertEqual(code, 0, printed)
+                self.assertIn(removed.encode(), printed)
+                after = self.exports(scenario) + WINE.export((VICTIM,), scenario.work)
+                # The machine's key, the layout and the victim, byte for byte; no copy, no link.
+                self.assertEqual(after[:2] + after[3:], before[:2] + before[3:])
+                self.assertNotIn(STRAY_KEY.lower(), reg_export.parse(after[2]))
 
 
 class ButtonLife(BlackBoxTest):

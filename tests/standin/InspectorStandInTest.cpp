@@ -1,7 +1,8 @@
 // The inspector where only the stand-in can take it: on a 64-bit system,
 // where the machine's SOFTWARE key shows this 32-bit program its 32-bit
-// view; for an account that may only read the machine hive; and with keys
-// the registry refuses to delete.
+// view; for an account that may only read the machine hive; with keys the
+// registry refuses to delete; and with registry links planted where the
+// clean-up deletes.
 #include <gtest/gtest.h>
 
 #include "Actions.h"
@@ -90,6 +91,48 @@ TEST_F(InspectorStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
             std::string::npos)
       << out.Text();
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, copy));
+}
+
+// Links that someone without administrative rights can plant in their own
+// hive: in a copy's place, below a real copy, on the way to a copy's place.
+// The clean-up removes a link itself, never what it leads to, and opens
+// every key below the user's Classes key as itself.
+TEST_F(InspectorStandInTest, TheCleanUpNeverFollowsARegistryLink) {
+  const std::string store = browserreg::BelowRoot(browserreg::kVirtualStoreKey);
+  const std::string copy = store + "\\" + kOwnKey;
+  const std::string machine = "\\REGISTRY\\MACHINE\\" + kOwnKey;
+  const struct {
+    std::string link, target, listed, removed;
+    bool realCopy, leftAlone;
+  } kCases[] = {
+      {copy, machine, "Registry link HKEY_CURRENT_USER\\" + copy + " to " + machine,
+       "Removed the registry link HKEY_CURRENT_USER\\" + copy, false, false},
+      {copy + "\\Sub", "\\REGISTRY\\MACHINE\\Software\\Victim",
+       "Redirected copy HKEY_CURRENT_USER\\" + copy, "Removed HKEY_CURRENT_USER\\" + copy + "\n",
+       true, false},
+      {store, "\\REGISTRY\\MACHINE", "Registry link HKEY_CURRENT_USER\\" + store,
+       "Left alone the registry link HKEY_CURRENT_USER\\" + store, false, true},
+  };
+  for (const auto& c : kCases) {
+    standin::Reset();
+    RunVorlinde();
+    CreateKey(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below");
+    CreateKey(HKEY_CURRENT_USER, c.realCopy ? copy : c.link.substr(0, c.link.rfind('\\')));
+    CreateLink(HKEY_CURRENT_USER, c.link, c.target);
+    EXPECT_NE(Report(0).find(c.listed), std::string::npos) << c.link;
+    standin::ClearCallLog();
+    TextBuffer out;
+    EXPECT_EQ(RemoveVirtualizedInstall(out), 0) << out.Text();
+    EXPECT_NE(out.Text().find(c.removed), std::string::npos) << out.Text();
+    for (const std::string& call : standin::CallLog()) {
+      if (call.rfind("RegOpenKeyExA", 0) != 0) continue;
+      const bool classes = call.rfind("RegOpenKeyExA HKCU\\Software\\Classes 0x", 0) == 0;
+      EXPECT_TRUE(classes || call.find(" OPEN_LINK ") != std::string::npos) << call;
+    }
+    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText").bytes, Sz(kButton.ButtonCaption));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below"));
+    EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, copy), c.leftAlone) << c.link;
+  }
 }
 
 }  // namespace

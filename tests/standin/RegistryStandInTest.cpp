@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "Win32.h"
 
@@ -165,6 +166,41 @@ TEST_F(RegistryStandInTest, DeletedKeysAnswerKeyDeletedThroughOldHandles) {
   EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), 1018);
   EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Gone"), 2);
   RegCloseKey(key);
+}
+
+// As Windows and Wine keep them: a path runs through a link to its target,
+// unless the link stands at its end and is opened as a link.
+TEST_F(RegistryStandInTest, LinksAreFollowedUnlessOpenedAsLinks) {
+  RegCloseKey(Create(HKEY_LOCAL_MACHINE, "Target\\Below"));
+  testreg::CreateLink(HKEY_CURRENT_USER, "Link", "\\REGISTRY\\MACHINE\\TARGET");
+  EXPECT_TRUE(testreg::KeyExists(HKEY_CURRENT_USER, "Link\\Below"));
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Link", 0, nullptr, REG_OPTION_CREATE_LINK,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            183);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Link", REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key),
+            0);
+  DWORD type = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr), 0);
+  EXPECT_EQ(type, REG_LINK);
+  EXPECT_EQ(NtDeleteKey(key), 0);  // the link itself
+  RegCloseKey(key);
+  EXPECT_TRUE(testreg::SubkeyNames(HKEY_CURRENT_USER, "").empty());
+  EXPECT_TRUE(testreg::KeyExists(HKEY_LOCAL_MACHINE, "Target\\Below"));
+}
+
+// RegDeleteTree deletes through a link: the link's target goes, the link
+// stays, and a tree that holds it cannot be deleted.
+TEST_F(RegistryStandInTest, DeletingATreeDeletesWhatItsLinksLeadTo) {
+  RegCloseKey(Create(HKEY_LOCAL_MACHINE, "Target\\Below"));
+  RegCloseKey(Create(HKEY_CURRENT_USER, "Tree"));
+  testreg::CreateLink(HKEY_CURRENT_USER, "Tree\\Link", "\\REGISTRY\\MACHINE\\Target");
+  EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Tree"), 2);
+  EXPECT_FALSE(testreg::KeyExists(HKEY_LOCAL_MACHINE, "Target"));
+  RegCloseKey(Create(HKEY_LOCAL_MACHINE, "Target"));
+  EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Tree\\Link"), 0);
+  EXPECT_FALSE(testreg::KeyExists(HKEY_LOCAL_MACHINE, "Target"));
+  EXPECT_EQ(testreg::SubkeyNames(HKEY_CURRENT_USER, "Tree"), std::vector<std::string>{"Link"});
 }
 
 }  // namespace

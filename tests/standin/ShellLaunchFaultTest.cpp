@@ -107,8 +107,10 @@ TEST_F(ShellLaunchFaultTest, OpenUrlModeLoadsTheShellForTheCallAloneAndIsSilentW
   RunVorlinde();
   EXPECT_EQ(standin::CallLog(),
             (std::vector<std::string>{
+                std::string("LoadLibraryExA ") + standin::kSystemDirectory + "\\ole32.dll",
                 std::string("LoadLibraryExA ") + standin::kSystemDirectory + "\\shell32.dll",
-                std::string("ShellExecuteA ") + kButton.TargetUrl, "FreeLibrary shell32.dll"}));
+                std::string("ShellExecuteA ") + kButton.TargetUrl, "FreeLibrary shell32.dll",
+                "FreeLibrary ole32.dll"}));
 }
 
 TEST_F(ShellLaunchFaultTest, AShellThatCannotBeLoadedFailsLikeARefusal) {

@@ -23,6 +23,21 @@ ScopedRegistryKey OpenKey(HKEY root, const std::string& path, bool create) {
 
 void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()); }
 
+void CreateLink(HKEY root, const std::string& path, const std::string& target) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                            KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << path;
+  const ScopedRegistryKey link(key);
+  std::string utf16;  // the target is plain ASCII; the system keeps it without a zero
+  for (const char c : target) utf16 += std::string{c, '\0'};
+  ASSERT_EQ(
+      RegSetValueExA(key, "SymbolicLinkValue", 0, REG_LINK,
+                     reinterpret_cast<const BYTE*>(utf16.data()), static_cast<DWORD>(utf16.size())),
+      ERROR_SUCCESS);
+}
+
 void CreateKey(HKEY root, const std::string& path) {
   const ScopedRegistryKey key = OpenKey(root, path, true);
   ASSERT_TRUE(key.valid()) << path;

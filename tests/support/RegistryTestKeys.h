@@ -24,6 +24,9 @@ struct StoredValue {
 };
 
 void DeleteTree(HKEY root, const std::string& path);
+/// A registry link at `path` (its parent must exist) to `target`, a path in
+/// the system's form: "\REGISTRY\MACHINE\SOFTWARE\...".
+void CreateLink(HKEY root, const std::string& path, const std::string& target);
 void CreateKey(HKEY root, const std::string& path);
 bool KeyExists(HKEY root, const std::string& path);
 void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,

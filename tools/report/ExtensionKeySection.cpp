@@ -103,13 +103,16 @@ void ReportStrayCopies(Report& report, const std::vector<std::string>& copies) {
                   "vorlinde-inspect.exe /RemoveVirtualized.\n";
 }
 
-}  // namespace
-
-std::string OwnExtensionKey() {
-  return std::string(browserreg::kExtensionsKey) + "\\" + kButton.KeyGuid;
+// Not copies, and never followed: whoever planted one may hope that a
+// clean-up run as administrator deletes what it leads to.
+void ReportVirtualStoreLinks(Report& report) {
+  for (const RegistryTreeEntry& link : VirtualStoreLinks()) {
+    report.Out() << "Registry link HKEY_CURRENT_USER" << link.path << " to " << link.target
+                 << ": not a redirected copy; not followed\n";
+  }
 }
 
-MachineKey ReportExtensionKey(Report& report) {
+MachineKey ReportMachineKey(Report& report) {
   const std::string path = OwnExtensionKey();
   report.Out() << "Extension key HKEY_LOCAL_MACHINE" << path << "\n";
   RegistryAccessor registry(RegistryRights::Read);
@@ -127,4 +130,16 @@ MachineKey ReportExtensionKey(Report& report) {
   ReportValues(report, registry);
   ReportStrayCopies(report, copies);
   return MachineKey::Present;
+}
+
+}  // namespace
+
+std::string OwnExtensionKey() {
+  return std::string(browserreg::kExtensionsKey) + "\\" + kButton.KeyGuid;
+}
+
+MachineKey ReportExtensionKey(Report& report) {
+  const MachineKey machineKey = ReportMachineKey(report);
+  ReportVirtualStoreLinks(report);
+  return machineKey;
 }

@@ -34,8 +34,10 @@ const std::vector<Image>& Images() {
       {"kernel32.dll",
        0x7B600000,
        {{"SetDefaultDllDirectories", Export(&::SetDefaultDllDirectories)}}},
+      {"ntdll.dll", 0x7BC00000, {{"NtDeleteKey", Export(&::NtDeleteKey)}}},
       {"user32.dll", 0x7E000000, {{"CharNextA", Export(&::CharNextA)}}},
       {"shell32.dll", 0x7C000000, {{"ShellExecuteA", Export(&::ShellExecuteA)}}},
+      {"ole32.dll", 0x7D000000, {}},
   };
   return images;
 }
@@ -73,9 +75,10 @@ const Image* ImageAt(HMODULE module) {
   return nullptr;
 }
 
-// kernel32 is in every process; the others only while loaded.
+// ntdll and kernel32 are in every process; the others only while loaded.
 bool IsLoaded(const Image& image) {
   return std::strcmp(image.fileName, "kernel32.dll") == 0 ||
+         std::strcmp(image.fileName, "ntdll.dll") == 0 ||
          State().references.count(image.fileName) > 0;
 }
 

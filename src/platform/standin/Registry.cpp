@@ -1,6 +1,8 @@
 // The stand-in's registry: two roots of keys kept in memory, handles with the
 // rights they were granted, and the controls tests use to take rights away
-// or make value calls fail.
+// or make value calls fail. A key can be a link to another key, as Windows
+// and Wine keep them: its target an absolute path in its REG_LINK value
+// "SymbolicLinkValue", followed wherever a path runs through it.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +35,8 @@ struct Key {
   std::map<FoldedName, std::shared_ptr<Key>> subkeys;
   std::map<FoldedName, Value> values;
   bool deleted = false;
+  bool link = false;
+  std::weak_ptr<Key> parent;  // empty for a root
 };
 
 struct OpenKey {
@@ -46,8 +50,10 @@ struct ValueFault {
 };
 
 struct Registry {
-  std::shared_ptr<Key> localMachine = std::make_shared<Key>(Key{"HKLM", "HKLM", {}, {}, false});
-  std::shared_ptr<Key> currentUser = std::make_shared<Key>(Key{"HKCU", "HKCU", {}, {}, false});
+  std::shared_ptr<Key> localMachine =
+      std::make_shared<Key>(Key{"HKLM", "HKLM", {}, {}, false, false, {}});
+  std::shared_ptr<Key> currentUser =
+      std::make_shared<Key>(Key{"HKCU", "HKCU", {}, {}, false, false, {}});
   OpenKey localMachineRoot{localMachine, KEY_ALL_ACCESS};
   OpenKey currentUserRoot{currentUser, KEY_ALL_ACCESS};
   std::map<ULONG_PTR, OpenKey> handles;
@@ -63,6 +69,20 @@ Registry& State() {
 }
 
 constexpr REGSAM kReadRights = KEY_READ | KEY_WOW64_32KEY | KEY_WOW64_64KEY;
+
+// How links name their targets: the roots by their paths in the system's
+// namespace (the current user's as Wine gives it).
+const char kMachinePath[] = "\\REGISTRY\\MACHINE";
+const char kCurrentUserPath[] = "\\REGISTRY\\USER\\S-1-5-21-0-0-0-1000";
+const char kLinkValue[] = "SYMBOLICLINKVALUE";  // folded
+// The system gives up on a chain of links at some length; loops end there.
+constexpr int kMostLinksFollowed = 16;
+// The deepest a key can stand, which no tree to delete exceeds.
+constexpr int kDeepestKey = 512;
+
+constexpr NTSTATUS kStatusInvalidHandle = static_cast<NTSTATUS>(0xC0000008u);
+constexpr NTSTATUS kStatusAccessDenied = static_cast<NTSTATUS>(0xC0000022u);
+constexpr NTSTATUS kStatusKeyDeleted = static_cast<NTSTATUS>(0xC000017Cu);
 
 bool IsRoot(HKEY key) { return key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER; }
 
@@ -158,6 +178,83 @@ void ApplyView(const OpenKey& base, REGSAM desired, std::vector<std::string>& na
   names.insert(names.begin() + 1, "WOW6432Node");
 }
 
+// A link's target in the ANSI form of its path; empty when it is no path
+// of ours (a character beyond ASCII, a zero, no value of the right type).
+std::string LinkTarget(const Key& link) {
+  const auto found = link.values.find(kLinkValue);
+  if (found == link.values.end() || found->second.type != REG_LINK) return std::string();
+  const std::vector<BYTE>& data = found->second.data;
+  std::string path;
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+    if (data[i] == 0 || data[i] > 0x7F || data[i + 1] != 0) return std::string();
+    path += static_cast<char>(data[i]);
+  }
+  return data.size() % 2 == 0 ? path : std::string();
+}
+
+std::shared_ptr<Key> Target(const Key& link, int& followed);
+
+// Walks down `names` from `key`. A link on the way is followed, and so is one
+// at the end unless `openLink`; null when a key is missing.
+std::shared_ptr<Key> Walk(std::shared_ptr<Key> key, const std::vector<std::string>& names,
+                          bool openLink, int& followed) {
+  for (std::size_t i = 0; i < names.size() && key != nullptr; ++i) {
+    const auto found = key->subkeys.find(FoldToUpper(names[i]));
+    if (found == key->subkeys.end()) return nullptr;
+    key = found->second;
+    if (key->link && !(openLink && i + 1 == names.size())) key = Target(*key, followed);
+  }
+  return key;
+}
+
+// The key a link leads to; null when its target is missing or no path.
+std::shared_ptr<Key> Target(const Key& link, int& followed) {
+  if (++followed > kMostLinksFollowed) return nullptr;
+  const std::string target = FoldToUpper(LinkTarget(link));
+  std::shared_ptr<Key> root;
+  std::string rest;
+  for (const auto& named : {std::make_pair(FoldToUpper(kMachinePath), State().localMachine),
+                            std::make_pair(FoldToUpper(kCurrentUserPath), State().currentUser)}) {
+    if (target.compare(0, named.first.size(), named.first) != 0) continue;
+    rest = target.substr(named.first.size());
+    if (rest.empty() || rest[0] == '\\') root = named.second;
+  }
+  std::vector<std::string> names;
+  if (root == nullptr || !SplitPath(rest.empty() ? "" : rest.c_str() + 1, names)) return nullptr;
+  return Walk(root, names, false, followed);
+}
+
+// Deletes a key that has no subkeys; the roots stay.
+LONG Remove(const std::shared_ptr<Key>& key) {
+  const std::shared_ptr<Key> parent = key->parent.lock();
+  if (parent == nullptr || !key->subkeys.empty()) return ERROR_ACCESS_DENIED;
+  key->deleted = true;
+  parent->subkeys.erase(FoldToUpper(key->name));
+  return ERROR_SUCCESS;
+}
+
+// As the system's RegDeleteTree does it: the key opened through links, each
+// subkey deleted in turn the same way (so a link's target goes, and the link
+// stays and ends the loop), then the key itself, again through links.
+LONG DeleteTree(const std::shared_ptr<Key>& base, const std::vector<std::string>& names,
+                int depth) {
+  int followed = 0;
+  const std::shared_ptr<Key> key = Walk(base, names, false, followed);
+  if (key == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (RightsOn(key->path) != KeyRights::Full || depth > kDeepestKey) return ERROR_ACCESS_DENIED;
+  while (!key->subkeys.empty()) {
+    const LONG status = DeleteTree(key, {key->subkeys.begin()->second->name}, depth + 1);
+    if (status != ERROR_SUCCESS) return status;
+  }
+  if (names.empty()) {  // no subkey named: the key itself is emptied
+    key->values.clear();
+    return ERROR_SUCCESS;
+  }
+  followed = 0;
+  const std::shared_ptr<Key> again = Walk(base, names, false, followed);
+  return again == nullptr ? ERROR_FILE_NOT_FOUND : Remove(again);
+}
+
 LONG CheckedOpen(HKEY base, LPCSTR subKey, REGSAM desired, const OpenKey*& open,
                  std::vector<std::string>& names) {
   open = Lookup(base);
@@ -196,27 +293,25 @@ int OpenKeyCount() { return static_cast<int>(State().handles.size()); }
 
 using namespace standin;
 
-LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD, REGSAM desired, PHKEY result) {
+LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
   const OpenKey* open = nullptr;
   std::vector<std::string> names;
   if (result) *result = nullptr;
   LONG status = CheckedOpen(base, subKey, desired, open, names);
-  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey) + " " +
-             AccessMask(desired));
+  const bool openLink = (options & REG_OPTION_OPEN_LINK) != 0;
+  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey) +
+             (openLink ? " OPEN_LINK " : " ") + AccessMask(desired));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
-  std::shared_ptr<Key> key = open->key;
-  for (const std::string& name : names) {
-    const auto found = key->subkeys.find(FoldToUpper(name));
-    if (found == key->subkeys.end()) return ERROR_FILE_NOT_FOUND;
-    key = found->second;
-  }
+  int followed = 0;
+  const std::shared_ptr<Key> key = Walk(open->key, names, openLink, followed);
+  if (key == nullptr) return ERROR_FILE_NOT_FOUND;
   if (!Allows(RightsOn(key->path), desired)) return ERROR_ACCESS_DENIED;
   *result = NewHandle(key, desired);
   return ERROR_SUCCESS;
 }
 
-LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM desired,
+LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD options, REGSAM desired,
                         LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
   const OpenKey* open = nullptr;
   std::vector<std::string> names;
@@ -228,17 +323,25 @@ LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM de
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<Key> key = open->key;
   DWORD outcome = REG_OPENED_EXISTING_KEY;
-  for (const std::string& name : names) {
-    auto found = key->subkeys.find(FoldToUpper(name));
+  int followed = 0;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const bool last = i + 1 == names.size();
+    auto found = key->subkeys.find(FoldToUpper(names[i]));
     if (found == key->subkeys.end()) {
       if (RightsOn(key->path) != KeyRights::Full) return ERROR_ACCESS_DENIED;
       auto created = std::make_shared<Key>();
-      created->name = name;
-      created->path = key->path + "\\" + name;
-      found = key->subkeys.emplace(FoldToUpper(name), created).first;
+      created->name = names[i];
+      created->path = key->path + "\\" + names[i];
+      created->link = last && (options & REG_OPTION_CREATE_LINK) != 0;
+      created->parent = key;
+      found = key->subkeys.emplace(FoldToUpper(names[i]), created).first;
       outcome = REG_CREATED_NEW_KEY;
+    } else if (last && (options & REG_OPTION_CREATE_LINK) != 0) {
+      return ERROR_ALREADY_EXISTS;
     }
     key = found->second;
+    if (key->link && outcome == REG_OPENED_EXISTING_KEY) key = Target(*key, followed);
+    if (key == nullptr) return ERROR_FILE_NOT_FOUND;
   }
   if (!Allows(RightsOn(key->path), desired)) return ERROR_ACCESS_DENIED;
   *result = NewHandle(key, desired);
@@ -350,39 +453,27 @@ LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWO
   return ERROR_SUCCESS;
 }
 
-namespace {
-
-void MarkDeleted(Key& key) {
-  key.deleted = true;
-  for (auto& entry : key.subkeys) MarkDeleted(*entry.second);
-}
-
-}  // namespace
-
 LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
   const OpenKey* open = nullptr;
   std::vector<std::string> names;
   LONG status = CheckedOpen(base, subKey, 0, open, names);
   RecordCall("RegDeleteTreeA " + JoinPath(open ? open->key->path : "?", subKey));
   if (status != ERROR_SUCCESS) return status;
-  std::shared_ptr<Key> parent;
-  std::shared_ptr<Key> key = open->key;
-  for (const std::string& name : names) {
-    const auto found = key->subkeys.find(FoldToUpper(name));
-    if (found == key->subkeys.end()) return ERROR_FILE_NOT_FOUND;
-    parent = key;
-    key = found->second;
+  return DeleteTree(open->key, names, 0);
+}
+
+NTSTATUS NtDeleteKey(HANDLE handle) {
+  const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(handle));
+  const bool known = found != State().handles.end();
+  RecordCall("NtDeleteKey " + (known ? found->second.key->path : std::string("?")));
+  if (!known) return kStatusInvalidHandle;
+  const OpenKey& open = found->second;
+  if (open.key->deleted) return kStatusKeyDeleted;
+  if ((open.granted & DELETE) == 0 || RightsOn(open.key->path) != KeyRights::Full) {
+    return kStatusAccessDenied;
   }
-  if (RightsOn(key->path) != KeyRights::Full) return ERROR_ACCESS_DENIED;
-  if (parent == nullptr) {  // no subkey named: empty the key itself
-    for (auto& entry : key->subkeys) MarkDeleted(*entry.second);
-    key->subkeys.clear();
-    key->values.clear();
-    return ERROR_SUCCESS;
-  }
-  MarkDeleted(*key);
-  parent->subkeys.erase(FoldToUpper(names.back()));
-  return ERROR_SUCCESS;
+  // A key with subkeys is refused as Wine refuses it.
+  return Remove(open.key) == ERROR_SUCCESS ? 0 : kStatusAccessDenied;
 }
 
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {

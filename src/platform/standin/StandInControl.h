@@ -40,7 +40,8 @@ int OpenKeyCount();
 /// Every registry, file, library and shell call in order, one line each, as
 /// "Function path" ("WriteFile <count>", "CloseHandle" for handle calls,
 /// "FreeLibrary <file name>"); opening and creating keys add the rights
-/// asked for ("RegOpenKeyExA HKLM\\A 0xF003F").
+/// asked for ("RegOpenKeyExA HKLM\\A 0xF003F"), and an open of a link as
+/// itself says so ("RegOpenKeyExA HKLM\\A OPEN_LINK 0x20009").
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 

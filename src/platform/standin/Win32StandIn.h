@@ -107,6 +107,8 @@ constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_OPTION_CREATE_LINK = 0x2;  // the new key is a link to another
+constexpr DWORD REG_OPTION_OPEN_LINK = 0x8;    // a link at the end is opened, not followed
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
@@ -115,6 +117,7 @@ constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_LINK = 6;  // a link's target, "\REGISTRY\MACHINE\...", UTF-16 without a zero
 constexpr DWORD REG_MULTI_SZ = 7;
 
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
@@ -134,6 +137,12 @@ LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWO
                       LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime);
 LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey);
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName);
+
+// ---- Native registry call (ntdll, found with GetProcAddress) ---------------
+using NTSTATUS = LONG;
+/// Deletes the key the handle stands for (a link itself, if opened as one);
+/// it must have no subkeys, and the handle DELETE rights.
+NTSTATUS NtDeleteKey(HANDLE key);
 
 // ---- Process, errors and messages (kernel32) ------------------------------
 DWORD GetLastError();

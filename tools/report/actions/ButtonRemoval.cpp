@@ -1,11 +1,13 @@
 #include <string>
 
 #include "Actions.h"
+#include "BrowserRegistry.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "FileCopy.h"
 #include "LayoutFixUp.h"
 #include "RegistryAccessor.h"
+#include "RegistryTree.h"
 #include "RemovalRecord.h"
 #include "SameClassButtons.h"
 #include "Sections.h"
@@ -51,10 +53,11 @@ std::string PlaceFixUpProgram() {
   return target;
 }
 
+// Never through a link: one planted in the key's place or below it goes
+// itself, and what it leads to stays.
 bool DeleteExtensionKey() {
-  RegistryAccessor registry(RegistryRights::Full);
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  return registry.DeleteSubkeyTree(OwnExtensionKey());
+  return DeleteRegistryTree(RegistryRoot::LocalMachine, RegistryView::Own,
+                            browserreg::kExtensionsKey, OwnExtensionKey());
 }
 
 int RemoveInstalledButton(TextOut& out, const SameClassButtons& buttons) {
