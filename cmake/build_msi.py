@@ -227,11 +227,12 @@ def build(zip_path, output_dir, source_dir, app_icon, version, work):
              % (types[action] | ROLLBACK_FLAGS, action)], "setting the rollback type")
 
     with open(msi, "rb") as f:
-        container = CompoundFile(bytearray(f.read()))
+        data = bytearray(f.read())
     try:
+        container = CompoundFile(data)
         container.write(SUMMARY, fixed_summary(container.read(SUMMARY),
                                                package_code(version, source_dir, inputs), seconds))
-    except (KeyError, ValueError, struct.error) as e:
+    except (IndexError, KeyError, ValueError, struct.error) as e:
         raise SealError("fixing the summary information failed: %s" % e)
     with open(msi, "wb") as f:
         f.write(container.data)
