@@ -23,14 +23,21 @@ int Summary(Report& report, const char* allWell) {
   return report.Problems();
 }
 
+// Both reports begin alike: whose view of the registry this is, then the
+// machine part.
+MachineKey ReportHead(Report& report, const char* title) {
+  report.Out() << title << "\n";
+  ReportAccount(report);
+  report.Out() << "\n";
+  return ReportExtensionKey(report);
+}
+
 }  // namespace
 
 int InspectVorlinde(TextOut& out) {
   Report report(out);
-  out << "vorlinde-inspect: what the install left behind (read only)\n";
-  ReportAccount(report);
-  out << "\n";
-  const MachineKey machineKey = ReportExtensionKey(report);
+  const MachineKey machineKey =
+      ReportHead(report, "vorlinde-inspect: what the install left behind (read only)");
   out << "\n";
   ReportCompanion(report);
   const std::int32_t id = ReportCommandId(report, machineKey);
@@ -45,10 +52,8 @@ int InspectVorlinde(TextOut& out) {
 
 int InspectMachinePart(TextOut& out) {
   Report report(out);
-  out << "vorlinde-inspect /CheckMachine: the machine part alone (read only)\n";
-  ReportAccount(report);
-  out << "\n";
-  const MachineKey machineKey = ReportExtensionKey(report);
+  const MachineKey machineKey =
+      ReportHead(report, "vorlinde-inspect /CheckMachine: the machine part alone (read only)");
   ReportCommandId(report, machineKey);
   out << "\n";
   ReportRegistryViews(report);
