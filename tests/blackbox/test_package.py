@@ -23,8 +23,11 @@ SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_PKCS12",
 # run in the install script (0x400), as the installer rather than the user
 # (0x800), its exit code ignored (0x40), or only when a later step fails
 # (0x100, rollback).
-CUSTOM_ACTIONS = {"RegisterButton": 3154, "CheckButton": 3090, "RollBackButton": 3410,
-                  "RemoveButton": 3090, "SetInstallLocation": 51}
+# With the switch each exe action passes: a rolled-back install only takes
+# its key out, no user's layout having seen the button.
+CUSTOM_ACTIONS = {"RegisterButton": (3154, ""), "CheckButton": (3090, "/CheckMachine"),
+                  "RollBackButton": (3410, "/UndoInstall"), "RemoveButton": (3090, "/Remove"),
+                  "SetInstallLocation": (51, "[INSTALLDIR]")}
 IN_SCRIPT = 0x400
 
 
@@ -99,7 +102,7 @@ class Package(unittest.TestCase):
         sequence = table(msi, "InstallExecuteSequence")
         at = {action: int(row[1]) for action, row in sequence.items()}
         actions = table(msi, "CustomAction")
-        self.assertEqual({a: int(row[0]) for a, row in actions.items()}, CUSTOM_ACTIONS)
+        self.assertEqual({a: (int(row[0]), row[2]) for a, row in actions.items()}, CUSTOM_ACTIONS)
         for action, (kind, origin, _, _) in actions.items():
             self.assertTrue(origin, action)  # wixl leaves some kinds of row empty
             first = at["InstallInitialize"] if int(kind) & IN_SCRIPT else 0

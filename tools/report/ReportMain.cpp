@@ -28,6 +28,8 @@ const char kUsage[] =
     "                      account's layout; every other account's layout is fixed at its\n"
     "                      next logon (Active Setup).\n"
     "  /FixLayout          Apply a recorded removal to this account's layout, once.\n"
+    "  /UndoInstall        Run elevated: delete the extension key alone, for an install that\n"
+    "                      is rolled back before any user's layout saw the button.\n"
     "  /RemoveVirtualized  Delete the copies of the extension key that Windows redirected\n"
     "                      to this account's VirtualStore.\n"
     "  /?                  Show this text.\n"
@@ -51,6 +53,7 @@ int Usage(TextOut& out) {
 const Mode kModes[] = {
     {"CheckMachine", CheckMachine}, {"Remove", RemoveButton},
     {"FixLayout", FixLayout},       {"RemoveVirtualized", RemoveVirtualizedInstall},
+    {"UndoInstall", UndoInstall},
     {"?", Usage},
 };
 

@@ -12,5 +12,9 @@ int RemoveVirtualizedInstall(TextOut& out);
 /// leaves a fix-up for every other user's layout at their next logon.
 int RemoveButton(TextOut& out);
 
+/// /UndoInstall: deletes the machine's extension key and nothing else, for
+/// an install that is rolled back before any user's layout could see it.
+int UndoInstall(TextOut& out);
+
 /// /FixLayout: the per-user fix-up after a removal, for this user, once.
 int FixLayout(TextOut& out);

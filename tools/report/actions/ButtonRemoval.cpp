@@ -121,6 +121,19 @@ int RemoveButton(TextOut& out) {
   }
 }
 
+// No record and no fix-ups: no other user's layout ever saw the button, and
+// once its key is gone their entries match the ids again as they stand.
+int UndoInstall(TextOut& out) {
+  out << "vorlinde-inspect /UndoInstall: deletes the extension key of an install that did "
+         "not complete\n\n";
+  if (!DeleteExtensionKey()) {
+    out << "The registry refused to delete HKEY_LOCAL_MACHINE" << OwnExtensionKey() << ".\n";
+    return 1;
+  }
+  out << "HKEY_LOCAL_MACHINE" << OwnExtensionKey() << " is gone.\n";
+  return 0;
+}
+
 int FixLayout(TextOut& out) {
   try {
     return FixUpThisUsersLayout(out) ? 0 : 1;
