@@ -3,6 +3,7 @@
 
 #include "BrowserRegistry.h"
 #include "Exceptions.h"
+#include "RemovalRecord.h"
 #include "RegistryAccessor.h"
 #include "Report.h"
 #include "Sections.h"
@@ -79,6 +80,13 @@ void ReportCopies(Report& report, const std::vector<std::string>& copies) {
 
 MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copies) {
   report.Out() << "  (no such key)\n";
+  if (copies.empty() && ReadRemovalRecord().serial != 0) {
+    report.Problem("the button is not installed: it was removed from this machine "
+                   "(vorlinde-inspect.exe /Remove).",
+                   "Nothing, if that was meant; to have it back, close Internet Explorer and "
+                   "run vorlinde.exe as administrator (elevated).");
+    return MachineKey::Missing;
+  }
   if (copies.empty()) {
     report.Problem("the button is not installed: the extension key is missing.", kRunElevated);
     return MachineKey::Missing;
