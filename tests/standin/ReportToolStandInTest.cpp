@@ -18,7 +18,7 @@ namespace {
 
 const std::string kOwnKey = std::string(kExtensionsKey) + "\\" + kButton.KeyGuid;
 
-class InspectorStandInTest : public ::testing::Test {
+class ReportToolStandInTest : public ::testing::Test {
  protected:
   void SetUp() override { standin::Reset(); }
   void TearDown() override { standin::Reset(); }
@@ -30,7 +30,7 @@ class InspectorStandInTest : public ::testing::Test {
   }
 };
 
-TEST_F(InspectorStandInTest, AnInstallOnA64BitSystemStandsInThe32BitViewOnly) {
+TEST_F(ReportToolStandInTest, AnInstallOnA64BitSystemStandsInThe32BitViewOnly) {
   standin::SetWindows64Bit(true);
   RunVorlinde();
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, browserreg::InWow64Node("\\" + kOwnKey).substr(1)));
@@ -45,7 +45,7 @@ TEST_F(InspectorStandInTest, AnInstallOnA64BitSystemStandsInThe32BitViewOnly) {
 }
 
 // What a standard user sees of a good install is what an administrator sees.
-TEST_F(InspectorStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
+TEST_F(ReportToolStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
   RunVorlinde();
   const std::string asAdministrator = Report(0);
   standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
@@ -68,7 +68,7 @@ TEST_F(InspectorStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
             std::string::npos);
 }
 
-TEST_F(InspectorStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
+TEST_F(ReportToolStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
   RunVorlinde();
   standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
   const StoredValue layout = GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout");
@@ -80,7 +80,7 @@ TEST_F(InspectorStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
   EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout").bytes, layout.bytes);
 }
 
-TEST_F(InspectorStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
+TEST_F(ReportToolStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
   const std::string copy = std::string(browserreg::BelowRoot(browserreg::kVirtualStoreKey)) +
                            "\\" + kOwnKey;
   SetValue(HKEY_CURRENT_USER, copy, "ButtonText", REG_SZ, Sz("x"));
@@ -97,7 +97,7 @@ TEST_F(InspectorStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
 // hive: in a copy's place, below a real copy, on the way to a copy's place.
 // The clean-up removes a link itself, never what it leads to, and opens
 // every key below the user's Classes key as itself.
-TEST_F(InspectorStandInTest, TheCleanUpNeverFollowsARegistryLink) {
+TEST_F(ReportToolStandInTest, TheCleanUpNeverFollowsARegistryLink) {
   const std::string store = browserreg::BelowRoot(browserreg::kVirtualStoreKey);
   const std::string copy = store + "\\" + kOwnKey;
   const std::string machine = "\\REGISTRY\\MACHINE\\" + kOwnKey;
