@@ -33,8 +33,8 @@ echo
 echo "Running C:\\Vorlinde\\vorlinde-inspect.exe (reads only) to see what the run did:"
 echo
 set +e
-# The inspector prints the program's texts in their Windows code page.
-wine 'C:\Vorlinde\vorlinde-inspect.exe' </dev/null | iconv -f cp1252 -t utf-8 | tr -d '\r'
+# Redirected, the inspector writes UTF-8, as this terminal reads it.
+wine 'C:\Vorlinde\vorlinde-inspect.exe' </dev/null | tr -d '\r'
 status=${PIPESTATUS[0]}
 set -e
 echo

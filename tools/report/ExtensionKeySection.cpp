@@ -80,25 +80,25 @@ void ReportCopies(Report& report, const std::vector<std::string>& copies) {
 
 MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copies) {
   report.Out() << "  (no such key)\n";
-  if (copies.empty() && ReadRemovalRecord().serial != 0) {
+  if (!copies.empty()) {
+    ReportCopies(report, copies);
+    report.Problem(
+        "the extension key stands only in your VirtualStore: vorlinde.exe ran without "
+        "administrative rights, Windows redirected its write there, and the browser will not "
+        "show the button.",
+        "Remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized), then close "
+        "Internet Explorer and run vorlinde.exe as administrator.");
+    return MachineKey::OnlyRedirected;
+  }
+  if (ReadRemovalRecord().serial != 0) {
     report.Problem("the button is not installed: it was removed from this machine "
                    "(vorlinde-inspect.exe /Remove).",
                    "Nothing, if that was meant; to have it back, close Internet Explorer and "
                    "run vorlinde.exe as administrator (elevated).");
-    return MachineKey::Missing;
-  }
-  if (copies.empty()) {
+  } else {
     report.Problem("the button is not installed: the extension key is missing.", kRunElevated);
-    return MachineKey::Missing;
   }
-  ReportCopies(report, copies);
-  report.Problem(
-      "the extension key stands only in your VirtualStore: vorlinde.exe ran without "
-      "administrative rights, Windows redirected its write there, and the browser will not "
-      "show the button.",
-      "Remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized), then close "
-      "Internet Explorer and run vorlinde.exe as administrator.");
-  return MachineKey::OnlyRedirected;
+  return MachineKey::Missing;
 }
 
 // Not a problem: a run without administrative rights beside a machine key

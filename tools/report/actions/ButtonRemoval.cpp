@@ -22,12 +22,13 @@ using namespace deployment;
 const char kNothingChanged[] = "Nothing was changed.\n";
 
 // A standard user may read the keys but not delete them; asking first keeps
-// a refused removal from leaving half its work done.
+// a refused removal from leaving half its work done. Opens only: the check
+// itself changes nothing.
 bool MayRemove() {
   RegistryAccessor registry(RegistryRights::Full);
   registry.SelectHive(RegistryRoot::LocalMachine);
   return registry.OpenSubkey(OwnExtensionKey(), false) &&
-         registry.OpenSubkey(deployment::kActiveSetupKey, true);
+         registry.OpenSubkey(deployment::kActiveSetupKey, false);
 }
 
 std::string CommonFilesFolder() {

@@ -66,6 +66,9 @@ bool FixUpThisUsersLayout(TextOut& out) {
            "was left as it is.\n";
     return true;
   }
+  // Noted before the layout changes: a note that cannot be written stops the
+  // fix here, and a layout fixed twice would point entries at wrong buttons.
+  WriteUserRemovalNote(record.serial, "begun, not finished");
   const LayoutFix fix = FixCurrentUsersLayout(record.Shift());
   const std::string outcome = Outcome(fix);
   WriteUserRemovalNote(record.serial, outcome);

@@ -64,10 +64,14 @@ UserRemovalNote ReadUserRemovalNote() {
 void WriteUserRemovalNote(std::uint32_t serial, const std::string& outcome) {
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::CurrentUser);
-  if (registry.OpenSubkey(kUserRemovalKey, true)) {
-    registry.WriteText(kOutcomeValue, outcome);
-    registry.WriteNumber(kSerialValue, serial);
+  if (!registry.OpenSubkey(kUserRemovalKey, true)) {
+    throw ERegistryException("the registry refused to create HKEY_CURRENT_USER" +
+                             std::string(kUserRemovalKey));
   }
+  registry.WriteText(kOutcomeValue, outcome);
+  registry.WriteNumber(kSerialValue, serial);
+  // Active Setup's own note only spares the user a run that would change
+  // nothing; ours above is what keeps a layout from being fixed twice.
   if (registry.OpenSubkey(std::string(kUserActiveSetupKey) + "\\" + kFixUpComponent, true)) {
     registry.WriteText(kVersionValue, FixUpVersion(serial));
   }

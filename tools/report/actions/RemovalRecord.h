@@ -34,6 +34,7 @@ struct UserRemovalNote {
 UserRemovalNote ReadUserRemovalNote();
 /// Notes that this user is done with removal `serial`, also in Active Setup's
 /// per-user copy, so that the logon fix-up does not run again for them.
+/// Raises when the note cannot be written.
 void WriteUserRemovalNote(std::uint32_t serial, const std::string& outcome);
 
 /// Registers the fix-up `stubPath` with Active Setup for removal `serial`.
