@@ -27,12 +27,12 @@ HKEY RootKey(RegistryRoot root) {
 
 // `name` below `parent`, opened as itself: a link there is opened, not
 // followed (the option governs the last name only, so one name at a time).
-ScopedRegistryKey OpenItself(void* parent, const std::string& name, REGSAM rights) {
+ScopedRegistryKey OpenItself(void* parent, const std::string& name, REGSAM rights,
+                             LONG* status = nullptr) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(AsKey(parent), name.c_str(), REG_OPTION_OPEN_LINK, rights, &key) !=
-      ERROR_SUCCESS) {
-    return ScopedRegistryKey();
-  }
+  const LONG result = RegOpenKeyExA(AsKey(parent), name.c_str(), REG_OPTION_OPEN_LINK, rights, &key);
+  if (status != nullptr) *status = result;
+  if (result != ERROR_SUCCESS) return ScopedRegistryKey();
   return ScopedRegistryKey(key);
 }
 
@@ -98,6 +98,7 @@ bool DeleteOpenKey(void* key, REGSAM view) {
 struct Walked {
   RegistryTreeEntry entry;
   ScopedRegistryKey key;  // the key or the link in the key's place, opened as itself
+  bool refused = false;   // a key on the way stands but would not open
 };
 
 // Opens `base`, then each key from there down to `path` as itself, the last
@@ -109,8 +110,10 @@ Walked Walk(RegistryRoot root, RegistryView view, const std::string& base, const
   if (base.empty() || path.compare(0, base.size() + 1, base + "\\") != 0) return walked;
   // The one key opened through links: those the system lays out above it.
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(RootKey(root), base.c_str() + 1, 0, kLookRights | flags, &opened) !=
-      ERROR_SUCCESS) {
+  const LONG baseStatus =
+      RegOpenKeyExA(RootKey(root), base.c_str() + 1, 0, kLookRights | flags, &opened);
+  if (baseStatus != ERROR_SUCCESS) {
+    walked.refused = baseStatus != ERROR_FILE_NOT_FOUND && baseStatus != ERROR_PATH_NOT_FOUND;
     return walked;
   }
   ScopedRegistryKey key(opened);
@@ -119,9 +122,13 @@ Walked Walk(RegistryRoot root, RegistryView view, const std::string& base, const
     const bool last = cut == path.size();
     if (cut == start) return walked;  // an empty name
     const std::string at = path.substr(0, cut);
+    LONG status = ERROR_SUCCESS;
     ScopedRegistryKey below = OpenItself(key.get(), path.substr(start, cut - start),
-                                         (last ? rights : kLookRights) | flags);
-    if (!below) return walked;
+                                         (last ? rights : kLookRights) | flags, &status);
+    if (!below) {
+      walked.refused = status != ERROR_FILE_NOT_FOUND && status != ERROR_PATH_NOT_FOUND;
+      return walked;
+    }
     std::string target;
     if (IsLink(below.get(), target)) {
       walked.entry = {last ? RegistryTreeEntry::Kind::Link : RegistryTreeEntry::Kind::LinkAbove, at,
@@ -156,6 +163,7 @@ bool DeleteRegistryTree(RegistryRoot root, RegistryView view, const std::string&
     case RegistryTreeEntry::Kind::Missing:
       break;
   }
-  // Gone, or there but refusing the rights to delete it.
-  return FindRegistryTree(root, view, base, path).kind == RegistryTreeEntry::Kind::Missing;
+  // Gone, or there but refusing the rights to delete it, or even to look.
+  return !walked.refused &&
+         FindRegistryTree(root, view, base, path).kind == RegistryTreeEntry::Kind::Missing;
 }

@@ -78,6 +78,8 @@ TEST_F(ReportToolStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde"));
   EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout").bytes, layout.bytes);
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, kOwnKey, standin::KeyRights::None);
+  EXPECT_EQ(UndoInstall(out), 1) << "a key that will not even open is not gone";
 }
 
 TEST_F(ReportToolStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
