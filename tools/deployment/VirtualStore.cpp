@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "BrowserRegistry.h"
-#include "Sections.h"
+#include "OwnExtensionKey.h"
 
 namespace {
 

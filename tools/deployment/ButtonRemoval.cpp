@@ -10,7 +10,7 @@
 #include "RegistryTree.h"
 #include "RemovalRecord.h"
 #include "SameClassButtons.h"
-#include "Sections.h"
+#include "OwnExtensionKey.h"
 #include "TextOut.h"
 #include "UnitVorlindeUtils.h"
 #include "VirtualStoreCleanUp.h"

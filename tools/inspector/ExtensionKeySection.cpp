@@ -142,10 +142,6 @@ MachineKey ReportMachineKey(Report& report) {
 
 }  // namespace
 
-std::string OwnExtensionKey() {
-  return std::string(browserreg::kExtensionsKey) + "\\" + kButton.KeyGuid;
-}
-
 MachineKey ReportExtensionKey(Report& report) {
   const MachineKey machineKey = ReportMachineKey(report);
   ReportVirtualStoreLinks(report);

@@ -6,10 +6,9 @@
 #include <cstdint>
 #include <string>
 
-class Report;
+#include "OwnExtensionKey.h"
 
-/// The program's extension key, absolute under the machine hive.
-std::string OwnExtensionKey();
+class Report;
 
 /// The account inspected, whether it runs elevated, and the system's bitness.
 void ReportAccount(Report& report);
