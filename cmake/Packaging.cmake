@@ -2,7 +2,7 @@
 # (the extension key points there), the read-only inspector that checks an
 # install, and a short README. Nothing else is installed, so test programs
 # never reach the package.
-install(TARGETS vorlinde vorlinde-inspect vorlinde-fixup RUNTIME DESTINATION .)
+install(TARGETS vorlinde vorlinde-inspect vorlinde-agent RUNTIME DESTINATION .)
 install(FILES ${VORLINDE_SHOP_ICON} DESTINATION .)
 
 # Windows line ends, so that every editor there shows the README as written.

@@ -148,7 +148,7 @@ class PackageLife(unittest.TestCase):
         self.assertEqual(self.log_on(), bytes.fromhex(" ".join(DEFAULT_ENTRIES)))
         self.assertLeftNothing(self.packages[1][1])
         # What stays for the users yet to log on: the fix-up, registered.
-        fix_up = os.path.join(PROGRAMS, "Common Files", "Vorlinde", "vorlinde-fixup.exe")
+        fix_up = os.path.join(PROGRAMS, "Common Files", "Vorlinde", "vorlinde-agent.exe")
         self.assertEqual(text(self.state()[FIX_UP.lower()]["StubPath"]),
                          '"%s"' % WINE.windows_path(fix_up))
         self.assertTrue(os.path.exists(fix_up))

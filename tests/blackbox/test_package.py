@@ -16,7 +16,7 @@ import pe_file
 BUILD = os.environ["VORLINDE_BUILD_DIR"]
 SEAL = os.path.join(os.path.dirname(__file__), "..", "..", "cmake", "seal_package.py")
 PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE",
-            "vorlinde-fixup.exe": "VORLINDE_FIXUP_EXE"}
+            "vorlinde-agent.exe": "VORLINDE_AGENT_EXE"}
 SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_PKCS12",
            "VORLINDE_SIGN_PASSWORD_FILE", "VORLINDE_SIGN_TIMESTAMP_URL")
 # Custom action types: a property set (51); an exe from an installed file (18)
@@ -80,7 +80,7 @@ class Package(unittest.TestCase):
 
     def test_holds_exactly_the_programs_the_icon_and_the_readme_in_name_order(self):
         self.assertEqual(self.zip.namelist(),
-                         ["README.txt", "shop.ico", "vorlinde-fixup.exe", "vorlinde-inspect.exe",
+                         ["README.txt", "shop.ico", "vorlinde-agent.exe", "vorlinde-inspect.exe",
                           "vorlinde.exe"])
 
     def test_the_programs_are_the_ones_built_unsigned(self):

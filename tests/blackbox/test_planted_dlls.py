@@ -32,7 +32,7 @@ NATIVE_FIRST = Wine(WINE.prefix, WINE.arch)
 NATIVE_FIRST.env["WINEDLLOVERRIDES"] += ";%s=n,b" % ",".join(PLANTED_NAMES)
 
 PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE",
-            "vorlinde-fixup.exe": "VORLINDE_FIXUP_EXE", "careless.exe": "VORLINDE_CARELESS_EXE"}
+            "vorlinde-agent.exe": "VORLINDE_AGENT_EXE", "careless.exe": "VORLINDE_CARELESS_EXE"}
 UMLAUT = "B\u00fccher"  # a byte above 0x7F: USER32 steps through the command line
 # (program, mode arguments): every mode of the shipped programs.
 RUNS = (("vorlinde.exe", ()), ("vorlinde.exe", ("/SaveAllToFile",)),
@@ -41,7 +41,7 @@ RUNS = (("vorlinde.exe", ()), ("vorlinde.exe", ("/SaveAllToFile",)),
         ("vorlinde-inspect.exe", ()), ("vorlinde-inspect.exe", ("/CheckMachine",)),
         ("vorlinde-inspect.exe", ("/Remove",)), ("vorlinde-inspect.exe", ("/FixLayout",)),
         ("vorlinde-inspect.exe", ("/RemoveVirtualized",)), ("vorlinde-inspect.exe", ("/?",)),
-        ("vorlinde-inspect.exe", (UMLAUT,)), ("vorlinde-fixup.exe", ()))
+        ("vorlinde-inspect.exe", (UMLAUT,)), ("vorlinde-agent.exe", ()))
 
 ASSEMBLY = "Planted"  # a private assembly: a folder beside the program
 IDENTITY = ('<assemblyIdentity type="win32" name="%s" version="1.0.0.0" '

@@ -1,4 +1,4 @@
-// vorlinde-fixup: the per-user fix-up after a removal, as Active Setup runs
+// vorlinde-agent: the per-user fix-up after a removal, as Active Setup runs
 // it at each user's logon. A windowed program that opens no window, so that
 // no console flashes up at logon; the inspector's /FixLayout does the same
 // with words.

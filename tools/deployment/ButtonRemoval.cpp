@@ -41,15 +41,15 @@ std::string CommonFilesFolder() {
 // The fix-up must outlive the folder the removal runs from: a copy in Common
 // Files, which only administrators may change, is what Active Setup runs.
 std::string PlaceFixUpProgram() {
-  const std::string source = ExecutableDirectory() + kFixUpFileName;
+  const std::string source = ExecutableDirectory() + kAgentFileName;
   if (!FileExists(source)) {
-    throw EOSError(std::string(kFixUpFileName) + " is missing beside vorlinde-inspect.exe", 2);
+    throw EOSError(std::string(kAgentFileName) + " is missing beside vorlinde-inspect.exe", 2);
   }
   const std::string commonFiles = CommonFilesFolder();
   if (commonFiles.empty()) throw EOSError("the system names no Common Files folder", 3);
   const std::string folder = DirectoryWithBackslash(commonFiles + "\\") + kFixUpFolderName;
   EnsureFolder(folder);
-  const std::string target = folder + "\\" + kFixUpFileName;
+  const std::string target = folder + "\\" + kAgentFileName;
   CopyFileReplacing(source, target);
   return target;
 }

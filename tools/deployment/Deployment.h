@@ -41,7 +41,7 @@ inline constexpr char kOutcomeValue[] = "Outcome";
 /// The windowless program that Active Setup runs for the fix-up, and where
 /// the removal puts a copy of it: in Common Files, which only administrators
 /// may change, so that it outlives the program's own folder.
-inline constexpr char kFixUpFileName[] = "vorlinde-fixup.exe";
+inline constexpr char kAgentFileName[] = "vorlinde-agent.exe";
 inline constexpr char kFixUpFolderName[] = "Vorlinde";
 inline constexpr char kWindowsCurrentVersionKey[] =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
