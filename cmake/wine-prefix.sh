@@ -12,6 +12,7 @@ case "$arch" in
   *) echo "$0: unknown architecture $arch" >&2; exit 2 ;;
 esac
 . "$(dirname "$0")/wine-env.sh" "$prefix" "$arch"
+"$(dirname "$0")/wine-usable.sh" true || exit
 case "$action" in
   setup)
     mkdir -p "$prefix"

@@ -5,4 +5,4 @@
 # Usage: [VORLINDE_WINE_ARCH=win64] wine-run.sh PREFIX PROGRAM [ARGS...]
 prefix=$1; shift
 . "$(dirname "$0")/wine-env.sh" "$prefix" "${VORLINDE_WINE_ARCH:-win32}"
-exec wine "$@"
+exec "$(dirname "$0")/wine-usable.sh" wine "$@"
