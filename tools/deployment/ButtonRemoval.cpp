@@ -6,11 +6,11 @@
 #include "Exceptions.h"
 #include "FileCopy.h"
 #include "LayoutFixUp.h"
+#include "OwnExtensionKey.h"
 #include "RegistryAccessor.h"
 #include "RegistryTree.h"
 #include "RemovalRecord.h"
 #include "SameClassButtons.h"
-#include "OwnExtensionKey.h"
 #include "TextOut.h"
 #include "UnitVorlindeUtils.h"
 #include "VirtualStoreCleanUp.h"
@@ -40,11 +40,8 @@ std::string CommonFilesFolder() {
 
 // The fix-up must outlive the folder the removal runs from: a copy in Common
 // Files, which only administrators may change, is what Active Setup runs.
-std::string PlaceFixUpProgram() {
-  const std::string source = ExecutableDirectory() + kAgentFileName;
-  if (!FileExists(source)) {
-    throw EOSError(std::string(kAgentFileName) + " is missing beside vorlinde-inspect.exe", 2);
-  }
+std::string PlaceFixUpProgram(const std::string& source) {
+  if (!FileExists(source)) throw EOSError(source + " is missing", 2);
   const std::string commonFiles = CommonFilesFolder();
   if (commonFiles.empty()) throw EOSError("the system names no Common Files folder", 3);
   const std::string folder = DirectoryWithBackslash(commonFiles + "\\") + kFixUpFolderName;
@@ -61,7 +58,8 @@ bool DeleteExtensionKey() {
                             browserreg::kExtensionsKey, OwnExtensionKey());
 }
 
-int RemoveInstalledButton(TextOut& out, const SameClassButtons& buttons) {
+int RemoveInstalledButton(TextOut& out, const SameClassButtons& buttons,
+                          const std::string& agentSource) {
   const std::int32_t removedId = FirstCustomCommandId + buttons.ownPosition;
   out << "The button stands with command id " << removedId << "; "
       << (buttons.others.size() - static_cast<std::size_t>(buttons.ownPosition))
@@ -74,14 +72,13 @@ int RemoveInstalledButton(TextOut& out, const SameClassButtons& buttons) {
   }
   std::string fixUp;
   try {
-    fixUp = PlaceFixUpProgram();
+    fixUp = PlaceFixUpProgram(agentSource);
   } catch (const Exception& e) {
     out << "The per-user fix-up cannot be put in place (" << e.Message() << "). "
         << kNothingChanged;
     return 1;
   }
-  const RemovalRecord record =
-      WriteRemovalRecord(removedId, buttons.ownPosition, buttons.others);
+  const RemovalRecord record = WriteRemovalRecord(removedId, buttons.ownPosition, buttons.others);
   if (!DeleteExtensionKey()) {
     out << "The registry refused to delete HKEY_LOCAL_MACHINE" << OwnExtensionKey() << ".\n";
     return 1;
@@ -100,7 +97,7 @@ int RemoveInstalledButton(TextOut& out, const SameClassButtons& buttons) {
 
 }  // namespace
 
-int RemoveButton(TextOut& out) {
+int RemoveButton(TextOut& out, const std::string& agentSource) {
   out << "vorlinde-inspect /Remove: takes the button out for every user\n\n";
   SameClassButtons buttons;
   try {
@@ -112,7 +109,7 @@ int RemoveButton(TextOut& out) {
     return 1;
   }
   try {
-    if (buttons.ownPosition >= 0) return RemoveInstalledButton(out, buttons);
+    if (buttons.ownPosition >= 0) return RemoveInstalledButton(out, buttons, agentSource);
     out << "The button is not installed on this machine: nothing to remove there.\n";
     FixUpThisUsersLayout(out);
     return RemoveVirtualStoreCopies(out) ? 0 : 1;

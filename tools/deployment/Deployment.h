@@ -13,10 +13,12 @@ inline constexpr char kActiveSetupKey[] =
 /// The user's copy, where Active Setup notes the Version it ran for them.
 inline constexpr char kUserActiveSetupKey[] =
     "\\Software\\Microsoft\\Active Setup\\Installed Components";
-/// The component that places the button for each user (vorlinde.exe itself).
+/// The one component of Vorlinde's: it runs the per-user agent, which places
+/// the button after an install and fixes the layout after a removal.
 inline constexpr char kPlacementComponent[] = "Vorlinde";
-/// The component that fixes each user's layout after a removal.
-inline constexpr char kFixUpComponent[] = "Vorlinde.LayoutFixUp";
+/// An earlier removal's own component for the fix-up; a removal now takes it
+/// out wherever it finds it.
+inline constexpr char kLegacyFixUpComponent[] = "Vorlinde.LayoutFixUp";
 inline constexpr char kStubPathValue[] = "StubPath";
 inline constexpr char kVersionValue[] = "Version";
 inline constexpr char kIsInstalledValue[] = "IsInstalled";

@@ -9,7 +9,7 @@ namespace {
 
 using namespace deployment;
 
-const std::string kFixUpKey = std::string(kActiveSetupKey) + "\\" + kFixUpComponent;
+const std::string kFixUpKey = std::string(kActiveSetupKey) + "\\" + kLegacyFixUpComponent;
 const std::string kPlacementKey = std::string(kActiveSetupKey) + "\\" + kPlacementComponent;
 
 // Active Setup runs a component again for a user whose copy of Version is
@@ -72,7 +72,7 @@ void WriteUserRemovalNote(std::uint32_t serial, const std::string& outcome) {
   registry.WriteNumber(kSerialValue, serial);
   // Active Setup's own note only spares the user a run that would change
   // nothing; ours above is what keeps a layout from being fixed twice.
-  if (registry.OpenSubkey(std::string(kUserActiveSetupKey) + "\\" + kFixUpComponent, true)) {
+  if (registry.OpenSubkey(std::string(kUserActiveSetupKey) + "\\" + kLegacyFixUpComponent, true)) {
     registry.WriteText(kVersionValue, FixUpVersion(serial));
   }
 }

@@ -8,11 +8,13 @@
 #include "Actions.h"
 #include "CodePage.h"
 #include "CommandLine.h"
+#include "Deployment.h"
 #include "Exceptions.h"
 #include "InstallCheck.h"
-#include "SystemLibrary.h"
 #include "StandardOutputText.h"
+#include "SystemLibrary.h"
 #include "TextOut.h"
+#include "UnitVorlindeUtils.h"
 
 namespace {
 
@@ -45,16 +47,19 @@ struct Mode {
 
 int Report(TextOut& out) { return InspectVorlinde(out) == 0 ? 0 : 1; }
 int CheckMachine(TextOut& out) { return InspectMachinePart(out) == 0 ? 0 : 1; }
+// The agent the removal leaves for the other users: the one beside us.
+int Remove(TextOut& out) {
+  return RemoveButton(out, ExecutableDirectory() + deployment::kAgentFileName);
+}
 int Usage(TextOut& out) {
   out << kUsage;
   return 0;
 }
 
 const Mode kModes[] = {
-    {"CheckMachine", CheckMachine}, {"Remove", RemoveButton},
+    {"CheckMachine", CheckMachine}, {"Remove", Remove},
     {"FixLayout", FixLayout},       {"RemoveVirtualized", RemoveVirtualizedInstall},
-    {"UndoInstall", UndoInstall},
-    {"?", Usage},
+    {"UndoInstall", UndoInstall},   {"?", Usage},
 };
 
 const Mode* FindMode(const std::string& argument) {

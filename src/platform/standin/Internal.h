@@ -42,6 +42,7 @@ void ResetShell();
 void ResetLibraries();
 void ResetConsole();
 void ResetAccount();
+void ResetClock();
 void RecordCall(const std::string& line);
 
 }  // namespace standin

@@ -104,6 +104,7 @@ void Reset() {
   ResetLibraries();
   ResetConsole();
   ResetAccount();
+  ResetClock();
 }
 
 void RecordCall(const std::string& line) { State().callLog.push_back(line); }

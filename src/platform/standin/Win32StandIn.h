@@ -254,6 +254,21 @@ BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
 BOOL RemoveDirectoryA(LPCSTR pathName);
 DWORD GetFileAttributesA(LPCSTR fileName);
 
+// ---- Clock (kernel32) -----------------------------------------------------
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+using LPSYSTEMTIME = SYSTEMTIME*;
+/// The current time in UTC.
+void GetSystemTime(LPSYSTEMTIME time);
+
 // ---- Libraries (kernel32) -------------------------------------------------
 constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x8;
