@@ -37,3 +37,13 @@ struct LayoutFix {
 
 /// Applies the shift to the current user's ButtonLayout value.
 LayoutFix FixCurrentUsersLayout(const IdShift& shift);
+
+/// The current user's ButtonLayout value as an editor sees it.
+struct CurrentLayout {
+  std::string refusal;              // why it is to be left alone; empty when it may be edited
+  std::vector<std::uint8_t> bytes;  // empty also when there is none
+};
+CurrentLayout ReadCurrentUsersLayout();
+
+/// Whether an entry of `layout` carries the command id `id`.
+bool HasEntryWithId(const std::vector<std::uint8_t>& layout, std::int32_t id);
