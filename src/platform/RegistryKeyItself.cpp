@@ -62,11 +62,10 @@ void KeyItself::Walk(const std::string& base, bool create, std::uint32_t rights)
   // The base through the links the system lays out, as every program opens it.
   HKEY opened = nullptr;
   DWORD disposition = 0;
-  LONG status =
-      create
-          ? RegCreateKeyExA(RootKey(root_), base.c_str() + 1, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            way, nullptr, &opened, &disposition)
-          : RegOpenKeyExA(RootKey(root_), base.c_str() + 1, 0, way, &opened);
+  LONG status = create
+                    ? RegCreateKeyExA(RootKey(root_), base.c_str() + 1, 0, nullptr,
+                                      REG_OPTION_NON_VOLATILE, way, nullptr, &opened, &disposition)
+                    : RegOpenKeyExA(RootKey(root_), base.c_str() + 1, 0, way, &opened);
   ScopedRegistryKey key(status == ERROR_SUCCESS ? opened : nullptr);
   for (std::size_t start = base.size() + 1; status == ERROR_SUCCESS && start <= path_.size();) {
     const std::size_t cut = std::min(path_.find('\\', start), path_.size());

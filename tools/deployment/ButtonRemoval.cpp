@@ -76,8 +76,7 @@ bool RemoveCountedButton(TextOut& out, const SameClassButtons& buttons, std::str
   try {
     agentCopy = PlaceAgentCopy(agentSource);
   } catch (const Exception& e) {
-    out << "The per-user agent cannot be put in place (" << e.Message() << "). "
-        << kNothingChanged;
+    out << "The per-user agent cannot be put in place (" << e.Message() << "). " << kNothingChanged;
     return false;
   }
   const RemovalRecord before = ReadRemovalRecord();
@@ -97,13 +96,14 @@ bool RemoveCountedButton(TextOut& out, const SameClassButtons& buttons, std::str
 // A key the browser does not count as a button of the class shifts no one:
 // it goes, and no removal is recorded for the other users.
 bool RemoveUncountedKey(TextOut& out) {
-  const RegistryTreeEntry found = FindRegistryTree(
-      RegistryRoot::LocalMachine, RegistryView::Own, browserreg::kExtensionsKey, OwnExtensionKey());
+  const RegistryTreeEntry found = FindRegistryTree(RegistryRoot::LocalMachine, RegistryView::Own,
+                                                   browserreg::kExtensionsKey, OwnExtensionKey());
   const bool link = found.kind == RegistryTreeEntry::Kind::Link;
   out << (link ? "The registry link " + OwnKeyName() + " to " + found.target +
                      " stands in the button's key's place"
-               : OwnKeyName() + " is no button of its class (its clsid, text or icon is "
-                                "missing or other), so the browser gives it no command id")
+               : OwnKeyName() +
+                     " is no button of its class (its clsid, text or icon is "
+                     "missing or other), so the browser gives it no command id")
       << ": no other button's id changes.\n";
   if (!MayRemove(out)) return false;
   if (!DeleteExtensionKey()) {

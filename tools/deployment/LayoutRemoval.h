@@ -24,9 +24,9 @@ struct LayoutEdit {
 LayoutEdit RemoveButtonEntries(std::vector<std::uint8_t>& layout, const IdShift& shift);
 
 enum class LayoutFixResult {
-  Edited,      // written back (or nothing in it needed a change)
-  NoLayout,    // no CommandBar key or no ButtonLayout value: nothing to fix
-  Refused,     // not REG_BINARY, not whole entries or too long: left as it is
+  Edited,    // written back (or nothing in it needed a change)
+  NoLayout,  // no CommandBar key or no ButtonLayout value: nothing to fix
+  Refused,   // not REG_BINARY, not whole entries or too long: left as it is
 };
 
 struct LayoutFix {

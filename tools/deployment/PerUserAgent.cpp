@@ -65,8 +65,8 @@ bool Place(TextOut& out, const MachineState& machine) {
     const std::int32_t index =
         companion ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone;
     PlaceButtonInCommandBar(kButton.KeyGuid, kButton.ButtonClsid, index);
-    outcome = "placed: command id " + std::to_string(id) + " at entry index " +
-              std::to_string(index);
+    outcome =
+        "placed: command id " + std::to_string(id) + " at entry index " + std::to_string(index);
   }
   WriteUserNote(machine.event, outcome);
   out << "This account's command bar layout: " << outcome << ".\n";
@@ -103,8 +103,8 @@ bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note
     out << "The button is not installed as a button of its class, and no removal is "
            "recorded: this account's layout was left as it is.\n";
   } else {
-    out << "This account's layout was dealt with for the last removal already ("
-        << note.outcome << "): nothing changed.\n";
+    out << "This account's layout was dealt with for the last removal already (" << note.outcome
+        << "): nothing changed.\n";
   }
   if (note.stamp < machine.event) WriteUserNote(machine.event, "unchanged: nothing to do");
   return true;

@@ -11,8 +11,8 @@ namespace {
 using namespace deployment;
 
 KeyItself OpenRecord(bool create, RegistryRights rights) {
-  return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey,
-                   kRemovalKey, create, rights);
+  return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey, kRemovalKey,
+                   create, rights);
 }
 
 KeyItself OpenUserKey(const std::string& base, const std::string& path, bool create,
@@ -45,7 +45,10 @@ RemovalRecord ReadRemovalRecord() {
   KeyItself key = OpenRecord(false, RegistryRights::Read);
   RaiseUnlessRead(key);
   RemovalRecord record{EventStamp::Parse(key.ReadText(kStampValue)),
-                       EventStamp::Parse(key.ReadText(kPlannedStampValue)), 0, 0, {}};
+                       EventStamp::Parse(key.ReadText(kPlannedStampValue)),
+                       0,
+                       0,
+                       {}};
   record.removedId = static_cast<std::int32_t>(key.ReadNumber(kRemovedIdValue, 0));
   record.removedPosition = static_cast<std::int32_t>(key.ReadNumber(kRemovedPositionValue, 0));
   record.buttonKeys = SplitKeyNames(key.ReadText(kButtonKeysValue));

@@ -11,11 +11,11 @@
 #include "LayoutRemoval.h"
 
 struct RemovalRecord {
-  EventStamp stamp;                    // none: no removal finished
-  EventStamp planned;                  // above `stamp` while a removal is unfinished
+  EventStamp stamp;    // none: no removal finished
+  EventStamp planned;  // above `stamp` while a removal is unfinished
   std::int32_t removedId;
-  std::int32_t removedPosition;        // in `buttonKeys`, where the button stood
-  std::vector<std::string> buttonKeys; // the same-class buttons left after it
+  std::int32_t removedPosition;         // in `buttonKeys`, where the button stood
+  std::vector<std::string> buttonKeys;  // the same-class buttons left after it
 
   IdShift Shift() const;
 };

@@ -18,8 +18,7 @@ bool IsButtonOfTheClass(RegistryAccessor& machine, const std::string& name) {
     machine.CloseSubkey();
     if (clsid.exists && !IsTextType(clsid.type)) {
       throw ERegistryException("the value \"" + std::string(browserreg::kClsidValue) +
-                               "\" of HKEY_LOCAL_MACHINE" + path +
-                               " is not text (type " +
+                               "\" of HKEY_LOCAL_MACHINE" + path + " is not text (type " +
                                std::to_string(static_cast<std::uint32_t>(clsid.type)) + ")");
     }
   }
