@@ -4,8 +4,8 @@
 #pragma once
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 #else
 #include "Win32StandIn.h"
 #endif

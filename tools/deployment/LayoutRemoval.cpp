@@ -55,8 +55,8 @@ bool ReadLayout(RegistryAccessor& registry, CurrentLayout& layout) {
   layout.refusal = Refusal(info);
   if (!layout.refusal.empty()) return true;
   layout.bytes.resize(info.size);
-  const std::int32_t length = registry.ReadBytes(browserreg::kLayoutValue, layout.bytes.data(),
-                                                 static_cast<std::int32_t>(info.size));
+  const std::int32_t length = registry.ReadBytes(
+      browserreg::kLayoutValue, layout.bytes.data(), static_cast<std::int32_t>(info.size));
   layout.bytes.resize(static_cast<std::size_t>(length));
   return true;
 }

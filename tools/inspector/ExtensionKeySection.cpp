@@ -3,8 +3,8 @@
 
 #include "BrowserRegistry.h"
 #include "Exceptions.h"
-#include "RegistryAccessor.h"
 #include "RemovalRecord.h"
+#include "RegistryAccessor.h"
 #include "Report.h"
 #include "Sections.h"
 #include "VirtualStore.h"
@@ -91,11 +91,10 @@ MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copi
     return MachineKey::OnlyRedirected;
   }
   if (!ReadRemovalRecord().stamp.IsNone()) {
-    report.Problem(
-        "the button is not installed: it was removed from this machine "
-        "(vorlinde-inspect.exe /Remove).",
-        "Nothing, if that was meant; to have it back, close Internet Explorer and "
-        "run vorlinde.exe as administrator (elevated).");
+    report.Problem("the button is not installed: it was removed from this machine "
+                   "(vorlinde-inspect.exe /Remove).",
+                   "Nothing, if that was meant; to have it back, close Internet Explorer and "
+                   "run vorlinde.exe as administrator (elevated).");
   } else {
     report.Problem("the button is not installed: the extension key is missing.", kRunElevated);
   }

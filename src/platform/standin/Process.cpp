@@ -61,7 +61,8 @@ std::string RealCommandLine() {
     const std::size_t end = raw.find('\0', start);
     const std::string argument = raw.substr(start, end - start);
     if (!line.empty()) line += ' ';
-    line += argument.find_first_of(" \t") == std::string::npos ? argument : '"' + argument + '"';
+    line += argument.find_first_of(" \t") == std::string::npos ? argument
+                                                               : '"' + argument + '"';
     if (end == std::string::npos) break;
     start = end + 1;
   }
@@ -178,7 +179,9 @@ BOOL IsWow64Process(HANDLE process, PBOOL wow64) {
   return TRUE;
 }
 
-LPSTR GetCommandLineA() { return &State().commandLine[0]; }
+LPSTR GetCommandLineA() {
+  return &State().commandLine[0];
+}
 
 DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
                      void*) {
