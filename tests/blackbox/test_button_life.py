@@ -10,7 +10,7 @@ import unittest
 import reg_export
 from button import CLSID, KEY_GUID
 from scenario import WINE, BlackBoxTest, Scenario
-from test_report_tool import FIXUP as AGENT, INSPECT, plant_link
+from test_report_tool import FIXUP as AGENT, INSPECT
 
 SETUP = r"SOFTWARE\Microsoft\Active Setup\Installed Components"
 MACHINE, USER = "HKEY_LOCAL_MACHINE\\" + SETUP, "HKEY_CURRENT_USER\\" + SETUP
@@ -30,6 +30,12 @@ LINKS = ["HKLM\\%s\\%s" % (OWN_VIEW, p) for p in (
 VICTIM = "\\REGISTRY\\MACHINE\\%s\\Microsoft\\Active Setup\\Installed Components\\Victim" % OWN_VIEW
 PLAIN = "07 00 00 00 01 01 00 00 03 01 00 00"
 PLACED = "07 00 00 00 01 01 00 00 12 01 00 00 03 01 00 00"  # ours is 18
+
+
+def plant_link(path, *target):
+    """A link at `path` ("HKLM\\...", as written, no view) to `target`; with
+    no target, a link standing there is deleted itself."""
+    WINE.check(os.environ["VORLINDE_REGISTRY_LINK_EXE"], path, *target)
 
 
 def button(name, icon=True, clsid='"%s"' % CLSID):

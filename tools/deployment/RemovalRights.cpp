@@ -35,7 +35,9 @@ bool MayRemove(TextOut& out) {
   // Where the agent's component is written or deleted.
   RegistryAccessor setup(RegistryRights::Full);
   setup.SelectHive(RegistryRoot::LocalMachine);
-  if (!setup.OpenSubkey(deployment::kActiveSetupKey, false)) {
+  // Missing, it is created with the component, and a refusal named then.
+  if (setup.ProbeSubkey(deployment::kActiveSetupKey) != KeyPresence::Missing &&
+      !setup.OpenSubkey(deployment::kActiveSetupKey, false)) {
     return Refused(out, "the registry refused to open HKEY_LOCAL_MACHINE" +
                             std::string(deployment::kActiveSetupKey) + " for changes");
   }
