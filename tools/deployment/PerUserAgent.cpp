@@ -20,6 +20,8 @@ namespace {
 
 using namespace deployment;
 
+constexpr std::int32_t kLargestCommandId = 0xFF;  // byte 0 of a layout entry
+
 struct MachineState {
   SameClassButtons buttons;
   RemovalRecord record;
@@ -58,6 +60,9 @@ bool Place(TextOut& out, const MachineState& machine) {
   std::string outcome;
   if (!layout.refusal.empty()) {
     outcome = "left as it is: " + layout.refusal;
+  } else if (id > kLargestCommandId) {
+    outcome = "left as it is: the command id " + std::to_string(id) +
+              " does not fit a layout entry, which holds it in one byte";
   } else if (HasEntryWithId(layout.bytes, id)) {
     outcome = "unchanged: an entry carries the button's command id " + std::to_string(id);
   } else {
@@ -70,7 +75,7 @@ bool Place(TextOut& out, const MachineState& machine) {
   }
   WriteUserNote(machine.event, outcome);
   out << "This account's command bar layout: " << outcome << ".\n";
-  return layout.refusal.empty();
+  return layout.refusal.empty() && id <= kLargestCommandId;
 }
 
 // Renumbering on stale information would point entries at the wrong buttons:
