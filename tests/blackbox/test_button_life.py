@@ -105,11 +105,13 @@ class ButtonLife(BlackBoxTest):
         """Active Setup: each component of both views whose Version is above
         the user's copy runs once."""
         for bits in (32, 64) if WINE.arch == "win64" else (32,):
-            machine, user = self.values(MACHINE + "\\Vorlinde", bits), self.values(USER + "\\Vorlinde")
+            machine = self.values(MACHINE + "\\Vorlinde", bits)
+            user = self.values(USER + "\\Vorlinde")
             version = [[int(n) for n in v.get("Version", "0").split(",")] for v in (machine, user)]
             if "StubPath" in machine and version[0] > version[1]:
                 self.assertEqual(WINE.run(machine["StubPath"].strip('"'))[0], 0)
-                WINE.reg("add", USER + "\\Vorlinde", "/v", "Version", "/d", machine["Version"], "/f")
+                WINE.reg("add", USER + "\\Vorlinde", "/v", "Version", "/d", machine["Version"],
+                         "/f")
         return self.layout()
 
     def remove(self, *switches):
@@ -186,11 +188,13 @@ class ButtonLife(BlackBoxTest):
         code, out = self.remove()  # why 7: the machine's part is done, this user's is not
         self.assertEqual(code, 1, out)
         self.assertIn("left as it is: it is not binary", out)
-        self.scenario.import_registry("REGEDIT4\n" + button(A, clsid="dword:1") + button(KEY_GUID))
+        self.scenario.import_registry(
+            "REGEDIT4\n" + button(A, clsid="dword:00000001") + button(KEY_GUID))
         code, out = self.remove()
         self.assertIn('the value "clsid" of HKEY_LOCAL_MACHINE\\%s\\%s is not text'
                       % (EXTENSIONS.split("\\", 1)[1], A), out)
-        self.scenario.import_registry("REGEDIT4\n%s\n[-%s\\%s]\n" % (button(A), EXTENSIONS, KEY_GUID))
+        self.scenario.import_registry(
+            "REGEDIT4\n%s\n[-%s\\%s]\n" % (button(A), EXTENSIONS, KEY_GUID))
         plant_link(LINKS[3], "\\REGISTRY\\MACHINE\\SOFTWARE\\Nowhere")
         code, out = self.remove()
         self.assertEqual(code, 0, out)
