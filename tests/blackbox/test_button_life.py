@@ -52,12 +52,13 @@ def stamp():
 
 
 class ButtonLife(BlackBoxTest):
-    def setUp(self, extensions=button(A) + button(B) + button(C) + button(D)):
+    def setUp(self):
         for link in LINKS:
             plant_link(link)
         keys = [MACHINE + "\\Vorlinde", MACHINE + "\\Vorlinde.LayoutFixUp", MACHINE + "\\Victim",
                 r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", NOTE, USER + "\\Vorlinde"]
-        self.scenario = Scenario("life", "".join("[-%s]\n" % k for k in keys) + extensions
+        self.scenario = Scenario("life", "".join("[-%s]\n" % k for k in keys)
+                                 + "".join(button(name) for name in (A, B, C, D))
                                  + '[%s\\Victim\\Below]\n"StubPath"="victim"\n' % MACHINE)
         self.inspect = WINE.windows_path(self.scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
         self.agent = WINE.windows_path(self.scenario.add_program(AGENT, "vorlinde-agent.exe"))

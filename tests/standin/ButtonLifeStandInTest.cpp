@@ -1,8 +1,6 @@
-// The button's life on a shared machine, in one process: installs, repairs,
-// removals, users who were away, two runs at once (threads playing the
-// processes), a removal stopped half way, links in Vorlinde's own keys and
-// both registry views. Another user is played by putting their layout and
-// notes in place; LogOn() does what Active Setup does.
+// The button's life on a shared machine in one process, threads playing
+// processes: Become() puts another user's layout and notes in place, LogOn()
+// does what Active Setup does.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -68,14 +66,11 @@ class ButtonLifeStandInTest : public ::testing::Test {
                      Text(HKEY_CURRENT_USER, kUserCopy, "Version")};
     DeleteTree(HKEY_CURRENT_USER, "Software\\Vorlinde");
     DeleteTree(HKEY_CURRENT_USER, kUserCopy);
-    user_ = name;
-    const auto found = users_.find(name);
-    SetLayout(found == users_.end() ? layout : found->second[0]);
-    if (found == users_.end()) return;
-    if (!found->second[1].empty())
-      SetValue(HKEY_CURRENT_USER, kNote, "Stamp", REG_SZ, Sz(found->second[1]));
-    if (!found->second[2].empty())
-      SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz(found->second[2]));
+    const auto saved =
+        users_.emplace(user_ = name, std::array<std::string, 3>{layout}).first->second;
+    SetLayout(saved[0]);
+    if (!saved[1].empty()) SetValue(HKEY_CURRENT_USER, kNote, "Stamp", REG_SZ, Sz(saved[1]));
+    if (!saved[2].empty()) SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz(saved[2]));
   }
   void Install() {
     RunVorlinde();
@@ -84,9 +79,8 @@ class ButtonLifeStandInTest : public ::testing::Test {
   // Active Setup at a logon: the agent runs when the machine's Version is higher.
   std::string LogOn() {
     const std::string version = Text(HKEY_LOCAL_MACHINE, kComponent, "Version");
-    if (Text(HKEY_CURRENT_USER, kUserCopy, "Version").empty() ||
-        EventStamp::Parse(Text(HKEY_CURRENT_USER, kUserCopy, "Version")) <
-            EventStamp::Parse(version)) {
+    if (EventStamp::Parse(Text(HKEY_CURRENT_USER, kUserCopy, "Version")) <
+        EventStamp::Parse(version)) {
       NoTextOut quiet;
       EXPECT_EQ(FixLayout(quiet), 0);
       SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz(version));
