@@ -3,9 +3,13 @@
    first deletes a link standing at HKEY_CURRENT_USER\PATH (never what it
    leads to), then, with TARGET, a path in the system's form such as
    \REGISTRY\MACHINE\SOFTWARE\Victim, makes PATH a link to it (its parent
-   must exist). Paths are taken as written, in the 64-bit view where there
-   is one. Exit code 0 on success. */
+   must exist). A PATH that starts with HKLM\ is under HKEY_LOCAL_MACHINE
+   instead. Paths are taken as written, in the 64-bit view where there is
+   one. Exit code 0 on success. */
+#include <wchar.h>
 #include <windows.h>
+
+static HKEY root = HKEY_CURRENT_USER;
 
 typedef LONG(WINAPI* NtDeleteKeyFunction)(HANDLE key);
 
@@ -15,7 +19,7 @@ static int DeleteLink(const wchar_t* path) {
   HKEY link;
   DWORD type = REG_NONE;
   int deleted = 1;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path, REG_OPTION_OPEN_LINK,
+  if (RegOpenKeyExW(root, path, REG_OPTION_OPEN_LINK,
                     KEY_QUERY_VALUE | DELETE | KEY_WOW64_64KEY, &link) != ERROR_SUCCESS) {
     return 1; /* nothing there */
   }
@@ -31,9 +35,13 @@ int wmain(int argc, wchar_t** argv) {
   HKEY link;
   LONG status;
   if (argc != 2 && argc != 3) return 2;
+  if (wcsncmp(argv[1], L"HKLM\\", 5) == 0) {
+    root = HKEY_LOCAL_MACHINE;
+    argv[1] += 5;
+  }
   if (!DeleteLink(argv[1])) return 1;
   if (argc == 2) return 0;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, argv[1], 0, NULL, REG_OPTION_CREATE_LINK,
+  if (RegCreateKeyExW(root, argv[1], 0, NULL, REG_OPTION_CREATE_LINK,
                       KEY_ALL_ACCESS | KEY_CREATE_LINK | KEY_WOW64_64KEY, NULL, &link,
                       NULL) != ERROR_SUCCESS) {
     return 1;

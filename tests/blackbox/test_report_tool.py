@@ -186,7 +186,7 @@ class ButtonLife(BlackBoxTest):
               "{F0000000-0000-0000-0000-00000000000F}")
     ACTIVE_SETUP = r"Software\Microsoft\Active Setup\Installed Components"
     NOTES = "\n".join("[-HKEY_CURRENT_USER\\%s]" % k
-                      for k in (r"Software\Vorlinde", ACTIVE_SETUP + r"\Vorlinde.LayoutFixUp"))
+                      for k in (r"Software\Vorlinde", ACTIVE_SETUP + r"\Vorlinde"))
     BEFORE = "07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 01 01 00 00"
     # The install gives ours 18 and leaves the later button's entry as it was,
     # although that button now has 19; a user placing it anew has this:
@@ -199,7 +199,7 @@ class ButtonLife(BlackBoxTest):
                        % (self.EXTENSIONS, name, CLSID) for name in self.OTHERS)
         clean = "\n".join("[-HKEY_LOCAL_MACHINE\\%s]" % k for k in (
             r"SOFTWARE\Vorlinde", r"SOFTWARE\Microsoft\Active Setup\Installed Components"
-            r"\Vorlinde.LayoutFixUp")) + "\n" + self.NOTES + "\n"
+            r"\Vorlinde")) + "\n" + self.NOTES + "\n"
         self.scenario = Scenario("life", clean + keys)
         self.inspect = WINE.windows_path(self.scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
         self.scenario.add_program(FIXUP, "vorlinde-agent.exe")
@@ -217,7 +217,7 @@ class ButtonLife(BlackBoxTest):
     def run_fix_up_as_active_setup_would(self):
         registry = reg_export.parse(WINE.export(
             (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Active Setup\Installed Components"
-             r"\Vorlinde.LayoutFixUp",), self.scenario.work)[0])
+             r"\Vorlinde",), self.scenario.work)[0])
         stub = next(iter(registry.values()))["StubPath"][1].rstrip(b"\0").decode()
         self.assertEqual(WINE.run(stub.strip('"')), (0, b"", b""))
 

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "Actions.h"
+#include "Deployment.h"
 #include "InstallCheck.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "TextOut.h"
+#include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
 
 using namespace testreg;
@@ -71,9 +73,10 @@ TEST_F(ReportToolStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
 TEST_F(ReportToolStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
   RunVorlinde();
   standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
+  standin::SetAccount("STANDIN", "user", false);
   const StoredValue layout = GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout");
   TextBuffer out;
-  EXPECT_EQ(RemoveButton(out), 1) << out.Text();
+  EXPECT_EQ(RemoveButton(out, ExecutableDirectory() + deployment::kAgentFileName), 1) << out.Text();
   EXPECT_NE(out.Text().find("Removal needs an elevated run"), std::string::npos) << out.Text();
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde"));

@@ -2,6 +2,8 @@
 // writes what it did to `out` and answers the process's exit code.
 #pragma once
 
+#include <string>
+
 class TextOut;
 
 /// /RemoveVirtualized: deletes the copies of the extension key that Windows
@@ -9,8 +11,10 @@ class TextOut;
 int RemoveVirtualizedInstall(TextOut& out);
 
 /// /Remove: takes the button out of the machine and this user's layout, and
-/// leaves a fix-up for every other user's layout at their next logon.
-int RemoveButton(TextOut& out);
+/// leaves a fix-up for every other user's layout at their next logon: the
+/// agent at `agentSource` is copied to Common Files and Active Setup runs
+/// the copy. Run again after a stop, it completes what the stop left.
+int RemoveButton(TextOut& out, const std::string& agentSource);
 
 /// /UndoInstall: deletes the machine's extension key and nothing else, for
 /// an install that is rolled back before any user's layout could see it.

@@ -90,7 +90,7 @@ MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copi
         "Internet Explorer and run vorlinde.exe as administrator.");
     return MachineKey::OnlyRedirected;
   }
-  if (ReadRemovalRecord().serial != 0) {
+  if (!ReadRemovalRecord().stamp.IsNone()) {
     report.Problem("the button is not installed: it was removed from this machine "
                    "(vorlinde-inspect.exe /Remove).",
                    "Nothing, if that was meant; to have it back, close Internet Explorer and "

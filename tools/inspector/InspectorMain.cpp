@@ -8,11 +8,13 @@
 #include "Actions.h"
 #include "CodePage.h"
 #include "CommandLine.h"
+#include "Deployment.h"
 #include "Exceptions.h"
 #include "InstallCheck.h"
-#include "SystemLibrary.h"
 #include "StandardOutputText.h"
+#include "SystemLibrary.h"
 #include "TextOut.h"
+#include "UnitVorlindeUtils.h"
 
 namespace {
 
@@ -27,16 +29,18 @@ const char kUsage[] =
     "  /Remove             Run elevated: take the button out of this machine and this\n"
     "                      account's layout; every other account's layout is fixed at its\n"
     "                      next logon (Active Setup).\n"
-    "  /FixLayout          Apply a recorded removal to this account's layout, once.\n"
+    "  /FixLayout          Bring this account's layout in line with the machine, as the\n"
+    "                      per-user agent does at logon: place the button if it is missing,\n"
+    "                      or apply a recorded removal, once.\n"
     "  /UndoInstall        Run elevated: delete the extension key alone, for an install that\n"
     "                      is rolled back before any user's layout saw the button.\n"
     "  /RemoveVirtualized  Delete the copies of the extension key that Windows redirected\n"
     "                      to this account's VirtualStore.\n"
     "  /?                  Show this text.\n"
     "\n"
-    "Switches take / or - and any letter case.\n"
+    "Switches take / or - and any letter case; one at a time.\n"
     "Exit codes: 0 all is well (or done), 1 a problem was found (or the change could not be\n"
-    "made), 2 an unknown switch (nothing was read or changed).\n";
+    "made), 2 an unknown switch or more than one (nothing was read or changed).\n";
 
 struct Mode {
   const char* name;
@@ -45,16 +49,19 @@ struct Mode {
 
 int Report(TextOut& out) { return InspectVorlinde(out) == 0 ? 0 : 1; }
 int CheckMachine(TextOut& out) { return InspectMachinePart(out) == 0 ? 0 : 1; }
+// The agent the removal leaves for the other users: the one beside us.
+int Remove(TextOut& out) {
+  return RemoveButton(out, ExecutableDirectory() + deployment::kAgentFileName);
+}
 int Usage(TextOut& out) {
   out << kUsage;
   return 0;
 }
 
 const Mode kModes[] = {
-    {"CheckMachine", CheckMachine}, {"Remove", RemoveButton},
+    {"CheckMachine", CheckMachine}, {"Remove", Remove},
     {"FixLayout", FixLayout},       {"RemoveVirtualized", RemoveVirtualizedInstall},
-    {"UndoInstall", UndoInstall},
-    {"?", Usage},
+    {"UndoInstall", UndoInstall},   {"?", Usage},
 };
 
 const Mode* FindMode(const std::string& argument) {
@@ -69,8 +76,9 @@ const Mode* ModeOf(const std::string& argument) {
   return isSwitch ? FindMode(argument) : nullptr;
 }
 
-// The first switch decides; anything we do not know stops the run before it
-// reads or changes anything.
+// One switch decides; anything we do not know, or a second switch, stops the
+// run before it reads or changes anything: which of two was meant is not ours
+// to guess.
 int Run(TextOut& out) {
   const std::vector<std::string> arguments = SplitCommandLine();
   const Mode* chosen = nullptr;
@@ -80,7 +88,11 @@ int Run(TextOut& out) {
       out << "Unknown argument: " << arguments[i] << "\n\n" << kUsage;
       return 2;
     }
-    if (chosen == nullptr) chosen = mode;
+    if (chosen != nullptr) {
+      out << "One switch at a time: " << arguments[i] << " follows another.\n\n" << kUsage;
+      return 2;
+    }
+    chosen = mode;
   }
   return chosen == nullptr ? Report(out) : chosen->run(out);
 }

@@ -44,6 +44,11 @@ std::int32_t ReportCommandId(Report& report, MachineKey machineKey) {
   registry.SelectHive(RegistryRoot::LocalMachine);
   std::int32_t count;
   try {
+    if (!IsMatchingButtonKey(registry, kButton.KeyGuid, kButton.ButtonClsid)) {
+      report.Out() << "none (the extension key is no button of its class: the browser gives it "
+                      "no id)\n";
+      return -1;
+    }
     count = CountPrecedingButtons(registry, kButton.KeyGuid, kButton.ButtonClsid);
   } catch (const Exception& e) {
     report.Out() << "unknown\n";

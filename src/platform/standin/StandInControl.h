@@ -68,6 +68,11 @@ void FailProcessToken(DWORD error);
 /// Number of process token handles currently open.
 int OpenTokenCount();
 
+// ---- Clock ----------------------------------------------------------------
+/// Makes GetSystemTime answer `time` from now on, as a machine whose clock
+/// was set there and stands still; a reset gives the real clock back.
+void SetClock(const SYSTEMTIME& time);
+
 // ---- Files ----------------------------------------------------------------
 /// The POSIX path that a Windows path names, as Wine maps it (Z: is "/").
 std::string PosixPath(const std::string& windowsPath);

@@ -1,0 +1,167 @@
+#include "RegistryKeyItself.h"
+
+#include <vector>
+
+#include "Exceptions.h"
+#include "SystemErrorText.h"
+#include "Win32.h"
+
+namespace {
+
+const char kLinkValue[] = "SymbolicLinkValue";
+// What a key on the way is opened with: enough to see whether it is a link,
+// and to create the next key below it when the walk creates.
+constexpr REGSAM kLookRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+constexpr REGSAM kWayRights = kLookRights | KEY_CREATE_SUB_KEY;
+
+HKEY AsKey(void* key) { return static_cast<HKEY>(key); }
+
+HKEY RootKey(RegistryRoot root) {
+  return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+bool IsLinkKey(HKEY key) {
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  return RegQueryValueExA(key, kLinkValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
+bool IsMissing(LONG status) {
+  return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND;
+}
+
+// `name` below `parent` as itself; created when missing and `create`.
+LONG OpenOrCreate(HKEY parent, const std::string& name, REGSAM rights, bool create, HKEY& key) {
+  key = nullptr;
+  const LONG status = RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, rights, &key);
+  if (!IsMissing(status) || !create) return status;
+  DWORD disposition = 0;
+  return RegCreateKeyExA(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, rights, nullptr,
+                         &key, &disposition);
+}
+
+}  // namespace
+
+const char* RootName(RegistryRoot root) {
+  return root == RegistryRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+KeyItself::KeyItself(RegistryRoot root, RegistryView view, const std::string& base,
+                     const std::string& path, bool create, RegistryRights rights)
+    : root_(root), view_(view), path_(path) {
+  if (path.compare(0, base.size() + 1, base + "\\") != 0) {
+    throw EAssertionFailed(path + " is not below " + base);
+  }
+  Walk(base, create, static_cast<std::uint32_t>(rights));
+}
+
+void KeyItself::Walk(const std::string& base, bool create, std::uint32_t rights) {
+  const auto flags = static_cast<REGSAM>(view_);
+  const REGSAM way = (create ? kWayRights : kLookRights) | flags;
+  // The base through the links the system lays out, as every program opens it.
+  HKEY opened = nullptr;
+  DWORD disposition = 0;
+  LONG status = create
+                    ? RegCreateKeyExA(RootKey(root_), base.c_str() + 1, 0, nullptr,
+                                      REG_OPTION_NON_VOLATILE, way, nullptr, &opened, &disposition)
+                    : RegOpenKeyExA(RootKey(root_), base.c_str() + 1, 0, way, &opened);
+  ScopedRegistryKey key(status == ERROR_SUCCESS ? opened : nullptr);
+  for (std::size_t start = base.size() + 1; status == ERROR_SUCCESS && start <= path_.size();) {
+    const std::size_t cut = std::min(path_.find('\\', start), path_.size());
+    const bool last = cut == path_.size();
+    status = OpenOrCreate(AsKey(key.get()), path_.substr(start, cut - start),
+                          last ? rights | flags : way, create, opened);
+    if (status != ERROR_SUCCESS) break;
+    key.reset(opened);
+    if (IsLinkKey(opened)) {
+      outcome_ = Outcome::Link;
+      link_ = FindRegistryTree(root_, view_, base, path_);
+      if (link_.path.empty()) link_.path = path_.substr(0, cut);
+      return;
+    }
+    start = cut + 1;
+  }
+  if (status == ERROR_SUCCESS) {
+    outcome_ = Outcome::Opened;
+    key_ = std::move(key);
+  } else {
+    outcome_ = IsMissing(status) ? Outcome::Missing : Outcome::Refused;
+    refusal_ = static_cast<std::uint32_t>(status);
+  }
+}
+
+std::string KeyItself::Name() const { return std::string(RootName(root_)) + path_; }
+
+std::string KeyItself::Problem() const {
+  switch (outcome_) {
+    case Outcome::Opened:
+      return std::string();
+    case Outcome::Missing:
+      return Name() + " does not exist";
+    case Outcome::Link:
+      return "the registry link " + std::string(RootName(root_)) + link_.path + " to " +
+             link_.target + " stands " +
+             (link_.path == path_ ? "in the place of " : "on the way to ") + Name() +
+             "; it was left alone";
+    case Outcome::Refused:
+      break;
+  }
+  return "the registry refused to open " + Name() + " (" + SystemErrorText(refusal_) + ")";
+}
+
+void KeyItself::Write(const std::string& name, std::uint32_t type, const void* data,
+                      std::uint32_t size) {
+  Check(IsOpen(), "a value written to a key that is not open");
+  const LONG status = RegSetValueExA(AsKey(key_.get()), name.c_str(), 0, type,
+                                     static_cast<const BYTE*>(data), size);
+  if (status != ERROR_SUCCESS) {
+    throw ERegistryException("the registry refused to write the value \"" + name + "\" of " +
+                             Name() + " (" + SystemErrorText(static_cast<std::uint32_t>(status)) +
+                             ")");
+  }
+}
+
+void KeyItself::WriteText(const std::string& name, const std::string& text) {
+  Write(name, REG_SZ, text.c_str(), static_cast<std::uint32_t>(text.size() + 1));
+}
+
+void KeyItself::WriteNumber(const std::string& name, std::uint32_t number) {
+  Write(name, REG_DWORD, &number, sizeof number);
+}
+
+std::string KeyItself::ReadText(const std::string& name) {
+  if (!IsOpen()) return std::string();
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  if (RegQueryValueExA(AsKey(key_.get()), name.c_str(), nullptr, &type, nullptr, &size) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::string();
+  }
+  std::vector<char> data(size + 1, '\0');
+  if (RegQueryValueExA(AsKey(key_.get()), name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+    return std::string();
+  }
+  return std::string(data.data());
+}
+
+std::uint32_t KeyItself::ReadNumber(const std::string& name, std::uint32_t fallback) {
+  if (!IsOpen()) return fallback;
+  DWORD type = REG_NONE;
+  DWORD number = 0;
+  DWORD size = sizeof number;
+  if (RegQueryValueExA(AsKey(key_.get()), name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof number) {
+    return fallback;
+  }
+  return number;
+}
+
+bool KeyItself::DeleteValue(const std::string& name) {
+  if (!IsOpen()) return false;
+  const LONG status = RegDeleteValueA(AsKey(key_.get()), name.c_str());
+  return status == ERROR_SUCCESS || IsMissing(status);
+}

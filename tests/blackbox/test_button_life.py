@@ -1,0 +1,215 @@
+"""The button's life on a shared machine as an administrator takes it: installs
+and repairs, removals, users who were away, two runs at once, a removal
+stopped half way, links planted in Vorlinde's own keys, both registry views.
+Wine has one user and runs no Active Setup: become() puts another user's
+layout and notes in place, and log_on() does what Windows does at a logon."""
+import os
+import time
+import unittest
+
+import reg_export
+from button import CLSID, KEY_GUID
+from scenario import WINE, BlackBoxTest, Scenario
+from test_report_tool import FIXUP as AGENT, INSPECT
+
+SETUP = r"SOFTWARE\Microsoft\Active Setup\Installed Components"
+MACHINE, USER = "HKEY_LOCAL_MACHINE\\" + SETUP, "HKEY_CURRENT_USER\\" + SETUP
+NOTE = r"HKEY_CURRENT_USER\Software\Vorlinde\Layout"
+RECORD = r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde\Removal"
+BAR = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry\CommandBar"
+EXTENSIONS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions"
+# Same-class buttons listed before ours (ids 16, 17) and after it (19, 20).
+A, B = "{0A000000-0000-0000-0000-000000000001}", "{0B000000-0000-0000-0000-000000000002}"
+C, D = "{F0000000-0000-0000-0000-00000000000F}", "{F1000000-0000-0000-0000-00000000000F}"
+# The program's own view, as links and registry_link.exe name it.
+OWN_VIEW = "SOFTWARE\\WOW6432Node" if WINE.arch == "win64" else "SOFTWARE"
+LINKS = ["HKLM\\%s\\%s" % (OWN_VIEW, p) for p in (
+    r"Vorlinde\Removal", r"Microsoft\Active Setup\Installed Components\Vorlinde",
+    r"Microsoft\Active Setup\Installed Components\Vorlinde.LayoutFixUp",
+    r"Microsoft\Internet Explorer\Extensions" + "\\" + KEY_GUID)]
+VICTIM = "\\REGISTRY\\MACHINE\\%s\\Microsoft\\Active Setup\\Installed Components\\Victim" % OWN_VIEW
+PLAIN = "07 00 00 00 01 01 00 00 03 01 00 00"
+PLACED = "07 00 00 00 01 01 00 00 12 01 00 00 03 01 00 00"  # ours is 18
+
+
+def plant_link(path, *target):
+    """A link at `path` ("HKLM\\...", as written, no view) to `target`; with
+    no target, a link standing there is deleted itself."""
+    WINE.check(os.environ["VORLINDE_REGISTRY_LINK_EXE"], path, *target)
+
+
+def button(name, icon=True, clsid='"%s"' % CLSID):
+    return '\n[%s\\%s]\n"clsid"=%s\n"ButtonText"="b"\n%s' % (
+        EXTENSIONS, name, clsid, '"Icon"="i"\n' if icon else "")
+
+
+def stamp():
+    """A Version from the UTC clock, as the package and the README's recipe write it."""
+    now = time.time()
+    t = time.gmtime(now)
+    return "%d,%d,%d,%d" % (t.tm_year, t.tm_mon * 100 + t.tm_mday, t.tm_hour * 100 + t.tm_min,
+                            t.tm_sec * 1000 + int(now * 1000) % 1000)
+
+
+class ButtonLife(BlackBoxTest):
+    def setUp(self):
+        for link in LINKS:
+            plant_link(link)
+        keys = [MACHINE + "\\Vorlinde", MACHINE + "\\Vorlinde.LayoutFixUp", MACHINE + "\\Victim",
+                r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", NOTE, USER + "\\Vorlinde"]
+        self.scenario = Scenario("life", "".join("[-%s]\n" % k for k in keys)
+                                 + "".join(button(name) for name in (A, B, C, D))
+                                 + '[%s\\Victim\\Below]\n"StubPath"="victim"\n' % MACHINE)
+        self.inspect = WINE.windows_path(self.scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
+        self.agent = WINE.windows_path(self.scenario.add_program(AGENT, "vorlinde-agent.exe"))
+        self.users, self.user = {}, "admin"
+        self.set_layout(PLAIN)
+        if WINE.arch == "win64" and self.values(MACHINE + "\\Vorlinde", 64):
+            WINE.reg("delete", MACHINE + "\\Vorlinde", "/f", bits=64)
+
+    def values(self, key, bits=32):
+        """The key's values as texts (hex for bytes); {} when it is missing."""
+        try:
+            export = WINE.export((key,), self.scenario.work, bits)[0]
+        except RuntimeError:
+            return {}
+        found = reg_export.parse(export).get(key.lower(), {})
+        return {n: v[1][:-1].decode("cp1252") if v[0] == reg_export.REG_SZ else v[1].hex(" ")
+                for n, v in found.items()}
+
+    def layout(self):
+        return self.values(BAR).get("ButtonLayout", "").upper()
+
+    def set_layout(self, entries, notes=""):
+        self.scenario.import_registry("REGEDIT4\n\n[-%s]\n[-%s\\Vorlinde]\n[%s]\n\"ButtonLayout\"="
+                                      "hex:%s\n%s" % (NOTE, USER, BAR, entries.replace(" ", ","),
+                                                      notes))
+
+    def become(self, name, layout=PLAIN):
+        """`name` logs on in place of the current user, with their layout and
+        notes as they left them; a new user has `layout` and no notes."""
+        note, copy = self.values(NOTE), self.values(USER + "\\Vorlinde")
+        self.users[self.user] = (self.layout(), "".join(
+            '[%s]\n%s\n' % (k, "\n".join('"%s"="%s"' % i for i in v.items()))
+            for k, v in ((NOTE, note), (USER + "\\Vorlinde", copy)) if v))
+        self.user = name
+        self.set_layout(*self.users.get(name, (layout, "")))
+
+    def install(self, register=True):
+        """An install run as the administrator, and the agent registered."""
+        self.assertEqual(self.scenario.run(), (0, b"", b""))
+        if register:
+            for name, value in (("StubPath", '"%s"' % self.agent), ("Version", stamp())):
+                WINE.reg("add", MACHINE + "\\Vorlinde", "/v", name, "/d", value, "/f")
+
+    def log_on(self):
+        """Active Setup: each component of both views whose Version is above
+        the user's copy runs once."""
+        for bits in (32, 64) if WINE.arch == "win64" else (32,):
+            machine = self.values(MACHINE + "\\Vorlinde", bits)
+            user = self.values(USER + "\\Vorlinde")
+            version = [[int(n) for n in v.get("Version", "0").split(",")] for v in (machine, user)]
+            if "StubPath" in machine and version[0] > version[1]:
+                self.assertEqual(WINE.run(machine["StubPath"].strip('"'))[0], 0)
+                WINE.reg("add", USER + "\\Vorlinde", "/v", "Version", "/d", machine["Version"],
+                         "/f")
+        return self.layout()
+
+    def remove(self, *switches):
+        code, out, _ = WINE.run(self.inspect, *(switches or ("/Remove",)))
+        return code, out.decode("utf-8")
+
+    def test_placement_and_removal_reach_every_user_once_per_event(self):
+        self.install()
+        self.become("ann")
+        self.assertEqual(self.log_on(), PLACED)  # why 3: she had none of it before
+        self.become("admin")
+        self.install()  # a repair: Active Setup runs again, and adds nothing (why 4)
+        self.become("ann")
+        self.assertEqual(self.log_on(), PLACED)
+        self.become("admin")
+        self.assertEqual(self.remove()[0], 0)
+        self.become("ann")
+        self.assertEqual(self.log_on(), PLAIN)
+        self.become("admin")
+        self.install()  # again: the returning user gets the button back (why 3)
+        self.become("ann")
+        self.assertEqual(self.log_on(), PLACED)
+        self.become("admin")
+        self.scenario.import_registry("REGEDIT4\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde]\n")
+        self.assertEqual(self.remove()[0], 0)  # after the README's clean-up (why 5)
+        self.assertEqual(self.layout(), PLAIN)
+        self.become("ann")
+        self.assertEqual(self.log_on(), PLAIN)
+
+    def test_two_runs_at_once_fix_a_layout_once(self):
+        self.scenario.import_registry("REGEDIT4\n" + "".join(
+            button("{F%07X-0000-0000-0000-000000000000}" % i) for i in range(1000)))
+        self.install()
+        self.assertEqual(self.remove()[0], 0)
+        stub = self.values(MACHINE + "\\Vorlinde")["StubPath"].strip('"')
+        results = []
+        for _ in range(10):  # why 2
+            self.set_layout("07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 13 01 00 00")
+            runs = [WINE.start(stub) for _ in range(2)]
+            self.assertEqual([r.wait(timeout=120) for r in runs], [0, 0])
+            results.append(self.layout())
+        self.assertEqual(results, ["07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00"] * 10)
+
+    def test_links_in_our_own_keys_are_never_followed(self):
+        self.install(register=False)
+        self.scenario.import_registry("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde]\n")
+        for link, exit_code in zip(LINKS, (1, 1, 0)):  # why 8, and a stopped removal (why 6)
+            with self.subTest(link):
+                plant_link(link, VICTIM)
+                code, out = self.remove()
+                self.assertEqual(code, exit_code, out)
+                self.assertIn("link", out)
+                self.assertEqual(self.values(MACHINE + "\\Victim\\Below"), {"StubPath": "victim"})
+                self.assertEqual(self.values(MACHINE + "\\Victim"), {})
+                plant_link(link)
+        self.become("ann", PLACED)
+        self.assertEqual(self.log_on(), PLAIN)
+
+    def test_a_key_that_is_not_counted_shifts_no_one(self):
+        layout = "07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 13 01 00 00"
+        self.scenario.import_registry("REGEDIT4\n" + button(KEY_GUID, icon=False))
+        self.set_layout(layout)
+        self.assertNotIn(b"<- this button", WINE.run(self.inspect)[1])
+        code, out = self.remove()  # why 1
+        self.assertEqual((code, self.layout()), (0, layout), out)
+        self.assertIn("no other button's id changes", out)
+
+    def test_words_and_the_exit_code(self):
+        self.install()
+        code, out = self.remove("/CheckMachine", "/Remove")  # why 10
+        self.assertEqual(code, 2, out)
+        self.assertIn("One switch at a time", out)
+        self.scenario.import_registry('REGEDIT4\n\n[%s]\n"ButtonLayout"="text"\n' % BAR)
+        code, out = self.remove()  # why 7: the machine's part is done, this user's is not
+        self.assertEqual(code, 1, out)
+        self.assertIn("left as it is: it is not binary", out)
+        self.scenario.import_registry(
+            "REGEDIT4\n" + button(A, clsid="dword:00000001") + button(KEY_GUID))
+        code, out = self.remove()
+        self.assertIn('the value "clsid" of HKEY_LOCAL_MACHINE\\%s\\%s is not text'
+                      % (EXTENSIONS.split("\\", 1)[1], A), out)
+        self.scenario.import_registry(
+            "REGEDIT4\n%s\n[-%s\\%s]\n" % (button(A), EXTENSIONS, KEY_GUID))
+        plant_link(LINKS[3], "\\REGISTRY\\MACHINE\\SOFTWARE\\Nowhere")
+        code, out = self.remove()
+        self.assertEqual(code, 0, out)
+        self.assertNotIn("elevated", out)
+        self.assertIn("Deleted the link itself", out)
+
+    @unittest.skipUnless(WINE.arch == "win64", "one registry view")
+    def test_a_component_in_the_64_bit_view_is_unregistered_too(self):
+        self.install()
+        WINE.reg("add", MACHINE + "\\Vorlinde", "/v", "StubPath", "/d",
+                 '"%s"' % WINE.windows_path(self.scenario.exe), "/f", bits=64)
+        self.assertEqual(self.remove()[0], 0)  # why 9
+        self.assertEqual(self.values(MACHINE + "\\Vorlinde", 64), {})
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,196 @@
+// The button's life on a shared machine in one process, threads playing
+// processes: Become() puts another user's layout and notes in place, LogOn()
+// does what Active Setup does.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <thread>
+
+#include "Actions.h"
+#include "AgentRegistration.h"
+#include "Deployment.h"
+#include "LayoutBytes.h"
+#include "RegistryTestKeys.h"
+#include "StandInControl.h"
+#include "TempDirectory.h"
+#include "TextOut.h"
+#include "UnitVorlindeUtils.h"
+#include "VorlindeProgram.h"
+
+using namespace testreg;
+
+namespace {
+
+const std::string kSetup = deployment::kActiveSetupKey + 1;
+const std::string kComponent = kSetup + "\\Vorlinde";
+const std::string kUserCopy = std::string(deployment::kUserActiveSetupKey + 1) + "\\Vorlinde";
+const std::string kNote = deployment::kUserNoteKey + 1;
+const std::string kOwnKey = std::string(kExtensionsKey) + "\\" + kButton.KeyGuid;
+const std::string kPlain = "07 00 00 00 01 01 00 00 03 01 00 00";
+const std::string kPlaced = "07 00 00 00 01 01 00 00 12 01 00 00 03 01 00 00";  // ours is 18
+const std::string kFour = "07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 13 01 00 00";
+
+class ButtonLifeStandInTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    standin::Reset();
+    SetValue(HKEY_LOCAL_MACHINE, deployment::kWindowsCurrentVersionKey + 1,
+             deployment::kCommonFilesDirValue, REG_SZ, Sz(folder_.Windows()));
+    for (const char* name : {"{0A}", "{0B}", "{F0}", "{F1}"}) AddButton(name);
+    SetLayout(kPlain);
+  }
+  void TearDown() override { standin::Reset(); }
+
+  static void AddButton(const std::string& name, bool icon = true) {
+    const std::string key = std::string(kExtensionsKey) + "\\" + name;
+    SetValue(HKEY_LOCAL_MACHINE, key, "clsid", REG_SZ, Sz(kButton.ButtonClsid));
+    SetValue(HKEY_LOCAL_MACHINE, key, "ButtonText", REG_SZ, Sz("b"));
+    if (icon) SetValue(HKEY_LOCAL_MACHINE, key, "Icon", REG_SZ, Sz("i"));
+  }
+  static void SetLayout(const std::string& hex) {
+    SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY, Hex(hex));
+  }
+  static std::string Layout() {
+    return ToHex(GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout").bytes);
+  }
+  static std::string Text(HKEY root, const std::string& key, const char* name) {
+    const std::string bytes = GetValue(root, key, name).bytes;
+    return bytes.empty() ? std::string() : bytes.substr(0, bytes.size() - 1);
+  }
+
+  // `name` logs on in place of the current user: their layout and notes as
+  // they left them; a new user has `layout` and no notes.
+  void Become(const std::string& name, const std::string& layout = kPlain) {
+    users_[user_] = {Layout(), Text(HKEY_CURRENT_USER, kNote, "Stamp"),
+                     Text(HKEY_CURRENT_USER, kUserCopy, "Version")};
+    DeleteTree(HKEY_CURRENT_USER, "Software\\Vorlinde");
+    DeleteTree(HKEY_CURRENT_USER, kUserCopy);
+    const auto saved =
+        users_.emplace(user_ = name, std::array<std::string, 3>{layout}).first->second;
+    SetLayout(saved[0]);
+    if (!saved[1].empty()) SetValue(HKEY_CURRENT_USER, kNote, "Stamp", REG_SZ, Sz(saved[1]));
+    if (!saved[2].empty()) SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz(saved[2]));
+  }
+  void Install() {
+    RunVorlinde();
+    RegisterAgent("C:\\agent.exe");
+  }
+  // Active Setup at a logon: the agent runs when the machine's Version is higher.
+  std::string LogOn() {
+    const std::string version = Text(HKEY_LOCAL_MACHINE, kComponent, "Version");
+    if (EventStamp::Parse(Text(HKEY_CURRENT_USER, kUserCopy, "Version")) <
+        EventStamp::Parse(version)) {
+      NoTextOut quiet;
+      EXPECT_EQ(FixLayout(quiet), 0);
+      SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz(version));
+    }
+    return Layout();
+  }
+  int Remove() {
+    out_ = TextBuffer();
+    return RemoveButton(out_, standin::WindowsPath("/proc/self/exe"));
+  }
+
+  TempDirectory folder_;
+  TextBuffer out_;
+  std::map<std::string, std::array<std::string, 3>> users_;
+  std::string user_ = "admin";
+};
+
+TEST_F(ButtonLifeStandInTest, PlacementAndRemovalReachEveryUserOncePerEvent) {
+  Install();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlaced);  // a new user gets the button
+  Become("admin");
+  Install();  // a repair: the agent runs again and adds nothing
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlaced);
+  Become("admin");
+  EXPECT_EQ(Remove(), 0) << out_.Text();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlain);
+  Become("admin");
+  Install();  // again: the returning user gets the button back
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlaced);
+  Become("admin");
+  DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde");  // the README's clean-up
+  EXPECT_EQ(Remove(), 0) << out_.Text();
+  EXPECT_EQ(Layout(), kPlain);
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlain);
+}
+
+TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
+  for (int i = 0; i < 1000; ++i) AddButton("{F2-" + std::to_string(100000 + i) + "}");
+  Install();
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  for (int round = 0; round < 10; ++round) {
+    SetLayout(kFour);
+    DeleteTree(HKEY_CURRENT_USER, "Software\\Vorlinde");
+    NoTextOut quiet[2];
+    std::thread first([&] { FixLayout(quiet[0]); });
+    std::thread second([&] { FixLayout(quiet[1]); });
+    first.join();
+    second.join();
+    EXPECT_EQ(Layout(), "07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00") << round;
+  }
+}
+
+TEST_F(ButtonLifeStandInTest, AKeyThatIsNotCountedShiftsNoOne) {
+  AddButton(kButton.KeyGuid, false);
+  SetLayout(kFour);
+  EXPECT_EQ(Remove(), 0) << out_.Text();
+  EXPECT_EQ(Layout(), kFour);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
+  EXPECT_NE(out_.Text().find("no other button's id changes"), std::string::npos);
+}
+
+TEST_F(ButtonLifeStandInTest, LinksInOurOwnKeysAreLeftAndAStoppedRemovalFinishes) {
+  RunVorlinde();
+  CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde");
+  SetValue(HKEY_LOCAL_MACHINE, kSetup + "\\Victim\\Below", "StubPath", REG_SZ, Sz("victim"));
+  const std::string victim = "\\REGISTRY\\MACHINE\\" + kSetup + "\\Victim";
+  const std::pair<std::string, int> links[] = {
+      {"SOFTWARE\\Vorlinde\\Removal", 1}, {kComponent, 1}, {kSetup + "\\Vorlinde.LayoutFixUp", 0}};
+  for (const auto& [link, exitCode] : links) {
+    CreateLink(HKEY_LOCAL_MACHINE, link, victim);
+    EXPECT_EQ(Remove(), exitCode) << out_.Text();
+    EXPECT_EQ(SubkeyNames(HKEY_LOCAL_MACHINE, kSetup + "\\Victim"),
+              std::vector<std::string>{"Below"});
+    EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, kSetup + "\\Victim", "Version").exists) << link;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, link.c_str(), REG_OPTION_OPEN_LINK, DELETE, &key) == 0) {
+      NtDeleteKey(key);
+      RegCloseKey(key);
+    }
+  }
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kComponent, "Version"),
+            Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Removal", "Stamp"));
+  Become("ann", kPlaced);
+  EXPECT_EQ(LogOn(), kPlain);
+}
+
+TEST_F(ButtonLifeStandInTest, WordsExitCodesAndBothViews) {
+  SetValue(HKEY_LOCAL_MACHINE, kComponent, "StubPath", REG_SZ, Sz("v.exe"));  // a 64-bit reg.exe's
+  standin::SetWindows64Bit(true);
+  SetValue(HKEY_LOCAL_MACHINE, deployment::kWindowsCurrentVersionKey + 1,
+           deployment::kCommonFilesDirValue, REG_SZ, Sz(folder_.Windows()));
+  Install();
+  SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_SZ, Sz("text"));
+  EXPECT_EQ(Remove(), 1) << "this user's layout is left as it is";
+  EXPECT_NE(out_.Text().find("left as it is: it is not binary"), std::string::npos) << out_.Text();
+  standin::SetWindows64Bit(false);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kComponent)) << "the 64-bit view's component";
+  standin::SetWindows64Bit(true);
+  SetValue(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\{0A}", "clsid", REG_DWORD,
+           std::string(4, '\1'));
+  EXPECT_EQ(Remove(), 1);
+  EXPECT_NE(out_.Text().find("the value \"clsid\" of HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\"
+                             "Internet Explorer\\Extensions\\{0A} is not text"),
+            std::string::npos)
+      << out_.Text();
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// The per-user agent's registration with Active Setup: one component,
+// "Vorlinde", whose command runs the agent once for each user at their next
+// logon, and again after every install, upgrade or removal, each of which
+// raises its Version.
+#pragma once
+
+#include <string>
+
+#include "EventStamp.h"
+#include "RegistryAccessor.h"
+
+/// Registers the agent at `agentPath` for a new event: its Version a new
+/// stamp, above the one that stands. Opens the component's key as itself;
+/// raises ERegistryException naming the key when the registry refuses or a
+/// link stands there.
+void RegisterAgent(const std::string& agentPath);
+
+/// The same, for an event whose stamp is known already (a removal's).
+void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp);
+
+/// What the component names, in the program's own registry view.
+struct AgentComponent {
+  bool registered;       // the key stands (as itself)
+  std::string stubPath;  // as written: the path in quotes
+  EventStamp version;
+};
+AgentComponent ReadAgentComponent();
+
+/// The component's StubPath for an agent at `agentPath`.
+std::string AgentStubPath(const std::string& agentPath);
+
+/// Deletes a component of Vorlinde's (`name`) in `view`, a link in its place
+/// itself; true when none is left. Says nothing: the caller names the key.
+bool UnregisterComponent(const std::string& name, RegistryView view);
+
+/// "HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Active Setup\Installed Components\<name>".
+std::string ComponentKeyName(const std::string& name);
