@@ -13,13 +13,18 @@ from wine import Wine
 BROWSER_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer",
                 r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer")
 
-# Every fixture starts from here: no extension keys, no command bar layout.
-RESET = r"""REGEDIT4
-
-[-HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions]
-
-[-HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry]
-"""
+# What an install or a removal keeps beyond the browser's keys: the removal's
+# records, and the Active Setup components with each user's notes of them.
+ACTIVE_SETUP = r"Software\Microsoft\Active Setup\Installed Components"
+DEPLOYMENT_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_CURRENT_USER\Software\Vorlinde",
+                   *("%s\\%s\\%s" % (root, ACTIVE_SETUP, component)
+                     for root in ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
+                     for component in ("Vorlinde", "Vorlinde.LayoutFixUp")))
+# Every fixture starts from here: no extension keys, no command bar layout,
+# no trace of an earlier install or removal.
+RESET = "REGEDIT4\n" + "".join("\n[-%s]\n" % key for key in (
+    r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions",
+    r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry", *DEPLOYMENT_KEYS))
 
 # The 32-bit prefix, or with VORLINDE_WINE_ARCH=win64 the 64-bit one, where
 # the program runs under WOW64 and the registry has two views.
@@ -28,6 +33,9 @@ WINE = Wine(os.environ["VORLINDE_WINE_PREFIX64" if ARCH == "win64" else "VORLIND
             ARCH)
 EXE = os.environ["VORLINDE_EXE"]
 SHOP_ICON = os.environ["VORLINDE_SHOP_ICON"]
+# Where a removal puts the per-user program: the 32-bit program's Common Files.
+COMMON_FILES_FOLDER = os.path.join(WINE.drive_c, "Program Files (x86)" if ARCH == "win64"
+                                   else "Program Files", "Common Files", "Vorlinde")
 
 
 @dataclass
@@ -60,7 +68,25 @@ def work_folder(name):
     return os.path.join(WINE.drive_c, "bb-work", name)
 
 
+def import_registry(work, text):
+    """Imports the REGEDIT4 `text` through a file in the folder `work`."""
+    os.makedirs(work, exist_ok=True)
+    path = os.path.join(work, "fixture.reg")
+    with open(path, "wb") as f:
+        f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252"))
+    WINE.reg("import", WINE.windows_path(path))
+
+
+def reset_prefix(fixture=""):
+    """The prefix without anything an install or a removal left, then with
+    `fixture`."""
+    shutil.rmtree(COMMON_FILES_FOLDER, ignore_errors=True)
+    import_registry(work_folder("reset"), RESET + fixture)
+
+
 class Scenario:
+    _cleanup_registered = False
+
     def __init__(self, name, fixture="", exe_name="vorlinde.exe"):
         self.folder = os.path.join(WINE.drive_c, "bb", name)
         self.work = work_folder(name)
@@ -70,7 +96,12 @@ class Scenario:
         self.exe = os.path.join(self.folder, exe_name)
         shutil.copyfile(EXE, self.exe)
         shutil.copyfile(SHOP_ICON, os.path.join(self.folder, "shop.ico"))
-        self.import_registry(RESET + fixture)
+        reset_prefix(fixture)
+        # The tests that run next in the prefix, in any order, find it as
+        # this module found it.
+        if not Scenario._cleanup_registered:
+            unittest.addModuleCleanup(reset_prefix)
+            Scenario._cleanup_registered = True
 
     def add_program(self, path, name):
         """Copies another program into the folder; its path there."""
@@ -82,10 +113,7 @@ class Scenario:
         return WINE.windows_path(self.folder)
 
     def import_registry(self, text):
-        path = os.path.join(self.work, "fixture.reg")
-        with open(path, "wb") as f:
-            f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252"))
-        WINE.reg("import", WINE.windows_path(path))
+        import_registry(self.work, text)
 
     def snapshot(self, bits=32):
         """The browser's keys as a program of `bits` sees them, and the

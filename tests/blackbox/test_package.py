@@ -169,6 +169,7 @@ class SignedPackage(unittest.TestCase):
                     make_package(outputs[1], {"VORLINDE_SIGN_PKCS12": pkcs12,
                                               "VORLINDE_SIGN_PASSWORD_FILE": password})[1]]
         cls.msis = [os.path.join(o, n) for o in outputs for n in os.listdir(o) if n.endswith(".msi")]
+        cls.outputs = outputs
 
     @classmethod
     def tearDownClass(cls):
@@ -201,6 +202,13 @@ class SignedPackage(unittest.TestCase):
                 code, output = self.verify(name, bytes(data))
                 self.assertNotEqual(code, 0, output)
 
+    def test_sha256sums_holds_the_hashes_of_the_signed_packages(self):
+        for output in self.outputs:
+            check = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=output,
+                                   capture_output=True, text=True)
+            self.assertEqual((check.returncode, check.stdout.count(": OK\n")), (0, 2),
+                             check.stdout + check.stderr)
+
     def test_the_installer_packages_carry_a_valid_signature_that_a_change_breaks(self):
         self.assertEqual(len(self.msis), 2)
         for msi in self.msis:
@@ -222,8 +230,8 @@ class FailedPackaging(unittest.TestCase):
             other = make_certificate(folder, "other")[1]
             output = os.path.join(folder, "out")
 
-            def shipped():
-                return [n for n in os.listdir(output) if n.endswith((".zip", ".msi", "SUMS"))]
+            def shipped():  # and anything half written: all but CPack's own work folder
+                return [n for n in os.listdir(output) if n != "_CPack_Packages"]
 
             cases = [
                 ("a key that does not match", {"VORLINDE_SIGN_CERT": cert,
@@ -234,6 +242,7 @@ class FailedPackaging(unittest.TestCase):
                  "checking the signature of vorlinde"),
                 ("a date that is no number", {"SOURCE_DATE_EPOCH": "abc"}, "SOURCE_DATE_EPOCH="),
                 ("a year past 2107", {"SOURCE_DATE_EPOCH": "4354819200"}, "SOURCE_DATE_EPOCH="),
+                ("a year before 1980", {"SOURCE_DATE_EPOCH": "315532799"}, "SOURCE_DATE_EPOCH="),
             ]
             for name, settings, reason in cases:
                 with self.subTest(name):

@@ -197,10 +197,7 @@ class ButtonLife(BlackBoxTest):
     def setUp(self):
         keys = "".join('\n[%s\\%s]\n"clsid"="%s"\n"ButtonText"="b"\n"Icon"="i"\n'
                        % (self.EXTENSIONS, name, CLSID) for name in self.OTHERS)
-        clean = "\n".join("[-HKEY_LOCAL_MACHINE\\%s]" % k for k in (
-            r"SOFTWARE\Vorlinde", r"SOFTWARE\Microsoft\Active Setup\Installed Components"
-            r"\Vorlinde")) + "\n" + self.NOTES + "\n"
-        self.scenario = Scenario("life", clean + keys)
+        self.scenario = Scenario("life", keys)
         self.inspect = WINE.windows_path(self.scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
         self.scenario.add_program(FIXUP, "vorlinde-agent.exe")
         self.set_layout(self.BEFORE)

@@ -1,15 +1,21 @@
 // The inspector where only the stand-in can take it: on a 64-bit system,
 // where the machine's SOFTWARE key shows this 32-bit program its 32-bit
 // view; for an account that may only read the machine hive; with keys the
-// registry refuses to delete; and with registry links planted where the
-// clean-up deletes.
+// registry refuses to delete or a user's note refused; run from a folder of
+// the test's choosing; and with registry links planted where it deletes.
 #include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
 
 #include "Actions.h"
 #include "Deployment.h"
+#include "FileTestHelpers.h"
 #include "InstallCheck.h"
+#include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
+#include "TempDirectory.h"
 #include "TextOut.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
@@ -46,28 +52,36 @@ TEST_F(ReportToolStandInTest, AnInstallOnA64BitSystemStandsInThe32BitViewOnly) {
       << report;
 }
 
-// What a standard user sees of a good install is what an administrator sees.
+// What a standard user sees of a good install is what an administrator sees,
+// on 32-bit Windows and in both registry views of a 64-bit one.
 TEST_F(ReportToolStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
-  RunVorlinde();
-  const std::string asAdministrator = Report(0);
-  standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
-  standin::SetKeyRights(HKEY_CURRENT_USER, kCommandBarKey, standin::KeyRights::ReadOnly);
-  standin::SetAccount("STANDIN", "reader", false);
-  standin::ClearCallLog();
-  const std::string asReader = Report(0);
-  EXPECT_EQ(asReader.substr(0, asReader.find("Windows:")),
-            "vorlinde-inspect: what the install left behind (read only)\n"
-            "Account:   STANDIN\\reader, not elevated\n");
-  EXPECT_EQ(asReader.substr(asReader.find("Windows:")),
-            asAdministrator.substr(asAdministrator.find("Windows:")));
-  for (const std::string& call : standin::CallLog()) {
-    if (call.rfind("RegOpenKeyExA", 0) != 0 && call.rfind("RegCreateKeyExA", 0) != 0) continue;
-    const unsigned long rights = std::stoul(call.substr(call.rfind(' ') + 1), nullptr, 16);
-    EXPECT_EQ(rights & ~0x300ul, 0x20009ul) << call;  // read rights, in either view
+  for (const bool windows64 : {false, true}) {
+    SCOPED_TRACE(windows64 ? "64-bit Windows" : "32-bit Windows");
+    standin::Reset();
+    standin::SetWindows64Bit(windows64);
+    RunVorlinde();
+    const std::string asAdministrator = Report(0);
+    standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
+    standin::SetKeyRights(HKEY_CURRENT_USER, kCommandBarKey, standin::KeyRights::ReadOnly);
+    standin::SetAccount("STANDIN", "reader", false);
+    standin::ClearCallLog();
+    const std::string asReader = Report(0);
+    EXPECT_EQ(asReader.substr(0, asReader.find("Windows:")),
+              "vorlinde-inspect: what the install left behind (read only)\n"
+              "Account:   STANDIN\\reader, not elevated\n");
+    EXPECT_EQ(asReader.substr(asReader.find("Windows:")),
+              asAdministrator.substr(asAdministrator.find("Windows:")));
+    for (const std::string& call : standin::CallLog()) {
+      if (call.rfind("RegOpenKeyExA", 0) != 0 && call.rfind("RegCreateKeyExA", 0) != 0) continue;
+      const unsigned long rights = std::stoul(call.substr(call.rfind(' ') + 1), nullptr, 16);
+      EXPECT_EQ(rights & ~0x300ul, 0x20009ul) << call;  // read rights, in either view
+    }
+    const std::string ownKey =
+        windows64 ? browserreg::InWow64Node("\\" + kOwnKey).substr(1) : kOwnKey;
+    standin::SetKeyRights(HKEY_LOCAL_MACHINE, ownKey, standin::KeyRights::None);
+    EXPECT_NE(Report(1).find("  (access denied)\n  PROBLEM: this account may not read the "),
+              std::string::npos);
   }
-  standin::SetKeyRights(HKEY_LOCAL_MACHINE, kOwnKey, standin::KeyRights::None);
-  EXPECT_NE(Report(1).find("  (access denied)\n  PROBLEM: this account may not read the "),
-            std::string::npos);
 }
 
 TEST_F(ReportToolStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
@@ -86,8 +100,8 @@ TEST_F(ReportToolStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
 }
 
 TEST_F(ReportToolStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
-  const std::string copy = std::string(browserreg::BelowRoot(browserreg::kVirtualStoreKey)) +
-                           "\\" + kOwnKey;
+  const std::string copy =
+      std::string(browserreg::BelowRoot(browserreg::kVirtualStoreKey)) + "\\" + kOwnKey;
   SetValue(HKEY_CURRENT_USER, copy, "ButtonText", REG_SZ, Sz("x"));
   standin::SetKeyRights(HKEY_CURRENT_USER, copy, standin::KeyRights::ReadOnly);
   TextBuffer out;
@@ -138,6 +152,119 @@ TEST_F(ReportToolStandInTest, TheCleanUpNeverFollowsARegistryLink) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below"));
     EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, copy), c.leftAlone) << c.link;
   }
+}
+
+// The extension key is deleted as itself, as the removal does it: a link
+// planted in its place goes, what it leads to stays; a key already gone is
+// no failure.
+TEST_F(ReportToolStandInTest, UndoInstallDeletesALinkInTheKeysPlaceNeverWhatItLeadsTo) {
+  CreateKey(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below");
+  CreateKey(HKEY_LOCAL_MACHINE, kExtensionsKey);
+  CreateLink(HKEY_LOCAL_MACHINE, kOwnKey, "\\REGISTRY\\MACHINE\\Software\\Victim");
+  for (const char* run : {"the link", "nothing left"}) {
+    TextBuffer out;
+    EXPECT_EQ(UndoInstall(out), 0) << run << ": " << out.Text();
+  }
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below"));
+  EXPECT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kExtensionsKey).empty());
+}
+
+// Three buttons of the program's class, two listed before its own key (ids
+// 16, 17) and one after (19, 18 once it is gone), and one of another class
+// before it, which no id counts.
+const char* const kSameClassKeys[] = {"{0A000000-0000-0000-0000-000000000001}",
+                                      "{0B000000-0000-0000-0000-000000000002}",
+                                      "{F0000000-0000-0000-0000-00000000000F}"};
+const char kOtherClassKey[] = "{0C000000-0000-0000-0000-00000000000C}";
+// The button's entry (18) twice, as two install runs leave it: both go, and
+// the later button's 19 becomes 18.
+const char kInstalled[] =
+    "07 00 00 00 10 01 00 00 12 01 00 00 11 01 00 00 13 01 00 00 12 01 00 00 01 01 00 00";
+const char kRemoved[] = "07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 01 01 00 00";
+
+void AddButton(const std::string& name, const std::string& clsid) {
+  const std::string key = std::string(kExtensionsKey) + "\\" + name;
+  SetValue(HKEY_LOCAL_MACHINE, key, "ButtonText", REG_SZ, Sz("Other"));
+  SetValue(HKEY_LOCAL_MACHINE, key, "Icon", REG_SZ, Sz("C:\\o.ico"));
+  SetValue(HKEY_LOCAL_MACHINE, key, "clsid", REG_SZ, Sz(clsid));
+}
+
+// What a removal needs around it: the per-user program beside the inspector,
+// and a Common Files folder for the copy that Active Setup runs.
+void PrepareRemoval(const TempDirectory& folder) {
+  using namespace deployment;
+  standin::SetModuleFileName(folder.Windows("vorlinde-inspect.exe"));
+  testfile::Write(folder.Windows(kAgentFileName), "MZ");
+  SetValue(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kWindowsCurrentVersionKey),
+           kCommonFilesDirValue, REG_SZ, Sz(folder.Windows()));
+  CreateKey(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kActiveSetupKey));
+}
+
+void SetLayout(const std::string& layout) {
+  SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY, Hex(layout));
+}
+
+std::string Layout() {
+  return ToHex(GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout").bytes);
+}
+
+// Another user at their next logon, with `layout` and no note of what was
+// done for anyone before.
+void LogOnAsAnotherUser(const std::string& layout) {
+  DeleteTree(HKEY_CURRENT_USER, browserreg::BelowRoot(deployment::kUserNoteKey));
+  DeleteTree(HKEY_CURRENT_USER, browserreg::BelowRoot(deployment::kUserActiveSetupKey) +
+                                    std::string("\\") + deployment::kPlacementComponent);
+  SetLayout(layout);
+}
+
+// The agent's Active Setup Version, part by part, as the numbers they are.
+std::vector<unsigned long long> AgentVersion() {
+  std::istringstream text(GetValue(HKEY_LOCAL_MACHINE,
+                                   browserreg::BelowRoot(deployment::kActiveSetupKey) +
+                                       std::string("\\") + deployment::kPlacementComponent,
+                                   deployment::kVersionValue)
+                              .bytes.c_str());
+  std::vector<unsigned long long> parts;
+  for (std::string part; std::getline(text, part, ',');) parts.push_back(std::stoull(part));
+  return parts;
+}
+
+TEST_F(ReportToolStandInTest, ARemovalAndEachOtherUsersFixUpOnce) {
+  const TempDirectory folder;
+  PrepareRemoval(folder);
+  for (const char* key : kSameClassKeys) AddButton(key, kButton.ButtonClsid);
+  AddButton(kOtherClassKey, "{00000000-0000-0000-0000-0000000000AA}");
+  RunVorlinde();
+  SetLayout(kInstalled);
+  TextBuffer out;
+  EXPECT_EQ(RemoveButton(out, folder.Windows(deployment::kAgentFileName)), 0) << out.Text();
+  EXPECT_EQ(Layout(), kRemoved) << out.Text();
+  const std::vector<unsigned long long> firstVersion = AgentVersion();
+
+  // A user whose note cannot be written: nothing changes until it can, so
+  // that no layout is fixed twice.
+  LogOnAsAnotherUser(kInstalled);
+  const std::string userRecord = browserreg::BelowRoot(deployment::kUserNoteKey);
+  standin::SetKeyRights(HKEY_CURRENT_USER, userRecord, standin::KeyRights::ReadOnly);
+  EXPECT_NE(FixLayout(out), 0) << out.Text();
+  EXPECT_EQ(Layout(), kInstalled);
+  standin::SetKeyRights(HKEY_CURRENT_USER, userRecord, standin::KeyRights::Full);
+  for (int logon = 0; logon < 2; ++logon) EXPECT_EQ(FixLayout(out), 0) << out.Text();
+  EXPECT_EQ(Layout(), kRemoved);
+
+  // A user after a button of the class was added: ids as the removal left
+  // them no longer hold.
+  const std::string added = "{0D000000-0000-0000-0000-00000000000D}";
+  AddButton(added, kButton.ButtonClsid);
+  LogOnAsAnotherUser(kInstalled);
+  EXPECT_EQ(FixLayout(out), 0) << out.Text();
+  EXPECT_EQ(Layout(), kInstalled);
+  DeleteTree(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\" + added);
+
+  // A second removal reaches the users fixed after the first.
+  RunVorlinde();
+  EXPECT_EQ(RemoveButton(out, folder.Windows(deployment::kAgentFileName)), 0) << out.Text();
+  EXPECT_GT(AgentVersion(), firstVersion) << out.Text();
 }
 
 }  // namespace

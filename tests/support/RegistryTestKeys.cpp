@@ -1,5 +1,6 @@
 #include "RegistryTestKeys.h"
 
+#include "Deployment.h"
 #include "Handles.h"
 
 namespace testreg {
@@ -105,6 +106,20 @@ void DeleteTestKeys() {
   const std::string virtualStore = browserreg::BelowRoot(browserreg::kVirtualStoreKey);
   DeleteTree(HKEY_CURRENT_USER, virtualStore + browserreg::kExtensionsKey);
   DeleteTree(HKEY_CURRENT_USER, virtualStore + browserreg::InWow64Node(browserreg::kExtensionsKey));
+  // What an install or a removal keeps beyond the browser's keys, which the
+  // report names: the removal's records, the Active Setup components and
+  // each user's notes of them.
+  using namespace deployment;
+  const auto parent = [](const char* key) {
+    const std::string path = browserreg::BelowRoot(key);
+    return path.substr(0, path.rfind('\\'));
+  };
+  DeleteTree(HKEY_LOCAL_MACHINE, parent(kRemovalKey));
+  DeleteTree(HKEY_CURRENT_USER, parent(kUserNoteKey));
+  for (const std::string component : {kPlacementComponent, kLegacyFixUpComponent}) {
+    DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kActiveSetupKey) + ("\\" + component));
+    DeleteTree(HKEY_CURRENT_USER, browserreg::BelowRoot(kUserActiveSetupKey) + ("\\" + component));
+  }
 }
 
 }  // namespace
