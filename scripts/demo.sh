@@ -25,7 +25,7 @@ wineboot -i </dev/null >/dev/null 2>&1
 folder="$prefix/drive_c/Vorlinde"
 mkdir -p "$folder"
 cp build/windows/src/vorlinde.exe build/windows/icons/shop.ico \
-   build/windows/tools/inspector/vorlinde-inspect.exe "$folder/"
+   build/windows/tools/report/vorlinde-inspect.exe "$folder/"
 echo "Running C:\\Vorlinde\\vorlinde.exe (install mode; it prints nothing by design) ..."
 wine 'C:\Vorlinde\vorlinde.exe' </dev/null
 echo "Exit code: $?"

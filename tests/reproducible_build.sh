@@ -15,7 +15,7 @@ for build in "$work/first" "$work/second/build-elsewhere"; do
   cmake --preset windows -B "$build" -DVORLINDE_TESTS=OFF >/dev/null
   cmake --build "$build" -j2 >/dev/null
   cpack --config "$build/CPackConfig.cmake" -B "$build" >/dev/null
-  (cd "$build" && sha256sum src/vorlinde.exe tools/inspector/vorlinde-inspect.exe \
+  (cd "$build" && sha256sum src/vorlinde.exe tools/report/vorlinde-inspect.exe \
                              vorlinde-*-win32.zip vorlinde-*.msi SHA256SUMS)
 done >"$work/sums"
 
