@@ -150,7 +150,7 @@ TEST_F(ButtonPlacementTest, AClsidOfTheWrongTypeMakesThePlacementFail) {
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY, Hex("2A 01 00 00"));
   EXPECT_EQ(
       FailureMessage<ERegistryException>([] { PlaceButtonInCommandBar(kOwnGuid, kClsid, 2); }),
-      "Ung\xFCltiger Datentyp f\xFCr 'clsid'");
+      "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'clsid'");
   EXPECT_EQ(ToHex(Layout().bytes), "2A 01 00 00");
 }
 

@@ -39,7 +39,7 @@ std::string CreatedName(void (*save)()) {
   }
   const auto& log = standin::CallLog();
   const auto found = std::find_if(log.begin(), log.end(), [](const std::string& line) {
-    return line.rfind("CreateFileA ", 0) == 0;
+    return line.rfind("CreateFileW ", 0) == 0;
   });
   return found == log.end() ? "(no file created)" : found->substr(12);
 }
@@ -82,7 +82,9 @@ TEST_F(SideModesFaultTest, SaveAllWritesBothFilesAndTouchesNoKey) {
   RunVorlinde();
   EXPECT_EQ(testfile::Read(shortcut_).bytes,
             std::string("[InternetShortcut]\r\nURL=") + kButton.TargetUrl + "\r\n");
-  EXPECT_EQ(testfile::Read(caption_).bytes, std::string(kButton.ButtonCaption) + "\r\n");
+  EXPECT_EQ(testfile::Read(caption_).bytes,
+            "Lindwurm B\xFC"
+            "cher\r\n");
   for (const std::string& call : standin::CallLog()) {
     EXPECT_NE(call.rfind("Reg", 0), 0u) << call;
   }

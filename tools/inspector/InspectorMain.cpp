@@ -10,8 +10,8 @@
 #include "CommandLine.h"
 #include "Exceptions.h"
 #include "InstallCheck.h"
-#include "SystemLibrary.h"
 #include "StandardOutputText.h"
+#include "SystemLibrary.h"
 #include "TextOut.h"
 
 namespace {
@@ -53,13 +53,12 @@ int Usage(TextOut& out) {
 const Mode kModes[] = {
     {"CheckMachine", CheckMachine}, {"Remove", RemoveButton},
     {"FixLayout", FixLayout},       {"RemoveVirtualized", RemoveVirtualizedInstall},
-    {"UndoInstall", UndoInstall},
-    {"?", Usage},
+    {"UndoInstall", UndoInstall},   {"?", Usage},
 };
 
 const Mode* FindMode(const std::string& argument) {
   for (const Mode& mode : kModes) {
-    if (SameTextIgnoringCase(argument.substr(1), mode.name)) return &mode;
+    if (SameAnsiTextIgnoringCase(argument.substr(1), mode.name)) return &mode;
   }
   return nullptr;
 }
