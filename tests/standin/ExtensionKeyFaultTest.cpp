@@ -74,6 +74,20 @@ TEST_F(ExtensionKeyFaultTest, IconPathsFollowTheExecutablesDirectory) {
   EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, key, "HotIcon").bytes, Sz("C:\\Tools\\b.ico"));
 }
 
+TEST_F(ExtensionKeyFaultTest, TheCaptionReadsTheSameOnEveryCodePage) {
+  for (const UINT codePage : {1252u, 932u}) {
+    standin::SetAnsiCodePage(codePage);
+    RunVorlinde();
+    RegistryAccessor registry(RegistryRights::Read);
+    registry.SelectHive(RegistryRoot::LocalMachine);
+    ASSERT_TRUE(registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + kButton.KeyGuid, false));
+    EXPECT_EQ(registry.ReadText("ButtonText"),
+              "Lindwurm B\xC3\xBC"
+              "cher")
+        << codePage;
+  }
+}
+
 TEST_F(ExtensionKeyFaultTest, AFolderNameBeyondTheCodePageIsKeptWhole) {
   // "\u0141ukasz" and "\u041A\u043D\u043E\u043F\u043A\u0430" in UTF-8; 0x81 and 0x9A,
   // the second bytes of their first letters, are lead bytes in code page 932.
