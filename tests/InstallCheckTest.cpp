@@ -9,13 +9,16 @@
 #include <sstream>
 #include <vector>
 
-#include "FileTestHelpers.h"
 #include "InstallCheck.h"
 #include "LayoutBytes.h"
-#include "RegistryTestKeys.h"
 #include "TextOut.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
+
+// Last: on Windows these bring in the system headers, whose TextOut macro
+// would rename the inspector's writer above.
+#include "FileTestHelpers.h"
+#include "RegistryTestKeys.h"
 
 using namespace testreg;
 
