@@ -7,7 +7,6 @@
 #include "Exceptions.h"
 #include "FailureMessage.h"
 #include "LayoutBytes.h"
-#include "RegistryAccessor.h"
 #include "RegistryTestKeys.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
@@ -114,15 +113,12 @@ TEST_F(ButtonPlacementTest, CountsOnlyMatchingKeysBeforeTheOwnKey) {
 // "{0\u0416...}", before the own key; no ANSI code page of Western Europe
 // holds the letter, so only the wide calls name this key right.
 TEST_F(ButtonPlacementTest, AKeyNameBeyondTheCodePageIsCounted) {
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  ASSERT_TRUE(registry.OpenSubkey(std::string("\\") + kExtensionsKey +
-                                      "\\{0\xD0\x96"
-                                      "000002-0000-0000-0000-000000000002}",
-                                  true));
-  registry.WriteText("clsid", kClsid);
-  registry.WriteText("ButtonText", "x");
-  registry.WriteText("Icon", "C:\\x.ico");
+  const std::string other = std::string(kExtensionsKey) +
+                            "\\{0\xD0\x96"
+                            "000002-0000-0000-0000-000000000002}";
+  for (const char* name : {"clsid", "ButtonText", "Icon"}) {
+    SetUnicodeText(HKEY_LOCAL_MACHINE, other, name, name[0] == 'c' ? kClsid : "x");
+  }
   AddKey(kOwnGuid);
   EXPECT_EQ(Count(), 1);
 }

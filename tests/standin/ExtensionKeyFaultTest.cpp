@@ -5,7 +5,6 @@
 #include "Exceptions.h"
 #include "ExecutablePath.h"
 #include "FailureMessage.h"
-#include "RegistryAccessor.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "UnitVorlindeUtils.h"
@@ -76,12 +75,10 @@ TEST_F(ExtensionKeyFaultTest, IconPathsFollowTheExecutablesDirectory) {
 
 TEST_F(ExtensionKeyFaultTest, TheCaptionReadsTheSameOnEveryCodePage) {
   for (const UINT codePage : {1252u, 932u}) {
+    standin::Reset();
     standin::SetAnsiCodePage(codePage);
     RunVorlinde();
-    RegistryAccessor registry(RegistryRights::Read);
-    registry.SelectHive(RegistryRoot::LocalMachine);
-    ASSERT_TRUE(registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + kButton.KeyGuid, false));
-    EXPECT_EQ(registry.ReadText("ButtonText"),
+    EXPECT_EQ(UnicodeText(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText"),
               "Lindwurm B\xC3\xBC"
               "cher")
         << codePage;
@@ -99,10 +96,9 @@ TEST_F(ExtensionKeyFaultTest, AFolderNameBeyondTheCodePageIsKeptWhole) {
       standin::SetModuleFileName(folder + "vorlinde.exe");
       EXPECT_EQ(ExecutableDirectory(), folder) << codePage;
       RegisterExtensionButton("{G}", "t", "YES", "u", "a.ico", "b.ico", "c");
-      RegistryAccessor registry(RegistryRights::Read);
-      registry.SelectHive(RegistryRoot::LocalMachine);
-      ASSERT_TRUE(registry.OpenSubkey(std::string(kExtensionsKey) + "\\{G}", false));
-      EXPECT_EQ(registry.ReadText("Icon"), folder + "a.ico") << codePage;
+      EXPECT_EQ(UnicodeText(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\{G}", "Icon"),
+                folder + "a.ico")
+          << codePage;
     }
   }
 }

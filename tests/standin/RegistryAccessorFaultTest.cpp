@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "FailureMessage.h"
 #include "RegistryAccessor.h"
+#include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "Win32.h"
 
@@ -107,8 +108,8 @@ TEST_F(RegistryAccessorFaultTest, ListSubkeysGivesNamesBeyondTheCodePageWhole) {
   standin::SetAnsiCodePage(932);  // which holds no "\u0141"
   RegistryAccessor registry;
   const std::string wide = "\xC5\x81\xD0\x96";  // two characters, four bytes in UTF-8
-  ASSERT_TRUE(registry.OpenSubkey("\\T\\" + wide, true));
-  ASSERT_TRUE(registry.OpenSubkey("\\T\\ab", true));
+  testreg::SetUnicodeText(HKEY_CURRENT_USER, "T\\" + wide, "", "");
+  testreg::SetUnicodeText(HKEY_CURRENT_USER, "T\\ab", "", "");
   ASSERT_TRUE(registry.OpenSubkey("\\T", false));
   std::vector<std::string> names;
   registry.ListSubkeys(names);

@@ -9,7 +9,6 @@
 #include "FileTestHelpers.h"
 #include "InstallCheck.h"
 #include "LayoutBytes.h"
-#include "RegistryAccessor.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "TextOut.h"
@@ -91,32 +90,22 @@ TEST_F(ReportToolStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
   EXPECT_EQ(UndoInstall(out), 1) << "a key that will not even open is not gone";
 }
 
-// A key whose name the ANSI code page cannot hold, written through the wide
-// calls; a button of this class when `button`.
-void AddKeyBeyondTheCodePage(const std::string& path, bool button) {
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  ASSERT_TRUE(registry.OpenSubkey("\\" + path, true));
-  if (!button) return;
-  registry.WriteText("clsid", kButton.ButtonClsid);
-  registry.WriteText("ButtonText", "x");
-  registry.WriteText("Icon", "C:\\x.ico");
-}
-
 // "{0\u0416...}" comes before the own key and holds the button with id 16:
 // the install gives this one 17; the machine key goes, also with a subkey of
 // such a name below it.
 TEST_F(ReportToolStandInTest, AKeyNameBeyondTheCodePageIsCountedAndRemoved) {
-  AddKeyBeyondTheCodePage(std::string(kExtensionsKey) +
-                              "\\{0\xD0\x96"
-                              "000002-0000-0000-0000-000000000002}",
-                          true);
+  const std::string other = std::string(kExtensionsKey) +
+                            "\\{0\xD0\x96"
+                            "000002-0000-0000-0000-000000000002}";
+  for (const char* name : {"clsid", "ButtonText", "Icon"}) {
+    SetUnicodeText(HKEY_LOCAL_MACHINE, other, name, name[0] == 'c' ? kButton.ButtonClsid : "x");
+  }
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY,
            Hex("07 00 00 00 10 01 00 00"));
   RunVorlinde();
   EXPECT_EQ(ToHex(GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout").bytes),
             "07 00 00 00 11 01 00 00 10 01 00 00");
-  AddKeyBeyondTheCodePage(kOwnKey + "\\\xD0\x9A", false);
+  SetUnicodeText(HKEY_LOCAL_MACHINE, kOwnKey + "\\\xD0\x9A", "", "");
   TextBuffer out;
   EXPECT_EQ(UndoInstall(out), 0) << out.Text();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
