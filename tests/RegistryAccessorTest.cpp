@@ -159,7 +159,7 @@ TEST_F(RegistryAccessorTest, ReadBytesTakesBinaryAndUntypedDataUpToTheCapacity) 
   EXPECT_EQ(std::string(buffer.data(), 2048), full);
   EXPECT_EQ(registry.ReadBytes("none", buffer.data(), 2048), 8);
   EXPECT_EQ(std::string(buffer.data(), 8), "12345678");
-  EXPECT_EQ(registry.ReadBytes("multi", buffer.data(), 2048), 6);  // as stored, in UTF-16
+  EXPECT_EQ(registry.ReadBytes("multi", buffer.data(), 2048), 3);
 }
 
 TEST_F(RegistryAccessorTest, ReadBytesOfAnAbsentValueGivesZeroAndLeavesTheBuffer) {

@@ -133,6 +133,7 @@ std::int32_t RegistryAccessor::ReadBytes(const std::string& name, void* buffer,
                                          std::int32_t capacity) {
   const ValueInfo info = QueryValueInfo(openKey_.get(), name);
   if (!info.exists) return 0;
+  if (info.type == REG_MULTI_SZ) return ReadTextListBytes(name, buffer, capacity);
   if (!IsBinaryLike(info.type) || static_cast<std::int64_t>(info.size) > capacity) {
     Raise(kInvalidType, name);
   }
@@ -142,6 +143,23 @@ std::int32_t RegistryAccessor::ReadBytes(const std::string& name, void* buffer,
     Raise(kReadFailed, name);
   }
   return static_cast<std::int32_t>(info.size);
+}
+
+// A list of texts is kept in UTF-16; its bytes are those the system's code
+// page gives it, as they have always been read.
+std::int32_t RegistryAccessor::ReadTextListBytes(const std::string& name, void* buffer,
+                                                 std::int32_t capacity) {
+  const ValueInfo info = QueryValueInfo(openKey_.get(), name);
+  std::vector<WCHAR> units(info.size / sizeof(WCHAR) + 1, 0);
+  DWORD type = REG_NONE;
+  DWORD read = info.size;
+  if (QueryValueData(openKey_.get(), name, &type, units.data(), &read) != ERROR_SUCCESS) {
+    Raise(kReadFailed, name);
+  }
+  const std::string bytes = NarrowTo(CP_ACP, units.data(), read / sizeof(WCHAR));
+  if (static_cast<std::int64_t>(bytes.size()) > capacity) Raise(kInvalidType, name);
+  bytes.copy(static_cast<char*>(buffer), bytes.size());
+  return static_cast<std::int32_t>(bytes.size());
 }
 
 void RegistryAccessor::WriteNumber(const std::string& name, std::uint32_t number) {
