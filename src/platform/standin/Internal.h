@@ -11,8 +11,6 @@ namespace standin {
 /// 1252; in a double-byte code page only a to z).
 unsigned char FoldToUpper(unsigned char byte);
 std::string FoldToUpper(const std::string& text);
-/// Number of characters in `text` under the current ANSI code page.
-std::size_t CharacterCount(const std::string& text);
 
 /// UTF-8, the stand-in's own form of names and text, and the forms the calls
 /// take: UTF-16 for the "W" calls, the ANSI code page for the "A" calls. An

@@ -51,12 +51,6 @@ std::string FoldToUpper(const std::string& text) {
   return folded;
 }
 
-std::size_t CharacterCount(const std::string& text) {
-  std::size_t count = 0;
-  for (const char* p = text.c_str(); *p != '\0'; p = CharNextA(p)) ++count;
-  return count;
-}
-
 }  // namespace standin
 
 using standin::g_codePage;
