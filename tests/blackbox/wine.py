@@ -14,6 +14,7 @@ def private_locale(name):
     base = os.path.join(os.environ["VORLINDE_BUILD_DIR"], "locales")
     if not os.path.isdir(os.path.join(base, name)):
         language, charset = name.split(".")
+        os.makedirs(base, exist_ok=True)
         # localedef ends with 1 for mere warnings; the folder tells.
         subprocess.run(("localedef", "-i", language, "-f", charset, os.path.join(base, name)),
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
