@@ -1,14 +1,17 @@
 # The ZIP a Windows user unpacks: the program, the button's icon beside it
 # (the extension key points there), the read-only inspector that checks an
-# install, and a short README. Nothing else is installed, so test programs
+# install, a short README and its German guide. Nothing else is installed, so test programs
 # never reach the package.
 install(TARGETS vorlinde vorlinde-inspect vorlinde-agent RUNTIME DESTINATION .)
 install(FILES ${VORLINDE_SHOP_ICON} DESTINATION .)
 
-# Windows line ends, so that every editor there shows the README as written.
-configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt
-               ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
-install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
+# Windows line ends, so that every editor there shows the texts as written;
+# the German guide is UTF-8 with a byte-order mark, which every Notepad reads.
+foreach(text README.txt LIESMICH.txt)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/${text}
+                 ${PROJECT_BINARY_DIR}/packaging/${text} @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/${text} DESTINATION .)
+endforeach()
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vorlinde)

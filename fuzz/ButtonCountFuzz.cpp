@@ -15,13 +15,14 @@
 #include "StandInControl.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
+#include "Win32.h"
 
 namespace {
 
 const std::string kClassId = kButton.ButtonClsid;
 const std::string kOwnName = kButton.KeyGuid;
 
-// Upper case in code page 1252, as the registry orders key names.
+// Upper case in code page 1252, as the registry compares key names.
 unsigned char Upper(unsigned char c) {
   if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
@@ -33,6 +34,16 @@ std::string Upper(const std::string& text) {
   std::string upper = text;
   for (char& c : upper) c = static_cast<char>(Upper(static_cast<unsigned char>(c)));
   return upper;
+}
+
+// The registry orders names by their upper-case characters, as Unicode
+// numbers them, not by the bytes code page 1252 gives them.
+std::u16string SortKey(const std::string& name) {
+  const std::string upper = Upper(name);
+  std::u16string wide(upper.size(), u'\0');
+  MultiByteToWideChar(1252, 0, upper.data(), static_cast<int>(upper.size()), wide.data(),
+                      static_cast<int>(wide.size()));
+  return wide;
 }
 
 std::string AsciiUpper(std::string text) {
@@ -119,7 +130,7 @@ std::vector<ExtensionKey> ReadKeys(FuzzInput& input) {
     if (std::none_of(keys.begin(), keys.end(), same)) keys.push_back(key);
   }
   std::sort(keys.begin(), keys.end(), [](const ExtensionKey& a, const ExtensionKey& b) {
-    return Upper(a.name) < Upper(b.name);
+    return SortKey(a.name) < SortKey(b.name);
   });
   return keys;
 }
@@ -141,11 +152,25 @@ void Store(const ExtensionKey& key) {
   }
 }
 
+// The stand-in's controls name keys in UTF-8; the keys were made through
+// the "A" calls, in code page 1252.
+std::string Utf8Of(const std::string& text) {
+  std::u16string units(text.size(), u'\0');
+  MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), units.data(),
+                      static_cast<int>(units.size()));
+  std::string utf8(3 * units.size(), '\0');
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, units.data(), static_cast<int>(units.size()), utf8.data(),
+                          static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return utf8;
+}
+
 void SetRights(const std::vector<ExtensionKey>& keys, standin::KeyRights extensions, bool on) {
   const auto full = standin::KeyRights::Full;
   standin::SetKeyRights(HKEY_LOCAL_MACHINE, kExtensionsPath, on ? extensions : full);
   for (const ExtensionKey& key : keys) {
-    standin::SetKeyRights(HKEY_LOCAL_MACHINE, PathOf(key), on ? key.rights : full);
+    standin::SetKeyRights(HKEY_LOCAL_MACHINE, Utf8Of(PathOf(key)), on ? key.rights : full);
   }
 }
 

@@ -16,12 +16,17 @@ namespace {
 
 using browserreg::kExtensionsKey;
 
+// The caption file keeps the bytes it has always had, those of code page
+// 1252, whatever the system's code page.
+constexpr unsigned kCaptionFileCodePage = 1252;
+
 }  // namespace
 
 // ---- Extension key ----------------------------------------------------------
 
 std::string DirectoryWithBackslash(const std::string& path) {
-  const std::size_t last = FindLastDelimiter(path, "\\:");
+  // In UTF-8 no byte of a longer character is ASCII: a plain search is exact.
+  const std::size_t last = path.find_last_of("\\:");
   std::string directory = last == std::string::npos ? std::string() : path.substr(0, last + 1);
   if (directory.empty() || directory.back() != '\\') directory += '\\';
   return directory;
@@ -233,7 +238,7 @@ void SaveShortcutFile(const std::string& url, const std::string& name) {
 }
 
 void SaveCaptionFile(const std::string& text) {
-  const std::vector<std::string> lines = {text};
+  const std::vector<std::string> lines = {InCodePage(text, kCaptionFileCodePage)};
   WriteTextFile(ReplaceExtension(ExecutablePath(), "_TextAndHint.txt"), lines);
 }
 

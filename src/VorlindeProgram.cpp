@@ -8,7 +8,8 @@
 
 const ButtonDefinition kButton = {
     "{8A918C1D-E123-4E36-B562-5C1519E434CE}",
-    "Lindwurm B\xFC" "cher",
+    "Lindwurm B\xC3\xBC"
+    "cher",  // UTF-8, as every text the program holds
     "YES",
     "http://" SHOP_HOST "/exec/partner/redirect-home?tag=" PARTNER_TAG "&site=home",
     "shop.ico",
@@ -27,9 +28,8 @@ void RunInstallMode() {
                           kButton.TargetUrl, kButton.IconFileName, kButton.HotIconFileName,
                           kButton.ButtonClsid);
   const bool companion = ProbeCompanionButton(kButton.CompanionKeyGuid);
-  PlaceButtonInCommandBar(
-      kButton.KeyGuid, kButton.ButtonClsid,
-      companion ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone);
+  PlaceButtonInCommandBar(kButton.KeyGuid, kButton.ButtonClsid,
+                          companion ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone);
 }
 
 // The side modes, in their fixed order of priority; false when the command

@@ -110,6 +110,19 @@ TEST_F(ButtonPlacementTest, CountsOnlyMatchingKeysBeforeTheOwnKey) {
   }
 }
 
+// "{0\u0416...}", before the own key; no ANSI code page of Western Europe
+// holds the letter, so only the wide calls name this key right.
+TEST_F(ButtonPlacementTest, AKeyNameBeyondTheCodePageIsCounted) {
+  const std::string other = std::string(kExtensionsKey) +
+                            "\\{0\xD0\x96"
+                            "000002-0000-0000-0000-000000000002}";
+  for (const char* name : {"clsid", "ButtonText", "Icon"}) {
+    SetUnicodeText(HKEY_LOCAL_MACHINE, other, name, name[0] == 'c' ? kClsid : "x");
+  }
+  AddKey(kOwnGuid);
+  EXPECT_EQ(Count(), 1);
+}
+
 TEST_F(ButtonPlacementTest, TwoMatchingKeysBeforeTheOwnKeyGiveId18) {
   AddKey(kEarly1);
   AddKey(kEarly2);
@@ -150,7 +163,7 @@ TEST_F(ButtonPlacementTest, AClsidOfTheWrongTypeMakesThePlacementFail) {
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY, Hex("2A 01 00 00"));
   EXPECT_EQ(
       FailureMessage<ERegistryException>([] { PlaceButtonInCommandBar(kOwnGuid, kClsid, 2); }),
-      "Ung\xFCltiger Datentyp f\xFCr 'clsid'");
+      "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'clsid'");
   EXPECT_EQ(ToHex(Layout().bytes), "2A 01 00 00");
 }
 

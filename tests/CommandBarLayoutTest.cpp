@@ -105,7 +105,7 @@ TEST_F(CommandBarLayoutTest, TheLargestAcceptedValueGrowsOnceAndIsThenRefused) {
   EXPECT_EQ(grown.substr(12), largest.substr(8));
 
   EXPECT_EQ(FailureMessage<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); }),
-            "Ung\xFCltiger Datentyp f\xFCr 'ButtonLayout'");
+            "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'ButtonLayout'");
   EXPECT_EQ(Layout().bytes, grown);
 }
 
@@ -117,7 +117,7 @@ struct RefusedCase {
 };
 
 TEST_F(CommandBarLayoutTest, RefusedValuesStayAsTheyWere) {
-  const char* invalidType = "Ung\xFCltiger Datentyp f\xFCr 'ButtonLayout'";
+  const char* invalidType = "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'ButtonLayout'";
   const RefusedCase cases[] = {
       {"2049 bytes", REG_BINARY, std::string(2049, '\1'), invalidType},
       {"text", REG_SZ, Sz("07 00 00 00"), invalidType},

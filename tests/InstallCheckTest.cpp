@@ -12,8 +12,13 @@
 #include "InstallCheck.h"
 #include "LayoutBytes.h"
 #include "TextOut.h"
-#include "RegistryTestKeys.h"
+#include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
+
+// Last: on Windows these bring in the system headers, whose TextOut macro
+// would rename the inspector's writer above.
+#include "FileTestHelpers.h"
+#include "RegistryTestKeys.h"
 
 using namespace testreg;
 
@@ -28,6 +33,13 @@ const std::string kCompanionKey =
 const char kClsid[] = "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}";
 
 void Install() { RunVorlinde(); }
+
+// The picture an install run's Icon value names stands beside this
+// executable; it is left there, as other tests run at the same time need it.
+void PutIconBesideExecutable() {
+  const std::string icon = ExecutableDirectory() + kButton.IconFileName;
+  if (!testfile::Exists(icon)) testfile::Write(icon, "");
+}
 
 void SetLayout(DWORD type, const std::string& bytes) {
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", type, bytes);
@@ -73,7 +85,7 @@ const Case kCases[] = {
       "so ids above 255 never reach the layout, and an install run stops before it."},
      0},
     {"one install run", Install, 0,
-     {"  ButtonText       \"Lindwurm B\xFC" "cher\"",
+     {"  ButtonText       \"Lindwurm B\xC3\xBC" "cher\"",
       "  Default Visible  \"YES\"",
       "  clsid            \"{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}\"",
       "Command id: 16 (16 + 0 buttons of the same class listed before this one)",
@@ -102,13 +114,19 @@ const Case kCases[] = {
      [] { Install(); AddEarlyButton(REG_DWORD, std::string(4, '\0')); }, 1,
      {"Command id: unknown",
       "  PROBLEM: another extension key listed before this one is malformed, so an install run "
-      "stops before the layout (vorlinde.exe's own message: \"Ung\xFCltiger Datentyp f\xFCr "
+      "stops before the layout (vorlinde.exe's own message: \"Ung\xC3\xBCltiger Datentyp f\xC3\xBCr "
       "'clsid'\")."},
      0},
+    {"an icon file that is not there",
+     [] { Install(); SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "Icon", REG_SZ, Sz("C:\\gone.ico")); },
+     1,
+     {"  PROBLEM: the icon file that Icon names is not there: the browser shows the button "
+      "without a picture."},
+     1},
     {"a changed button text",
      [] { Install(); SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText", REG_SZ, Sz("Old")); },
      1,
-     {"  ButtonText       \"Old\"  (this build writes \"Lindwurm B\xFC" "cher\")",
+     {"  ButtonText       \"Old\"  (this build writes \"Lindwurm B\xC3\xBC" "cher\")",
       "  PROBLEM: the extension key does not hold what this build writes (ButtonText): the "
       "browser may show a wrong or broken button."},
      1},
@@ -143,7 +161,7 @@ const Case kCases[] = {
       "  PROBLEM: the layout is longer than 2048 bytes, so an install run refuses it."},
      0},
     {"a text layout", [] { Install(); SetLayout(REG_SZ, Sz("10010000")); }, 1,
-     {"  REG_SZ, 9 bytes",
+     {"  REG_SZ, 18 bytes",  // nine characters, kept in UTF-16
       "  PROBLEM: ButtonLayout is REG_SZ, not binary (REG_BINARY), so an install run refuses "
       "it."},
      0},
@@ -167,7 +185,13 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class InspectionTest : public RegistryTest, public ::testing::WithParamInterface<Case> {};
+class InspectionTest : public RegistryTest, public ::testing::WithParamInterface<Case> {
+ protected:
+  void SetUp() override {
+    RegistryTest::SetUp();
+    PutIconBesideExecutable();
+  }
+};
 
 TEST_P(InspectionTest, ReportsTheStateAndCountsTheProblems) {
   const Case& c = GetParam();

@@ -89,8 +89,8 @@ TEST_F(RegistryAccessorTest, WritesTextsAsZeroTerminatedRegSz) {
   registry.WriteText("", "");
   registry.WriteText("three", "abc");
   registry.WriteText("umlaut",
-                     "B\xFC"
-                     "cher");
+                     "B\xC3\xBC"
+                     "cher");  // UTF-8; stored as UTF-16
 
   const StoredValue def = GetValue(HKEY_CURRENT_USER, kTestKey, "");
   EXPECT_EQ(def.type, REG_SZ);
@@ -140,9 +140,9 @@ TEST_F(RegistryAccessorTest, ReadTextRefusesOtherTypes) {
   RegistryAccessor registry;
   OpenScratch(registry);
   EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("number"); }),
-            "Ung\xFCltiger Datentyp f\xFCr 'number'");
+            "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'number'");
   EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("blob"); }),
-            "Ung\xFCltiger Datentyp f\xFCr 'blob'");
+            "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'blob'");
   EXPECT_TRUE(registry.HasOpenKey());  // still usable after a failure
 }
 
@@ -182,7 +182,7 @@ TEST_F(RegistryAccessorTest, ReadBytesRefusesTextsNumbersAndOversizedData) {
   for (const char* name : {"big", "text", "emptytext", "expand", "number"}) {
     EXPECT_EQ(
         FailureMessage<ERegistryException>([&] { registry.ReadBytes(name, buffer.data(), 2048); }),
-        std::string("Ung\xFCltiger Datentyp f\xFCr '") + name + "'");
+        std::string("Ung\xC3\xBCltiger Datentyp f\xC3\xBCr '") + name + "'");
   }
 }
 
@@ -214,7 +214,7 @@ TEST_F(RegistryAccessorTest, HasValueIgnoresTypeAndSizeQueryValueGivesThem) {
   } cases[] = {
       {"empty", true, RegistryValueType::None, 0},
       {"nodword", true, RegistryValueType::Number, 0},
-      {"list", true, RegistryValueType::TextList, 3},
+      {"list", true, RegistryValueType::TextList, 6},  // stored in UTF-16
       {"absent", false, RegistryValueType::None, 0},
   };
   for (const auto& c : cases) {

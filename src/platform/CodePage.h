@@ -13,6 +13,14 @@ bool IsDoubleByteCodePage();
 /// std::string::npos.
 std::size_t FindLastDelimiter(const std::string& text, const char* delimiters);
 
-/// Whether two texts are equal apart from letter case, by the rules of the
-/// user's locale.
+/// `utf8` in the code page `codePage`, for bytes that must stay those of one
+/// code page whatever the system's; a character it lacks becomes "?".
+std::string InCodePage(const std::string& utf8, unsigned codePage);
+
+/// Whether two texts in the ANSI code page (the command line's) are equal
+/// apart from letter case, by the rules of the user's locale.
+bool SameAnsiTextIgnoringCase(const std::string& a, const std::string& b);
+
+/// Whether two UTF-8 texts are equal apart from letter case, by the rules of
+/// the user's locale.
 bool SameTextIgnoringCase(const std::string& a, const std::string& b);

@@ -108,7 +108,7 @@ std::vector<std::string> SplitCommandLine() { return SplitCommandLine(GetCommand
 
 bool IsCommandLineSwitch(const std::string& argument, const std::string& name) {
   if (argument.empty() || (argument[0] != '-' && argument[0] != '/')) return false;
-  return SameTextIgnoringCase(argument.substr(1), name);
+  return SameAnsiTextIgnoringCase(argument.substr(1), name);
 }
 
 bool HasCommandLineSwitch(const std::string& name) {

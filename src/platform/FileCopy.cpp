@@ -1,15 +1,16 @@
 #include "FileCopy.h"
 
 #include "SystemErrorText.h"
+#include "WideText.h"
 #include "Win32.h"
 
 bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Widen(path).data());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 void EnsureFolder(const std::string& path) {
-  if (CreateDirectoryA(path.c_str(), nullptr)) return;
+  if (CreateDirectoryW(Widen(path).data(), nullptr)) return;
   const DWORD error = GetLastError();
   if (error == ERROR_ALREADY_EXISTS) return;
   SetLastError(error);
@@ -17,5 +18,5 @@ void EnsureFolder(const std::string& path) {
 }
 
 void CopyFileReplacing(const std::string& from, const std::string& to) {
-  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) RaiseLastSystemError();
+  if (!CopyFileW(Widen(from).data(), Widen(to).data(), FALSE)) RaiseLastSystemError();
 }

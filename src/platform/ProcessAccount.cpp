@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Handles.h"
+#include "WideText.h"
 #include "Win32.h"
 
 namespace {
@@ -26,6 +27,11 @@ std::vector<BYTE> TokenUserOf(HANDLE token) {
   return buffer;
 }
 
+std::size_t UpToZero(const std::vector<WCHAR>& text, DWORD length) {
+  const auto zero = std::find(text.begin(), text.end(), WCHAR{0});
+  return std::min<std::size_t>(length, static_cast<std::size_t>(zero - text.begin()));
+}
+
 }  // namespace
 
 std::string CurrentAccountName() {
@@ -39,18 +45,19 @@ std::string CurrentAccountName() {
   DWORD nameSize = 0;
   DWORD domainSize = 0;
   SID_NAME_USE use{};
-  if (LookupAccountSidA(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use) ||
+  if (LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use) ||
       GetLastError() != ERROR_INSUFFICIENT_BUFFER || nameSize == 0) {
     return std::string();
   }
-  std::string name(nameSize, '\0');
-  std::string domain(domainSize + 1, '\0');
-  if (!LookupAccountSidA(nullptr, sid, &name[0], &nameSize, &domain[0], &domainSize, &use)) {
+  std::vector<WCHAR> wideName(nameSize, 0);
+  std::vector<WCHAR> wideDomain(domainSize + 1, 0);
+  if (!LookupAccountSidW(nullptr, sid, wideName.data(), &nameSize, wideDomain.data(), &domainSize,
+                         &use)) {
     return std::string();
   }
   // Up to the terminator: Wine counts it in the lengths it gives back.
-  name.resize(std::min<std::size_t>(nameSize, name.find('\0')));
-  domain.resize(std::min<std::size_t>(domainSize, domain.find('\0')));
+  const std::string name = Utf8From(wideName.data(), UpToZero(wideName, nameSize));
+  const std::string domain = Utf8From(wideDomain.data(), UpToZero(wideDomain, domainSize));
   // Accounts such as "Everyone" belong to no domain.
   return domain.empty() ? name : domain + "\\" + name;
 }

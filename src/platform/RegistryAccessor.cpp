@@ -1,14 +1,14 @@
 #include "RegistryAccessor.h"
 
-#include "CodePage.h"
 #include "Exceptions.h"
+#include "WideText.h"
 #include "Win32.h"
 
 namespace {
 
-const char kWriteFailed[] = "Fehler beim Setzen der Daten f\xFCr '%s'";
-const char kReadFailed[] = "Fehler beim Holen der Daten f\xFCr '%s'";
-const char kInvalidType[] = "Ung\xFCltiger Datentyp f\xFCr '%s'";
+const char kWriteFailed[] = "Fehler beim Setzen der Daten f\xC3\xBCr '%s'";
+const char kReadFailed[] = "Fehler beim Holen der Daten f\xC3\xBCr '%s'";
+const char kInvalidType[] = "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr '%s'";
 
 [[noreturn]] void Raise(const char* format, const std::string& valueName) {
   throw ERegistryException(FormatMessageText(format, {valueName}));
@@ -30,8 +30,26 @@ struct ValueInfo {
 ValueInfo QueryValueInfo(void* key, const std::string& name) {
   DWORD type = REG_NONE;
   DWORD size = 0;
-  const LONG status = RegQueryValueExA(AsKey(key), name.c_str(), nullptr, &type, nullptr, &size);
+  const LONG status =
+      RegQueryValueExW(AsKey(key), Widen(name).data(), nullptr, &type, nullptr, &size);
   return ValueInfo{status == ERROR_SUCCESS, type, size};
+}
+
+LONG SetValue(void* key, const std::string& name, DWORD type, const void* data, DWORD size) {
+  return RegSetValueExW(AsKey(key), Widen(name).data(), 0, type, static_cast<const BYTE*>(data),
+                        size);
+}
+
+LONG QueryValueData(void* key, const std::string& name, DWORD* type, void* data, DWORD* size) {
+  return RegQueryValueExW(AsKey(key), Widen(name).data(), nullptr, type, static_cast<BYTE*>(data),
+                          size);
+}
+
+// Text as the registry keeps it: UTF-16 up to the first zero unit.
+std::string TextFromUnits(const std::vector<WCHAR>& units) {
+  std::size_t length = 0;
+  while (length < units.size() && units[length] != 0) ++length;
+  return Utf8From(units.data(), length);
 }
 
 static_assert(static_cast<DWORD>(RegistryValueType::Text) == REG_SZ, "type codes");
@@ -67,12 +85,11 @@ bool RegistryAccessor::OpenSubkey(const std::string& path, bool createIfMissing)
   LONG status;
   if (createIfMissing && !resolved.rest.empty()) {
     DWORD disposition = 0;
-    status = RegCreateKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, nullptr,
-                             REG_OPTION_NON_VOLATILE, InView(access_), nullptr, &key,
-                             &disposition);
+    status = RegCreateKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0, nullptr,
+                             REG_OPTION_NON_VOLATILE, InView(access_), nullptr, &key, &disposition);
   } else {
     status =
-        RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(access_), &key);
+        RegOpenKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0, InView(access_), &key);
   }
   if (status != ERROR_SUCCESS) return false;
   openKey_.reset(key);  // the old key is released only now that the new one is held
@@ -82,18 +99,16 @@ bool RegistryAccessor::OpenSubkey(const std::string& path, bool createIfMissing)
 void RegistryAccessor::CloseSubkey() { openKey_.reset(); }
 
 void RegistryAccessor::WriteText(const std::string& name, const std::string& text) {
-  const auto size = static_cast<DWORD>(text.size() + 1);
-  if (RegSetValueExA(AsKey(openKey_.get()), name.c_str(), 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(text.c_str()), size) != ERROR_SUCCESS) {
+  const WideText wide = Widen(text);  // with its terminating zero
+  const auto size = static_cast<DWORD>(wide.size() * sizeof(WCHAR));
+  if (SetValue(openKey_.get(), name, REG_SZ, wide.data(), size) != ERROR_SUCCESS) {
     Raise(kWriteFailed, name);
   }
 }
 
-void RegistryAccessor::WriteBytes(const std::string& name, const void* buffer,
-                                  std::int32_t count) {
-  if (RegSetValueExA(AsKey(openKey_.get()), name.c_str(), 0, REG_BINARY,
-                     static_cast<const BYTE*>(buffer),
-                     static_cast<DWORD>(count)) != ERROR_SUCCESS) {
+void RegistryAccessor::WriteBytes(const std::string& name, const void* buffer, std::int32_t count) {
+  if (SetValue(openKey_.get(), name, REG_BINARY, buffer, static_cast<DWORD>(count)) !=
+      ERROR_SUCCESS) {
     Raise(kWriteFailed, name);
   }
 }
@@ -103,39 +118,53 @@ std::string RegistryAccessor::ReadText(const std::string& name) {
   const auto size = info.exists ? static_cast<std::int32_t>(info.size) : -1;
   if (size <= 0) return std::string();
 
-  std::string text(static_cast<std::size_t>(size), '\0');
+  // Whole units, and an odd last byte kept in a unit of its own.
+  std::vector<WCHAR> units((static_cast<std::size_t>(size) + 1) / sizeof(WCHAR), 0);
   DWORD type = REG_NONE;
   auto read = static_cast<DWORD>(size);
-  if (RegQueryValueExA(AsKey(openKey_.get()), name.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(&text[0]), &read) != ERROR_SUCCESS) {
+  if (QueryValueData(openKey_.get(), name, &type, units.data(), &read) != ERROR_SUCCESS) {
     Raise(kReadFailed, name);
   }
   if (!IsText(type)) Raise(kInvalidType, name);
-  const auto end = text.find('\0');
-  if (end != std::string::npos) text.resize(end);
-  return text;
+  return TextFromUnits(units);
 }
 
 std::int32_t RegistryAccessor::ReadBytes(const std::string& name, void* buffer,
                                          std::int32_t capacity) {
   const ValueInfo info = QueryValueInfo(openKey_.get(), name);
   if (!info.exists) return 0;
+  if (info.type == REG_MULTI_SZ) return ReadTextListBytes(name, buffer, capacity);
   if (!IsBinaryLike(info.type) || static_cast<std::int64_t>(info.size) > capacity) {
     Raise(kInvalidType, name);
   }
   DWORD type = REG_NONE;
   DWORD read = info.size;
-  if (RegQueryValueExA(AsKey(openKey_.get()), name.c_str(), nullptr, &type,
-                       static_cast<BYTE*>(buffer), &read) != ERROR_SUCCESS) {
+  if (QueryValueData(openKey_.get(), name, &type, buffer, &read) != ERROR_SUCCESS) {
     Raise(kReadFailed, name);
   }
   return static_cast<std::int32_t>(info.size);
 }
 
+// A list of texts is kept in UTF-16; its bytes are those the system's code
+// page gives it, as they have always been read.
+std::int32_t RegistryAccessor::ReadTextListBytes(const std::string& name, void* buffer,
+                                                 std::int32_t capacity) {
+  const ValueInfo info = QueryValueInfo(openKey_.get(), name);
+  std::vector<WCHAR> units(info.size / sizeof(WCHAR) + 1, 0);
+  DWORD type = REG_NONE;
+  DWORD read = info.size;
+  if (QueryValueData(openKey_.get(), name, &type, units.data(), &read) != ERROR_SUCCESS) {
+    Raise(kReadFailed, name);
+  }
+  const std::string bytes = NarrowTo(CP_ACP, units.data(), read / sizeof(WCHAR));
+  if (static_cast<std::int64_t>(bytes.size()) > capacity) Raise(kInvalidType, name);
+  bytes.copy(static_cast<char*>(buffer), bytes.size());
+  return static_cast<std::int32_t>(bytes.size());
+}
+
 void RegistryAccessor::WriteNumber(const std::string& name, std::uint32_t number) {
   const DWORD data = number;
-  if (RegSetValueExA(AsKey(openKey_.get()), name.c_str(), 0, REG_DWORD,
-                     reinterpret_cast<const BYTE*>(&data), sizeof data) != ERROR_SUCCESS) {
+  if (SetValue(openKey_.get(), name, REG_DWORD, &data, sizeof data) != ERROR_SUCCESS) {
     Raise(kWriteFailed, name);
   }
 }
@@ -144,14 +173,13 @@ std::uint32_t RegistryAccessor::ReadNumber(const std::string& name, std::uint32_
   DWORD type = REG_NONE;
   DWORD data = 0;
   DWORD size = sizeof data;
-  const LONG status = RegQueryValueExA(AsKey(openKey_.get()), name.c_str(), nullptr, &type,
-                                       reinterpret_cast<BYTE*>(&data), &size);
+  const LONG status = QueryValueData(openKey_.get(), name, &type, &data, &size);
   if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return fallback;
   return data;
 }
 
 bool RegistryAccessor::DeleteValue(const std::string& name) {
-  return RegDeleteValueA(AsKey(openKey_.get()), name.c_str()) == ERROR_SUCCESS;
+  return RegDeleteValueW(AsKey(openKey_.get()), Widen(name).data()) == ERROR_SUCCESS;
 }
 
 bool RegistryAccessor::HasValue(const std::string& name) {
@@ -171,8 +199,8 @@ bool RegistryAccessor::HasSubkey(const std::string& path) {
 KeyPresence RegistryAccessor::ProbeSubkey(const std::string& path) {
   const ResolvedPath resolved = Resolve(path);
   HKEY key = nullptr;
-  const LONG status =
-      RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(kProbeAccess), &key);
+  const LONG status = RegOpenKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0,
+                                    InView(kProbeAccess), &key);
   const ScopedRegistryKey probe(key);  // released at once
   if (status == ERROR_SUCCESS && probe.valid()) return KeyPresence::Present;
   if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
@@ -187,24 +215,21 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
   DWORD longest = 0;
   DWORD values = 0, longestValueName = 0, longestData = 0;
   FILETIME lastWrite{};
-  if (RegQueryInfoKeyA(AsKey(openKey_.get()), nullptr, nullptr, nullptr, &count, &longest,
-                       nullptr, &values, &longestValueName, &longestData, nullptr,
+  if (RegQueryInfoKeyW(AsKey(openKey_.get()), nullptr, nullptr, nullptr, &count, &longest, nullptr,
+                       &values, &longestValueName, &longestData, nullptr,
                        &lastWrite) != ERROR_SUCCESS) {
     return;
   }
-  // The longest length comes in characters; a double-byte character may take
-  // two bytes of the buffer.
-  if (IsDoubleByteCodePage()) longest *= 2;
-  std::vector<char> name(longest + 1);
+  // The longest length comes in UTF-16 units, as the names are listed.
+  std::vector<WCHAR> name(longest + 1);
   for (DWORD i = 0; i < count; ++i) {
     DWORD capacity = longest + 1;
-    name[0] = '\0';
     // A key removed since the count leaves its step empty-handed; skip it.
-    if (RegEnumKeyExA(AsKey(openKey_.get()), i, name.data(), &capacity, nullptr, nullptr,
-                      nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegEnumKeyExW(AsKey(openKey_.get()), i, name.data(), &capacity, nullptr, nullptr, nullptr,
+                      nullptr) != ERROR_SUCCESS) {
       continue;
     }
-    names.emplace_back(name.data());
+    names.push_back(Utf8From(name.data(), capacity));
   }
 }
 
@@ -216,10 +241,10 @@ bool RegistryAccessor::DeleteSubkeyTree(const std::string& path) {
   const std::string name = resolved.rest.substr(cut == std::string::npos ? 0 : cut + 1);
   if (name.empty()) return false;  // never the open key or the hive itself
   HKEY parent = nullptr;
-  if (RegOpenKeyExA(AsKey(resolved.base), parentPath.c_str(), 0, InView(access_), &parent) !=
+  if (RegOpenKeyExW(AsKey(resolved.base), Widen(parentPath).data(), 0, InView(access_), &parent) !=
       ERROR_SUCCESS) {
     return false;
   }
   const ScopedRegistryKey owner(parent);
-  return RegDeleteTreeA(parent, name.c_str()) == ERROR_SUCCESS;
+  return RegDeleteTreeW(parent, Widen(name).data()) == ERROR_SUCCESS;
 }

@@ -121,6 +121,7 @@ class RegistryAccessor {
     std::string rest;
   };
   ResolvedPath Resolve(const std::string& path) const;
+  std::int32_t ReadTextListBytes(const std::string& name, void* buffer, std::int32_t capacity);
   void* HiveKey() const;
   std::uint32_t InView(std::uint32_t access) const;
 

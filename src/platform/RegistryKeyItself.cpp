@@ -4,6 +4,7 @@
 
 #include "Exceptions.h"
 #include "SystemErrorText.h"
+#include "WideText.h"
 #include "Win32.h"
 
 namespace {
@@ -23,7 +24,8 @@ HKEY RootKey(RegistryRoot root) {
 bool IsLinkKey(HKEY key) {
   DWORD type = REG_NONE;
   DWORD size = 0;
-  return RegQueryValueExA(key, kLinkValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+  return RegQueryValueExW(key, Widen(kLinkValue).data(), nullptr, &type, nullptr, &size) ==
+             ERROR_SUCCESS &&
          type == REG_LINK;
 }
 
@@ -34,11 +36,12 @@ bool IsMissing(LONG status) {
 // `name` below `parent` as itself; created when missing and `create`.
 LONG OpenOrCreate(HKEY parent, const std::string& name, REGSAM rights, bool create, HKEY& key) {
   key = nullptr;
-  const LONG status = RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, rights, &key);
+  const WideText wideName = Widen(name);
+  const LONG status = RegOpenKeyExW(parent, wideName.data(), REG_OPTION_OPEN_LINK, rights, &key);
   if (!IsMissing(status) || !create) return status;
   DWORD disposition = 0;
-  return RegCreateKeyExA(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, rights, nullptr,
-                         &key, &disposition);
+  return RegCreateKeyExW(parent, wideName.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, rights,
+                         nullptr, &key, &disposition);
 }
 
 }  // namespace
@@ -62,10 +65,11 @@ void KeyItself::Walk(const std::string& base, bool create, std::uint32_t rights)
   // The base through the links the system lays out, as every program opens it.
   HKEY opened = nullptr;
   DWORD disposition = 0;
+  const WideText wideBase = Widen(base.substr(1));
   LONG status = create
-                    ? RegCreateKeyExA(RootKey(root_), base.c_str() + 1, 0, nullptr,
+                    ? RegCreateKeyExW(RootKey(root_), wideBase.data(), 0, nullptr,
                                       REG_OPTION_NON_VOLATILE, way, nullptr, &opened, &disposition)
-                    : RegOpenKeyExA(RootKey(root_), base.c_str() + 1, 0, way, &opened);
+                    : RegOpenKeyExW(RootKey(root_), wideBase.data(), 0, way, &opened);
   ScopedRegistryKey key(status == ERROR_SUCCESS ? opened : nullptr);
   for (std::size_t start = base.size() + 1; status == ERROR_SUCCESS && start <= path_.size();) {
     const std::size_t cut = std::min(path_.find('\\', start), path_.size());
@@ -113,7 +117,7 @@ std::string KeyItself::Problem() const {
 void KeyItself::Write(const std::string& name, std::uint32_t type, const void* data,
                       std::uint32_t size) {
   Check(IsOpen(), "a value written to a key that is not open");
-  const LONG status = RegSetValueExA(AsKey(key_.get()), name.c_str(), 0, type,
+  const LONG status = RegSetValueExW(AsKey(key_.get()), Widen(name).data(), 0, type,
                                      static_cast<const BYTE*>(data), size);
   if (status != ERROR_SUCCESS) {
     throw ERegistryException("the registry refused to write the value \"" + name + "\" of " +
@@ -123,7 +127,8 @@ void KeyItself::Write(const std::string& name, std::uint32_t type, const void* d
 }
 
 void KeyItself::WriteText(const std::string& name, const std::string& text) {
-  Write(name, REG_SZ, text.c_str(), static_cast<std::uint32_t>(text.size() + 1));
+  const WideText wide = Widen(text);
+  Write(name, REG_SZ, wide.data(), static_cast<std::uint32_t>(wide.size() * sizeof(WCHAR)));
 }
 
 void KeyItself::WriteNumber(const std::string& name, std::uint32_t number) {
@@ -132,19 +137,23 @@ void KeyItself::WriteNumber(const std::string& name, std::uint32_t number) {
 
 std::string KeyItself::ReadText(const std::string& name) {
   if (!IsOpen()) return std::string();
+  const WideText wideName = Widen(name);
   DWORD type = REG_NONE;
   DWORD size = 0;
-  if (RegQueryValueExA(AsKey(key_.get()), name.c_str(), nullptr, &type, nullptr, &size) !=
+  if (RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type, nullptr, &size) !=
           ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return std::string();
   }
-  std::vector<char> data(size + 1, '\0');
-  if (RegQueryValueExA(AsKey(key_.get()), name.c_str(), nullptr, &type,
+  // One unit more than asked for: a value stored without its zero still ends.
+  WideText data(size / sizeof(WCHAR) + 1, 0);
+  if (RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type,
                        reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
     return std::string();
   }
-  return std::string(data.data());
+  std::size_t length = 0;
+  while (length < data.size() && data[length] != 0) ++length;
+  return Utf8From(data.data(), length);
 }
 
 std::uint32_t KeyItself::ReadNumber(const std::string& name, std::uint32_t fallback) {
@@ -152,7 +161,7 @@ std::uint32_t KeyItself::ReadNumber(const std::string& name, std::uint32_t fallb
   DWORD type = REG_NONE;
   DWORD number = 0;
   DWORD size = sizeof number;
-  if (RegQueryValueExA(AsKey(key_.get()), name.c_str(), nullptr, &type,
+  if (RegQueryValueExW(AsKey(key_.get()), Widen(name).data(), nullptr, &type,
                        reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS ||
       type != REG_DWORD || size != sizeof number) {
     return fallback;
@@ -162,6 +171,6 @@ std::uint32_t KeyItself::ReadNumber(const std::string& name, std::uint32_t fallb
 
 bool KeyItself::DeleteValue(const std::string& name) {
   if (!IsOpen()) return false;
-  const LONG status = RegDeleteValueA(AsKey(key_.get()), name.c_str());
+  const LONG status = RegDeleteValueW(AsKey(key_.get()), Widen(name).data());
   return status == ERROR_SUCCESS || IsMissing(status);
 }

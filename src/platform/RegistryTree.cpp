@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "WideText.h"
 #include "Win32.h"
 
 namespace {
@@ -10,9 +11,8 @@ namespace {
 // The value a link keeps its target in; the registry follows a link only
 // when it holds a REG_LINK there.
 const char kLinkValue[] = "SymbolicLinkValue";
-// Enough for any key name: 255 characters, two bytes each in a double-byte
-// code page, and the zero.
-constexpr DWORD kLongestName = 2 * 255 + 1;
+// Enough for any key name: 255 UTF-16 units and the zero.
+constexpr DWORD kLongestName = 255 + 1;
 // The read rights the accessor asks for (KEY_READ without KEY_NOTIFY).
 constexpr REGSAM kLookRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
 constexpr REGSAM kDeleteRights = kLookRights | DELETE;
@@ -30,45 +30,43 @@ HKEY RootKey(RegistryRoot root) {
 ScopedRegistryKey OpenItself(void* parent, const std::string& name, REGSAM rights,
                              LONG* status = nullptr) {
   HKEY key = nullptr;
-  const LONG result = RegOpenKeyExA(AsKey(parent), name.c_str(), REG_OPTION_OPEN_LINK, rights, &key);
+  const LONG result =
+      RegOpenKeyExW(AsKey(parent), Widen(name).data(), REG_OPTION_OPEN_LINK, rights, &key);
   if (status != nullptr) *status = result;
   if (result != ERROR_SUCCESS) return ScopedRegistryKey();
   return ScopedRegistryKey(key);
 }
 
-// Whether `key`, opened as itself, is a link; if so, its target in ASCII
-// ("?" for any other character).
+// Whether `key`, opened as itself, is a link; if so, its target.
 bool IsLink(void* key, std::string& target) {
+  const WideText valueName = Widen(kLinkValue);
   DWORD type = REG_NONE;
   DWORD size = 0;
-  if (RegQueryValueExA(AsKey(key), kLinkValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(AsKey(key), valueName.data(), nullptr, &type, nullptr, &size) !=
+          ERROR_SUCCESS ||
       type != REG_LINK) {
     return false;
   }
-  std::vector<BYTE> data(size);
+  std::vector<WCHAR> data(size / sizeof(WCHAR) + 1, 0);
   target = "?";  // unless it reads
-  if (RegQueryValueExA(AsKey(key), kLinkValue, nullptr, &type, data.data(), &size) !=
-      ERROR_SUCCESS) {
+  if (RegQueryValueExW(AsKey(key), valueName.data(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
     return true;
   }
-  target.clear();
-  for (DWORD i = 0; i + 1 < size; i += 2) {  // UTF-16, little end first
-    const unsigned unit = data[i] | (data[i + 1] << 8);
-    target += unit < 0x80 ? static_cast<char>(unit) : '?';
-  }
+  target = Utf8From(data.data(), size / sizeof(WCHAR));  // kept without a zero
   return true;
 }
 
 std::vector<std::string> SubkeyNames(void* key) {
   std::vector<std::string> names;
-  std::vector<char> name(kLongestName);
+  std::vector<WCHAR> name(kLongestName);
   for (DWORD i = 0;; ++i) {
     DWORD size = kLongestName;
-    if (RegEnumKeyExA(AsKey(key), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
+    if (RegEnumKeyExW(AsKey(key), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       return names;
     }
-    names.emplace_back(name.data(), size);
+    names.push_back(Utf8From(name.data(), size));
   }
 }
 
@@ -111,7 +109,7 @@ Walked Walk(RegistryRoot root, RegistryView view, const std::string& base, const
   // The one key opened through links: those the system lays out above it.
   HKEY opened = nullptr;
   const LONG baseStatus =
-      RegOpenKeyExA(RootKey(root), base.c_str() + 1, 0, kLookRights | flags, &opened);
+      RegOpenKeyExW(RootKey(root), Widen(base.substr(1)).data(), 0, kLookRights | flags, &opened);
   if (baseStatus != ERROR_SUCCESS) {
     walked.refused = baseStatus != ERROR_FILE_NOT_FOUND && baseStatus != ERROR_PATH_NOT_FOUND;
     return walked;

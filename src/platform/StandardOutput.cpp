@@ -15,13 +15,13 @@ using WideText = std::vector<WCHAR>;
 // Consoles of older systems refuse a larger write for want of buffer space.
 constexpr std::size_t kConsoleChunk = 8192;
 
-WideText WideFromAnsi(const std::string& text) {
+WideText WideFromUtf8(const std::string& text) {
   if (text.size() > INT_MAX) return WideText();
   const auto length = static_cast<int>(text.size());
-  const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  const int needed = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
   if (needed <= 0) return WideText();
   WideText wide(static_cast<std::size_t>(needed));
-  if (MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed) != needed) {
+  if (MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), needed) != needed) {
     return WideText();
   }
   return wide;
@@ -75,11 +75,11 @@ bool WriteToFile(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-bool WriteStandardOutput(const std::string& ansiText) {
+bool WriteStandardOutput(const std::string& text) {
   const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   if (output == nullptr || output == INVALID_HANDLE_VALUE) return false;
-  if (ansiText.empty()) return true;
-  const WideText wide = WideFromAnsi(ansiText);
+  if (text.empty()) return true;
+  const WideText wide = WideFromUtf8(text);
   if (wide.empty()) return false;
   DWORD mode = 0;
   if (GetConsoleMode(output, &mode)) return WriteToConsole(output, wide);

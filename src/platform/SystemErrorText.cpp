@@ -1,6 +1,7 @@
 #include "SystemErrorText.h"
 
 #include "Exceptions.h"
+#include "WideText.h"
 #include "Win32.h"
 
 namespace {
@@ -19,18 +20,18 @@ std::string WithoutTrailingNoise(std::string text) {
 }  // namespace
 
 std::string SystemErrorText(std::uint32_t code) {
-  char buffer[kMessageCapacity] = {};
-  const DWORD length = FormatMessageA(
+  WCHAR buffer[kMessageCapacity] = {};
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
       nullptr, code, 0, buffer, kMessageCapacity, nullptr);
-  return WithoutTrailingNoise(std::string(buffer, length));
+  return WithoutTrailingNoise(Utf8From(buffer, length));
 }
 
 void RaiseLastSystemError() {
   const DWORD code = GetLastError();
   if (code == 0) throw EOSError("Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen", 0);
-  const std::string message = "Systemfehler.  Code: " +
-                              std::to_string(static_cast<std::int32_t>(code)) + ".\r\n" +
-                              SystemErrorText(code);
+  const std::string message =
+      "Systemfehler.  Code: " + std::to_string(static_cast<std::int32_t>(code)) + ".\r\n" +
+      SystemErrorText(code);
   throw EOSError(message, code);
 }

@@ -1,9 +1,9 @@
 #include "TextFile.h"
 
-#include "CodePage.h"
 #include "Exceptions.h"
 #include "Handles.h"
 #include "SystemErrorText.h"
+#include "WideText.h"
 #include "Win32.h"
 
 namespace {
@@ -15,10 +15,10 @@ constexpr DWORD kFullPathCapacity = 260;
 // The name as the message shows it; the name as given when the system
 // cannot expand it into the buffer.
 std::string FullPathName(const std::string& fileName) {
-  char buffer[kFullPathCapacity] = {};
-  const DWORD length = GetFullPathNameA(fileName.c_str(), kFullPathCapacity, buffer, nullptr);
+  WCHAR buffer[kFullPathCapacity] = {};
+  const DWORD length = GetFullPathNameW(Widen(fileName).data(), kFullPathCapacity, buffer, nullptr);
   if (length == 0 || length >= kFullPathCapacity) return fileName;
-  return std::string(buffer, length);
+  return Utf8From(buffer, length);
 }
 
 [[noreturn]] void RaiseCreateError(const std::string& fileName) {
@@ -29,8 +29,8 @@ std::string FullPathName(const std::string& fileName) {
 }
 
 ScopedFileHandle CreateEmptyFile(const std::string& fileName) {
-  ScopedFileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFileHandle file(CreateFileW(Widen(fileName).data(), GENERIC_READ | GENERIC_WRITE, 0,
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) RaiseCreateError(fileName);
   return file;
 }
@@ -55,7 +55,8 @@ void WriteWhole(const ScopedFileHandle& file, const std::string& text) {
 }  // namespace
 
 std::string ReplaceExtension(const std::string& path, const std::string& suffix) {
-  const std::size_t last = FindLastDelimiter(path, ".\\:");
+  // In UTF-8 no byte of a longer character is ASCII: a plain search is exact.
+  const std::size_t last = path.find_last_of(".\\:");
   if (last != std::string::npos && path[last] == '.') return path.substr(0, last) + suffix;
   return path + suffix;
 }

@@ -58,7 +58,8 @@ def _value(line):
         text, end = _quoted(rest, 0)
         if end != len(rest):
             raise ExportFormatError("junk after string in %r" % line)
-        return name, (REG_SZ, text.encode(ANSI) + b"\0")
+        # What the ANSI code page lacks stays visible as an escape, never "?".
+        return name, (REG_SZ, text.encode(ANSI, "backslashreplace") + b"\0")
     if rest.startswith("dword:"):
         return name, (REG_DWORD, int(rest[6:], 16).to_bytes(4, "little"))
     typed = re.fullmatch(r"hex(?:\(([0-9a-fA-F]+)\))?:(.*)", rest)

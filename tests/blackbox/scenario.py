@@ -72,8 +72,14 @@ def import_registry(work, text):
     """Imports the REGEDIT4 `text` through a file in the folder `work`."""
     os.makedirs(work, exist_ok=True)
     path = os.path.join(work, "fixture.reg")
+    text = text.replace("\r\n", "\n").replace("\n", "\r\n")
+    try:
+        data = text.encode("cp1252")
+    except UnicodeEncodeError:  # a name beyond the code page: the Unicode form
+        data = b"\xff\xfe" + text.replace("REGEDIT4", "Windows Registry Editor Version 5.00",
+                                          1).encode("utf-16-le")
     with open(path, "wb") as f:
-        f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252"))
+        f.write(data)
     WINE.reg("import", WINE.windows_path(path))
 
 

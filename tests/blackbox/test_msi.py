@@ -160,6 +160,21 @@ class PackageLife(unittest.TestCase):
         self.assertIn(self.msiexec("/i", self.msi[0]), (1603, 1627))  # Windows, Wine
         self.assertLeftNothing(self.packages[0][1])
 
+    def test_check_machine_tells_the_truth_in_a_folder_beyond_the_code_page(self):
+        programs = "\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b"
+        folder = os.path.join(WINE.drive_c, programs, "\u041a\u043d\u043e\u043f\u043a\u0430")
+        shutil.rmtree(os.path.dirname(folder), ignore_errors=True)
+        windows_folder = WINE.windows_path(folder)
+        self.assertEqual(self.msiexec("/i", self.msi[0], "INSTALLDIR=" + windows_folder), 0)
+        exported = WINE.export((OWN_KEY,), self.scenario.work)[0].decode("utf-16")
+        self.assertIn('"Icon"="%s\\\\shop.ico"' % windows_folder.replace("\\", "\\\\"), exported)
+        check = (WINE.windows_path(os.path.join(folder, "vorlinde-inspect.exe")), "/CheckMachine")
+        self.assertEqual(WINE.run(*check)[0], 0)
+        os.rename(os.path.join(folder, "shop.ico"), os.path.join(folder, "moved.ico"))
+        self.assertEqual(WINE.run(*check)[0], 1)  # a path that names nothing is a problem
+        os.rename(os.path.join(folder, "moved.ico"), os.path.join(folder, "shop.ico"))
+        self.assertEqual(self.msiexec("/x", self.packages[0][1]), 0)
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -80,8 +80,8 @@ class Package(unittest.TestCase):
 
     def test_holds_exactly_the_programs_the_icon_and_the_readme_in_name_order(self):
         self.assertEqual(self.zip.namelist(),
-                         ["README.txt", "shop.ico", "vorlinde-agent.exe", "vorlinde-inspect.exe",
-                          "vorlinde.exe"])
+                         ["LIESMICH.txt", "README.txt", "shop.ico", "vorlinde-agent.exe",
+                          "vorlinde-inspect.exe", "vorlinde.exe"])
 
     def test_the_programs_are_the_ones_built_unsigned(self):
         for name, variable in PROGRAMS.items():

@@ -249,5 +249,13 @@ class ButtonLife(BlackBoxTest):
         self.assertEqual(self.layout(), reinstalled)
 
 
+class ButtonLifeBeyondTheCodePage(ButtonLife):
+    """The same with the second button's key named "{0\u0416...}", a letter no
+    Western code page holds: it is counted, and stays, all the same."""
+    OTHERS = ("{0A000000-0000-0000-0000-000000000001}",
+              "{0\u0416000000-0000-0000-0000-000000000002}",
+              "{F0000000-0000-0000-0000-00000000000F}")
+
+
 if __name__ == "__main__":
     unittest.main()

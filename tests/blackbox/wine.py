@@ -7,10 +7,27 @@ import subprocess
 import tempfile
 
 
+def private_locale(name):
+    """LOCPATH for the Unix locale `name` ("ru_RU.UTF-8"), compiled once into
+    the build tree: Wine takes its ANSI code page from the locale's language,
+    so one plays a Windows of that language without touching the system."""
+    base = os.path.join(os.environ["VORLINDE_BUILD_DIR"], "locales")
+    if not os.path.isdir(os.path.join(base, name)):
+        language, charset = name.split(".")
+        os.makedirs(base, exist_ok=True)
+        # localedef ends with 1 for mere warnings; the folder tells.
+        subprocess.run(("localedef", "-i", language, "-f", charset, os.path.join(base, name)),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not os.path.isdir(os.path.join(base, name)):
+            raise RuntimeError("localedef could not make the locale " + name)
+    return base
+
+
 class Wine:
-    def __init__(self, prefix, arch="win32"):
+    def __init__(self, prefix, arch="win32", locale=None):
         """`arch` is "win32", or "win64" for a 64-bit prefix in which 32-bit
-        programs run under WOW64."""
+        programs run under WOW64; `locale` a Unix locale such as
+        "ru_RU.UTF-8" for a Windows of that language (code page 1251)."""
         self.prefix = prefix
         self.arch = arch
         self.drive_c = os.path.join(prefix, "drive_c")
@@ -20,6 +37,12 @@ class Wine:
                         # The ANSI code page follows the locale; the
                         # program's texts are cp1252.
                         LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        if locale:
+            self.env.update(LANG=locale, LC_ALL=locale, LOCPATH=private_locale(locale))
+
+    def in_locale(self, locale):
+        """The same prefix, its programs run under the Unix locale `locale`."""
+        return Wine(self.prefix, self.arch, locale)
 
     def view(self, bits):
         """The `reg` switch for the registry view that a program of `bits`

@@ -84,16 +84,16 @@ TEST_F(ButtonPlacementFaultTest, TheListIsTakenAndClosedBeforeAnyKeyIsExamined) 
   EXPECT_EQ(CountPrecedingButtons(kOwnGuid, kClsid), 1);
   const std::string early = kExtensions + "\\" + kEarly;
   const std::vector<std::string> expected = {
-      "RegOpenKeyExA " + kExtensions + " 0x20009",
-      "RegQueryInfoKeyA " + kExtensions,
-      "RegEnumKeyExA " + kExtensions,
-      "RegEnumKeyExA " + kExtensions,
+      "RegOpenKeyExW " + kExtensions + " 0x20009",
+      "RegQueryInfoKeyW " + kExtensions,
+      "RegEnumKeyExW " + kExtensions,
+      "RegEnumKeyExW " + kExtensions,
       "RegCloseKey " + kExtensions,
-      "RegOpenKeyExA " + early + " 0x20009",
-      "RegQueryValueExA " + early + ":clsid",
-      "RegQueryValueExA " + early + ":clsid",
-      "RegQueryValueExA " + early + ":ButtonText",
-      "RegQueryValueExA " + early + ":Icon",
+      "RegOpenKeyExW " + early + " 0x20009",
+      "RegQueryValueExW " + early + ":clsid",
+      "RegQueryValueExW " + early + ":clsid",
+      "RegQueryValueExW " + early + ":ButtonText",
+      "RegQueryValueExW " + early + ":Icon",
       "RegCloseKey " + early,
   };
   EXPECT_EQ(standin::CallLog(), expected);
@@ -105,7 +105,7 @@ TEST_F(ButtonPlacementFaultTest, AnUnreadableClsidFailsThePlacement) {
   standin::FailValueReads("clsid");
   EXPECT_EQ(
       FailureMessage<ERegistryException>([] { PlaceButtonInCommandBar(kOwnGuid, kClsid, 2); }),
-      "Fehler beim Holen der Daten f\xFCr 'clsid'");
+      "Fehler beim Holen der Daten f\xC3\xBCr 'clsid'");
   EXPECT_FALSE(Layout().exists);
 }
 
@@ -119,10 +119,10 @@ TEST_F(ButtonPlacementFaultTest, ARefusedOrFailedLayoutAccessKeepsTheValue) {
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY, Hex("2A 01 00 00"));
   standin::FailValueWrites("ButtonLayout");
   EXPECT_EQ(FailureMessage<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); }),
-            "Fehler beim Setzen der Daten f\xFCr 'ButtonLayout'");
+            "Fehler beim Setzen der Daten f\xC3\xBCr 'ButtonLayout'");
   standin::FailValueReads("ButtonLayout");
   EXPECT_EQ(FailureMessage<ERegistryException>([] { InsertLayoutEntry(2, 16, 1); }),
-            "Fehler beim Holen der Daten f\xFCr 'ButtonLayout'");
+            "Fehler beim Holen der Daten f\xC3\xBCr 'ButtonLayout'");
   standin::ClearValueFaults();
   EXPECT_EQ(ToHex(Layout().bytes), "2A 01 00 00");
 }
@@ -142,10 +142,10 @@ TEST_F(ButtonPlacementFaultTest, WithoutTheExtensionKeyAStandardUserGetsNoEntry)
   RunVorlinde();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\" + kOwnGuid));
   const std::size_t probe = IndexInLog(
-      "RegOpenKeyExA HKLM\\Software\\Microsoft\\Internet "
+      "RegOpenKeyExW HKLM\\Software\\Microsoft\\Internet "
       "Explorer\\Extensions\\" +
       std::string(kButton.CompanionKeyGuid) + " 0x20009");
-  const std::size_t place = IndexInLog("RegOpenKeyExA " + kExtensions + " 0x20009");
+  const std::size_t place = IndexInLog("RegOpenKeyExW " + kExtensions + " 0x20009");
   EXPECT_LT(probe, place) << "the probe runs, then the placement";
   EXPECT_LT(place, standin::CallLog().size());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCommandBarKey));

@@ -108,9 +108,13 @@ TEST_F(CommandLineSwitchTest, ATrailByteIsNeverAQuoteOrSeparator) {
 
 TEST_F(CommandLineSwitchTest, SplittingTheProcessCommandLineInADoubleByteCodePage) {
   standin::SetAnsiCodePage(932);
-  standin::SetCommandLine("\"C:\\\x95\x5C\\p.exe\" a\x81\x20" "b \x81");
-  EXPECT_EQ(SplitCommandLine(),
-            (std::vector<std::string>{"C:\\\x95\x5C\\p.exe", "a\x81\x20" "b", "\x81"}));
+  standin::SetCommandLine(
+      "\"C:\\\x95\x5C\\p.exe\" a\x81\x20"
+      "b \x81");
+  EXPECT_EQ(SplitCommandLine(), (std::vector<std::string>{"C:\\\x95\x5C\\p.exe",
+                                                          "a\x81\x20"
+                                                          "b",
+                                                          "\x81"}));
 }
 
 // What one run did, seen from outside.
@@ -195,7 +199,7 @@ TEST_F(DispatchTest, TheSameSwitchTwiceRunsItsModeOnce) {
   EXPECT_EQ(Run("/OpenUrl -openurl").shellCalls, 1u);
   Run("/SaveUrlToFile /SaveUrlToFile");
   const auto& log = standin::CallLog();
-  EXPECT_EQ(std::count(log.begin(), log.end(), "CreateFileA " + shortcut_), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "CreateFileW " + shortcut_), 1);
 }
 
 TEST_F(DispatchTest, SaveUrlLeavesAnExistingCaptionFileAlone) {

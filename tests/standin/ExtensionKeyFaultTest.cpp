@@ -41,7 +41,7 @@ TEST_F(ExtensionKeyFaultTest, ARefusedWriteKeepsTheEarlierValuesAndClosesTheKey)
     standin::Reset();
     standin::FailValueWrites(order[refused]);
     EXPECT_EQ(FailureMessage<ERegistryException>(Register),
-              std::string("Fehler beim Setzen der Daten f\xFCr '") + order[refused] + "'")
+              std::string("Fehler beim Setzen der Daten f\xC3\xBCr '") + order[refused] + "'")
         << "refused " << order[refused];
     for (int i = 0; i < 7; ++i) {
       EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kOwnKey, order[i]).exists, i < refused)
@@ -73,16 +73,34 @@ TEST_F(ExtensionKeyFaultTest, IconPathsFollowTheExecutablesDirectory) {
   EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, key, "HotIcon").bytes, Sz("C:\\Tools\\b.ico"));
 }
 
-TEST_F(ExtensionKeyFaultTest, ATrailByteIsNeverTakenForABackslashOrColon) {
-  standin::SetAnsiCodePage(932);
-  // 0x95 0x5C and 0x83 0x3A are single characters whose second byte looks
-  // like "\" and ":".
-  standin::SetModuleFileName("C:\\\x95\x5C\\x\x83\x3A.exe");
-  EXPECT_EQ(ExecutableDirectory(), "C:\\\x95\x5C\\");
-  standin::SetModuleFileName("C:\\dir\\\x95\x5C");
-  EXPECT_EQ(ExecutableDirectory(), "C:\\dir\\");
-  standin::SetAnsiCodePage(1252);
-  EXPECT_EQ(ExecutableDirectory(), "C:\\dir\\\x95\\");
+TEST_F(ExtensionKeyFaultTest, TheCaptionReadsTheSameOnEveryCodePage) {
+  for (const UINT codePage : {1252u, 932u}) {
+    standin::Reset();
+    standin::SetAnsiCodePage(codePage);
+    RunVorlinde();
+    EXPECT_EQ(UnicodeText(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText"),
+              "Lindwurm B\xC3\xBC"
+              "cher")
+        << codePage;
+  }
+}
+
+TEST_F(ExtensionKeyFaultTest, AFolderNameBeyondTheCodePageIsKeptWhole) {
+  // "\u0141ukasz" and "\u041A\u043D\u043E\u043F\u043A\u0430" in UTF-8; 0x81 and 0x9A,
+  // the second bytes of their first letters, are lead bytes in code page 932.
+  const std::string folders[] = {"C:\\\xC5\x81ukasz\\",
+                                 "C:\\\xD0\x9A\xD0\xBD\xD0\xBE\xD0\xBF\xD0\xBA\xD0\xB0\\"};
+  for (const UINT codePage : {1252u, 932u}) {
+    standin::SetAnsiCodePage(codePage);
+    for (const std::string& folder : folders) {
+      standin::SetModuleFileName(folder + "vorlinde.exe");
+      EXPECT_EQ(ExecutableDirectory(), folder) << codePage;
+      RegisterExtensionButton("{G}", "t", "YES", "u", "a.ico", "b.ico", "c");
+      EXPECT_EQ(UnicodeText(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\{G}", "Icon"),
+                folder + "a.ico")
+          << codePage;
+    }
+  }
 }
 
 TEST_F(ExtensionKeyFaultTest, APathThatCannotBeTakenWholeLeavesTheRegistryAlone) {

@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "FailureMessage.h"
 #include "RegistryAccessor.h"
+#include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "Win32.h"
 
@@ -32,16 +33,16 @@ TEST_F(RegistryAccessorFaultTest, FailedWritesAndReadsNameTheValue) {
   registry.WriteText("v", "x");
   standin::FailValueWrites();
   EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.WriteText("", "x"); }),
-            "Fehler beim Setzen der Daten f\xFCr ''");
+            "Fehler beim Setzen der Daten f\xC3\xBCr ''");
   EXPECT_EQ(
       FailureMessage<ERegistryException>([&] { registry.WriteBytes("ButtonLayout", "1234", 4); }),
-      "Fehler beim Setzen der Daten f\xFCr 'ButtonLayout'");
+      "Fehler beim Setzen der Daten f\xC3\xBCr 'ButtonLayout'");
   standin::FailValueReads("v");
   char buffer[8];
   EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("v"); }),
-            "Fehler beim Holen der Daten f\xFCr 'v'");
+            "Fehler beim Holen der Daten f\xC3\xBCr 'v'");
   EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadBytes("v", buffer, 8); }),
-            "Ung\xFCltiger Datentyp f\xFCr 'v'")
+            "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'v'")
       << "the type is judged before the data are read";
 }
 
@@ -56,7 +57,7 @@ TEST_F(RegistryAccessorFaultTest, ReadBytesFailureOfTheReadingCall) {
   standin::FailValueReads("b");
   char buffer[8] = "keep";
   EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadBytes("b", buffer, 8); }),
-            "Fehler beim Holen der Daten f\xFCr 'b'");
+            "Fehler beim Holen der Daten f\xC3\xBCr 'b'");
 }
 
 TEST_F(RegistryAccessorFaultTest, HasSubkeyTreatsUnreadableKeysAsAbsentAndLeavesNoHandle) {
@@ -78,7 +79,7 @@ TEST_F(RegistryAccessorFaultTest, ProbeAsksForReadRightsOnly) {
   registry.HasSubkey("\\Anything");
   const auto& log = standin::CallLog();
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0], "RegOpenKeyExA HKCU\\Anything 0x20009");  // KEY_READ
+  EXPECT_EQ(log[0], "RegOpenKeyExW HKCU\\Anything 0x20009");  // KEY_READ
 }
 
 TEST_F(RegistryAccessorFaultTest, FreeingTheAccessorReleasesItsKey) {
@@ -103,12 +104,12 @@ TEST_F(RegistryAccessorFaultTest, ListSubkeysOfAKeyDeletedMeanwhileLeavesTheList
   EXPECT_TRUE(names.empty());
 }
 
-TEST_F(RegistryAccessorFaultTest, ListSubkeysMakesRoomForDoubleByteNames) {
-  standin::SetAnsiCodePage(932);
+TEST_F(RegistryAccessorFaultTest, ListSubkeysGivesNamesBeyondTheCodePageWhole) {
+  standin::SetAnsiCodePage(932);  // which holds no "\u0141"
   RegistryAccessor registry;
-  const std::string wide = "\x93\xFA\x96\x7B";  // two double-byte characters, four bytes
-  ASSERT_TRUE(registry.OpenSubkey("\\T\\" + wide, true));
-  ASSERT_TRUE(registry.OpenSubkey("\\T\\ab", true));
+  const std::string wide = "\xC5\x81\xD0\x96";  // two characters, four bytes in UTF-8
+  testreg::SetUnicodeText(HKEY_CURRENT_USER, "T\\" + wide, "", "");
+  testreg::SetUnicodeText(HKEY_CURRENT_USER, "T\\ab", "", "");
   ASSERT_TRUE(registry.OpenSubkey("\\T", false));
   std::vector<std::string> names;
   registry.ListSubkeys(names);

@@ -62,18 +62,24 @@ TEST_F(RegistryStandInTest, SubkeysComeInTheOrderOfTheirUpperCaseNames) {
   for (const char* name : {"b", "_x", "A", "{C}", "z1", "\xE4", "[", "\xD0"}) {
     RegCloseKey(Create(HKEY_CURRENT_USER, (std::string("K\\") + name).c_str()));
   }
+  HKEY cyrillic = nullptr;  // a name code page 1252 cannot hold
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"K\\\u0416", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &cyrillic, nullptr),
+            0);
+  RegCloseKey(cyrillic);
   HKEY key = Create(HKEY_CURRENT_USER, "K");
-  const std::vector<std::string> order = {"A", "b", "z1", "[", "_x", "{C}", "\xE4", "\xD0"};
-  EXPECT_EQ(SubkeyNames(key), order);
-  // The order was settled when the keys were stored: another code page
-  // (where 0xE4 is no letter) neither reorders them nor hides one.
-  standin::SetAnsiCodePage(932);
-  EXPECT_EQ(SubkeyNames(key), order);
-  for (const char* name : {"a", "B", "Z1", "[", "_X", "{c}", "\xD0"}) {
+  // Names are Unicode: the "A" listing gives what the code page lacks as "?".
+  EXPECT_EQ(SubkeyNames(key),
+            (std::vector<std::string>{"A", "b", "z1", "[", "_x", "{C}", "\xE4", "\xD0", "?"}));
+  for (const char* name : {"a", "B", "Z1", "[", "_X", "{c}", "\xC4", "\xD0"}) {
     HKEY found = nullptr;
     EXPECT_EQ(RegOpenKeyExA(key, name, 0, KEY_READ, &found), 0) << name;
     RegCloseKey(found);
   }
+  HKEY found = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(key, "?", 0, KEY_READ, &found), 2) << "the listed name opens nothing";
+  EXPECT_EQ(RegOpenKeyExW(key, u"\u0436", 0, KEY_READ, &found), 0) << "lower case, by name";
+  RegCloseKey(found);
   RegCloseKey(key);
 }
 
@@ -96,9 +102,12 @@ TEST_F(RegistryStandInTest, QueryValueReportsSizeTypeAndShortBuffers) {
 }
 
 TEST_F(RegistryStandInTest, InfoCountsNameLengthsInCharacters) {
-  standin::SetAnsiCodePage(932);
   RegCloseKey(Create(HKEY_CURRENT_USER, "T\\ab"));
-  RegCloseKey(Create(HKEY_CURRENT_USER, "T\\\x82\xA0\x82\xA2"));  // two double-byte characters
+  HKEY wide = nullptr;  // two characters, four bytes in UTF-8
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"T\\\u0416\u0436", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &wide, nullptr),
+            0);
+  RegCloseKey(wide);
   RegCloseKey(Create(HKEY_CURRENT_USER, "T\\abc"));
   HKEY key = Create(HKEY_CURRENT_USER, "T");
   DWORD count = 0, longest = 0;
@@ -106,7 +115,7 @@ TEST_F(RegistryStandInTest, InfoCountsNameLengthsInCharacters) {
                              nullptr, nullptr, nullptr, nullptr),
             0);
   EXPECT_EQ(count, 3u);
-  EXPECT_EQ(longest, 3u) << "the four-byte name is two characters";
+  EXPECT_EQ(longest, 3u) << "the two-character name counts two";
   RegCloseKey(key);
 }
 
@@ -119,8 +128,8 @@ TEST_F(RegistryStandInTest, ReadOnlyKeysRefuseWriteRightsAndNewSubkeys) {
   const BYTE byte = 1;
   EXPECT_EQ(RegSetValueExA(key, "v", 0, REG_BINARY, &byte, 1), 5) << "opened for reading";
   RegCloseKey(key);
-  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Guarded\\New", 0, nullptr, 0, KEY_READ,
-                            nullptr, &key, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Guarded\\New", 0, nullptr, 0, KEY_READ, nullptr,
+                            &key, nullptr),
             5);
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Guarded\\New", 0, KEY_READ, &key), 2);
 }

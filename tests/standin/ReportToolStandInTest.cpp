@@ -28,7 +28,12 @@ const std::string kOwnKey = std::string(kExtensionsKey) + "\\" + kButton.KeyGuid
 
 class ReportToolStandInTest : public ::testing::Test {
  protected:
-  void SetUp() override { standin::Reset(); }
+  void SetUp() override {
+    standin::Reset();
+    // The picture an install run names; left there, as other tests need it.
+    const std::string icon = ExecutableDirectory() + kButton.IconFileName;
+    if (!testfile::Exists(icon)) testfile::Write(icon, "");
+  }
   void TearDown() override { standin::Reset(); }
 
   static std::string Report(int expectedProblems) {
@@ -72,7 +77,7 @@ TEST_F(ReportToolStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
     EXPECT_EQ(asReader.substr(asReader.find("Windows:")),
               asAdministrator.substr(asAdministrator.find("Windows:")));
     for (const std::string& call : standin::CallLog()) {
-      if (call.rfind("RegOpenKeyExA", 0) != 0 && call.rfind("RegCreateKeyExA", 0) != 0) continue;
+      if (call.rfind("RegOpenKeyExW", 0) != 0 && call.rfind("RegCreateKeyExW", 0) != 0) continue;
       const unsigned long rights = std::stoul(call.substr(call.rfind(' ') + 1), nullptr, 16);
       EXPECT_EQ(rights & ~0x300ul, 0x20009ul) << call;  // read rights, in either view
     }
@@ -97,6 +102,27 @@ TEST_F(ReportToolStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
   EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout").bytes, layout.bytes);
   standin::SetKeyRights(HKEY_LOCAL_MACHINE, kOwnKey, standin::KeyRights::None);
   EXPECT_EQ(UndoInstall(out), 1) << "a key that will not even open is not gone";
+}
+
+// "{0\u0416...}" comes before the own key and holds the button with id 16:
+// the install gives this one 17; the machine key goes, also with a subkey of
+// such a name below it.
+TEST_F(ReportToolStandInTest, AKeyNameBeyondTheCodePageIsCountedAndRemoved) {
+  const std::string other = std::string(kExtensionsKey) +
+                            "\\{0\xD0\x96"
+                            "000002-0000-0000-0000-000000000002}";
+  for (const char* name : {"clsid", "ButtonText", "Icon"}) {
+    SetUnicodeText(HKEY_LOCAL_MACHINE, other, name, name[0] == 'c' ? kButton.ButtonClsid : "x");
+  }
+  SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY,
+           Hex("07 00 00 00 10 01 00 00"));
+  RunVorlinde();
+  EXPECT_EQ(ToHex(GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout").bytes),
+            "07 00 00 00 11 01 00 00 10 01 00 00");
+  SetUnicodeText(HKEY_LOCAL_MACHINE, kOwnKey + "\\\xD0\x9A", "", "");
+  TextBuffer out;
+  EXPECT_EQ(UndoInstall(out), 0) << out.Text();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
 }
 
 TEST_F(ReportToolStandInTest, ACopyThatCannotBeRemovedIsNamedAndFails) {
@@ -144,11 +170,11 @@ TEST_F(ReportToolStandInTest, TheCleanUpNeverFollowsARegistryLink) {
     EXPECT_EQ(RemoveVirtualizedInstall(out), 0) << out.Text();
     EXPECT_NE(out.Text().find(c.removed), std::string::npos) << out.Text();
     for (const std::string& call : standin::CallLog()) {
-      if (call.rfind("RegOpenKeyExA", 0) != 0) continue;
-      const bool classes = call.rfind("RegOpenKeyExA HKCU\\Software\\Classes 0x", 0) == 0;
+      if (call.rfind("RegOpenKeyExW", 0) != 0) continue;
+      const bool classes = call.rfind("RegOpenKeyExW HKCU\\Software\\Classes 0x", 0) == 0;
       EXPECT_TRUE(classes || call.find(" OPEN_LINK ") != std::string::npos) << call;
     }
-    EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, kOwnKey, "ButtonText").bytes, Sz(kButton.ButtonCaption));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below"));
     EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, copy), c.leftAlone) << c.link;
   }

@@ -39,7 +39,7 @@ std::string CreatedName(void (*save)()) {
   }
   const auto& log = standin::CallLog();
   const auto found = std::find_if(log.begin(), log.end(), [](const std::string& line) {
-    return line.rfind("CreateFileA ", 0) == 0;
+    return line.rfind("CreateFileW ", 0) == 0;
   });
   return found == log.end() ? "(no file created)" : found->substr(12);
 }
@@ -69,6 +69,25 @@ TEST_F(SideModesFaultTest, FileNamesFollowTheExecutable) {
   }
 }
 
+// "\u0141ukasz" and "\u041A\u043D\u043E\u043F\u043A\u0430", which code page 1252 cannot hold.
+TEST_F(SideModesFaultTest, AFolderNameBeyondTheCodePageGetsBothFiles) {
+  for (const std::string folder :
+       {"\xC5\x81ukasz", "\xD0\x9A\xD0\xBD\xD0\xBE\xD0\xBF\xD0\xBA\xD0\xB0"}) {
+    const std::string dir = temp_.Windows(folder);
+    const testfile::Scratch scratch(
+        {dir, dir + "\\install_Button.url", dir + "\\install_TextAndHint.txt"});
+    testfile::MakeDirectory(dir);
+    standin::SetModuleFileName(dir + "\\install.exe");
+    standin::SetCommandLine("install.exe /SaveAllToFile");
+    RunVorlinde();
+    EXPECT_TRUE(testfile::Exists(dir + "\\install_Button.url")) << folder;
+    EXPECT_EQ(testfile::Read(dir + "\\install_TextAndHint.txt").bytes,
+              "Lindwurm B\xFC"
+              "cher\r\n")
+        << folder;
+  }
+}
+
 TEST_F(SideModesFaultTest, TheRefusedNameIsTheFullOneInTheMessage) {
   standin::SetModuleFileName("C:\\Setup\\install.exe");
   EXPECT_EQ(FailureMessage<EFCreateError>([] { SaveShortcutFile("u", "Button"); }),
@@ -82,7 +101,9 @@ TEST_F(SideModesFaultTest, SaveAllWritesBothFilesAndTouchesNoKey) {
   RunVorlinde();
   EXPECT_EQ(testfile::Read(shortcut_).bytes,
             std::string("[InternetShortcut]\r\nURL=") + kButton.TargetUrl + "\r\n");
-  EXPECT_EQ(testfile::Read(caption_).bytes, std::string(kButton.ButtonCaption) + "\r\n");
+  EXPECT_EQ(testfile::Read(caption_).bytes,
+            "Lindwurm B\xFC"
+            "cher\r\n");
   for (const std::string& call : standin::CallLog()) {
     EXPECT_NE(call.rfind("Reg", 0), 0u) << call;
   }

@@ -78,7 +78,8 @@ TEST_F(SystemLibraryTest, TheAccountAsItsTokenTellsItAndNothingWhenItCannot) {
   const std::string longUser(300, 'u');  // more than a fixed buffer of 256 would hold
   const AccountCase cases[] = {
       {"default after a reset", "", "", true, 0, "STANDIN\\user", Elevation::Elevated},
-      {"standard user", "LAB", "m\xFCller", false, 0, "LAB\\m\xFCller", Elevation::NotElevated},
+      {"standard user", "LAB", "m\xC3\xBCller", false, 0, "LAB\\m\xC3\xBCller",
+       Elevation::NotElevated},
       {"long name", "LAB", longUser, true, 0, "LAB\\" + longUser, Elevation::Elevated},
       {"no domain", "", "Everyone", false, 0, "Everyone", Elevation::NotElevated},
       {"deleted account", "LAB", "", false, 0, "", Elevation::NotElevated},

@@ -92,6 +92,48 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) {
 
 std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
 
+namespace {
+
+std::vector<WCHAR> Wide(const std::string& utf8) {
+  std::vector<WCHAR> wide(utf8.size() + 1, 0);  // never more units than bytes
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
+}  // namespace
+
+void SetUnicodeText(HKEY root, const std::string& path, const std::string& name,
+                    const std::string& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(root, Wide(path).data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS)
+      << path;
+  const ScopedRegistryKey owner(key);
+  const std::vector<WCHAR> data = Wide(text);
+  const auto size = static_cast<DWORD>((std::char_traits<WCHAR>::length(data.data()) + 1) * 2);
+  ASSERT_EQ(RegSetValueExW(key, Wide(name).data(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(data.data()), size),
+            ERROR_SUCCESS);
+}
+
+std::string UnicodeText(HKEY root, const std::string& path, const std::string& name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, Wide(path).data(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+  const ScopedRegistryKey owner(key);
+  std::vector<WCHAR> data(1024, 0);
+  DWORD size = static_cast<DWORD>((data.size() - 1) * 2);
+  if (RegQueryValueExW(key, Wide(name).data(), nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+    return "";
+  }
+  std::string utf8(4 * data.size(), '\0');
+  const int length = WideCharToMultiByte(CP_UTF8, 0, data.data(), -1, &utf8[0],
+                                         static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(length > 0 ? static_cast<std::size_t>(length - 1) : 0);
+  return utf8;
+}
+
 }  // namespace testreg
 
 namespace {

@@ -36,6 +36,15 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& path);
 /// A text as REG_SZ stores it: its bytes and one zero byte.
 std::string Sz(const std::string& text);
 
+/// Names and texts in any script (UTF-8 here), through the wide calls, as a
+/// program of the user's own language writes and reads them: the key at
+/// `path`, created with every missing parent, and its REG_SZ value `name`.
+void SetUnicodeText(HKEY root, const std::string& path, const std::string& name,
+                    const std::string& text);
+/// The REG_SZ value `name` of the key at `path` up to its first zero; empty
+/// when it cannot be read.
+std::string UnicodeText(HKEY root, const std::string& path, const std::string& name);
+
 }  // namespace testreg
 
 /// Removes the keys that tests touch before and after each test.

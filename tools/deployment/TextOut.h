@@ -1,6 +1,6 @@
 // Where the inspector's words go: a small writer of our own rather than the
 // C++ streams, whose runtime would be most of the program's size. Texts are
-// in the system's ANSI code page, as the registry holds them.
+// in UTF-8, as the program holds them.
 #pragma once
 
 #include <cstdint>

@@ -3,8 +3,9 @@
 
 #include "BrowserRegistry.h"
 #include "Exceptions.h"
-#include "RemovalRecord.h"
+#include "IconFile.h"
 #include "RegistryAccessor.h"
+#include "RemovalRecord.h"
 #include "Report.h"
 #include "Sections.h"
 #include "VirtualStore.h"
@@ -63,9 +64,28 @@ std::string Listed(const std::vector<std::string>& names) {
   return text;
 }
 
+// The browser shows the picture only if the file is there; a value that
+// reads right may still name nothing.
+void ReportIconFile(Report& report, RegistryAccessor& registry) {
+  if (!IsTextType(registry.QueryValue(browserreg::kIconValue).type)) return;
+  std::string icon;
+  try {
+    icon = registry.ReadText(browserreg::kIconValue);
+  } catch (const ERegistryException&) {
+    return;  // reported with the value
+  }
+  if (IconFileExists(icon)) return;
+  report.Problem(
+      "the icon file that Icon names is not there: the browser shows the button "
+      "without a picture.",
+      "Put shop.ico beside vorlinde.exe again, or close Internet Explorer and run "
+      "vorlinde.exe as administrator from the folder that holds both.");
+}
+
 void ReportValues(Report& report, RegistryAccessor& registry) {
   std::vector<std::string> wrong;
   for (const ExpectedValue& value : kValues) ReportValue(report, registry, value, wrong);
+  ReportIconFile(report, registry);
   if (wrong.empty()) return;
   report.Problem("the extension key does not hold what this build writes (" + Listed(wrong) +
                      "): the browser may show a wrong or broken button.",

@@ -66,7 +66,7 @@ const Mode kModes[] = {
 
 const Mode* FindMode(const std::string& argument) {
   for (const Mode& mode : kModes) {
-    if (SameTextIgnoringCase(argument.substr(1), mode.name)) return &mode;
+    if (SameAnsiTextIgnoringCase(argument.substr(1), mode.name)) return &mode;
   }
   return nullptr;
 }

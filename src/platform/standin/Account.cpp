@@ -36,14 +36,23 @@ const DWORD* TokenRights(HANDLE handle) {
   return found == State().tokens.end() ? nullptr : &found->second;
 }
 
-bool Fits(const std::string& text, LPSTR buffer, LPDWORD capacity) {
+template <typename Unit>
+bool Fits(const std::basic_string<Unit>& text, Unit* buffer, LPDWORD capacity) {
   return buffer != nullptr && *capacity > text.size();
 }
 
 // The text and its terminator; the size answered leaves the terminator out.
-void CopyName(const std::string& text, LPSTR buffer, LPDWORD capacity) {
-  std::memcpy(buffer, text.c_str(), text.size() + 1);
+template <typename Unit>
+void CopyName(const std::basic_string<Unit>& text, Unit* buffer, LPDWORD capacity) {
+  std::memcpy(buffer, text.c_str(), (text.size() + 1) * sizeof(Unit));
   *capacity = static_cast<DWORD>(text.size());
+}
+
+// The names are kept in UTF-8, and given in the units the call asks for.
+std::string Names(char, const std::string& utf8) { return AnsiFromUtf8(utf8); }
+std::basic_string<WCHAR> Names(WCHAR, const std::string& utf8) {
+  const std::u16string wide = WideFromUtf8(utf8);
+  return std::basic_string<WCHAR>(wide.begin(), wide.end());
 }
 
 }  // namespace
@@ -133,26 +142,43 @@ BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
 
 // Only the process's own user is known; an empty user name plays an account
 // deleted since the logon, whose SID maps to no name.
-BOOL LookupAccountSidA(LPCSTR systemName, PSID sid, LPSTR name, LPDWORD nameSize, LPSTR domain,
-                       LPDWORD domainSize, PSID_NAME_USE use) {
+namespace {
+
+template <typename Unit>
+BOOL LookupAccountSid(const Unit* systemName, PSID sid, Unit* name, LPDWORD nameSize, Unit* domain,
+                      LPDWORD domainSize, PSID_NAME_USE use) {
   if (sid == nullptr || nameSize == nullptr || domainSize == nullptr || use == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if ((systemName != nullptr && *systemName != '\0') ||
+  if ((systemName != nullptr && *systemName != 0) ||
       std::memcmp(sid, kUserSid, sizeof kUserSid) != 0 || State().user.empty()) {
     SetLastError(ERROR_NONE_MAPPED);
     return FALSE;
   }
+  const auto user = Names(Unit{}, State().user);
+  const auto domainName = Names(Unit{}, State().domain);
   // Both sizes are answered, terminators included, when either falls short.
-  if (!Fits(State().user, name, nameSize) || !Fits(State().domain, domain, domainSize)) {
-    *nameSize = static_cast<DWORD>(State().user.size() + 1);
-    *domainSize = static_cast<DWORD>(State().domain.size() + 1);
+  if (!Fits(user, name, nameSize) || !Fits(domainName, domain, domainSize)) {
+    *nameSize = static_cast<DWORD>(user.size() + 1);
+    *domainSize = static_cast<DWORD>(domainName.size() + 1);
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
   }
-  CopyName(State().user, name, nameSize);
-  CopyName(State().domain, domain, domainSize);
+  CopyName(user, name, nameSize);
+  CopyName(domainName, domain, domainSize);
   *use = SidTypeUser;
   return TRUE;
+}
+
+}  // namespace
+
+BOOL LookupAccountSidA(LPCSTR systemName, PSID sid, LPSTR name, LPDWORD nameSize, LPSTR domain,
+                       LPDWORD domainSize, PSID_NAME_USE use) {
+  return LookupAccountSid(systemName, sid, name, nameSize, domain, domainSize, use);
+}
+
+BOOL LookupAccountSidW(LPCWSTR systemName, PSID sid, LPWSTR name, LPDWORD nameSize, LPWSTR domain,
+                       LPDWORD domainSize, PSID_NAME_USE use) {
+  return LookupAccountSid(systemName, sid, name, nameSize, domain, domainSize, use);
 }

@@ -63,18 +63,25 @@ std::string ParentOf(const std::string& posixPath) {
 // The Windows code for a failed POSIX call on `posixPath`.
 DWORD ErrorFrom(int error, const std::string& posixPath) {
   switch (error) {
-    case ENOENT: return IsDirectory(ParentOf(posixPath)) ? ERROR_FILE_NOT_FOUND
-                                                         : ERROR_PATH_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+      return IsDirectory(ParentOf(posixPath)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_FILE_EXISTS;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case ENOSPC: return ERROR_DISK_FULL;
-    default: return ERROR_GEN_FAILURE;
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case EEXIST:
+      return ERROR_FILE_EXISTS;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case ENOSPC:
+      return ERROR_DISK_FULL;
+    default:
+      return ERROR_GEN_FAILURE;
   }
 }
 
@@ -121,12 +128,18 @@ bool IsHeldWithoutDeleteSharing(const struct stat& info) {
 // -1 for a disposition Windows does not know.
 int CreationFlags(DWORD creation) {
   switch (creation) {
-    case CREATE_NEW: return O_CREAT | O_EXCL;
-    case CREATE_ALWAYS: return O_CREAT | O_TRUNC;
-    case OPEN_EXISTING: return 0;
-    case OPEN_ALWAYS: return O_CREAT;
-    case TRUNCATE_EXISTING: return O_TRUNC;
-    default: return -1;
+    case CREATE_NEW:
+      return O_CREAT | O_EXCL;
+    case CREATE_ALWAYS:
+      return O_CREAT | O_TRUNC;
+    case OPEN_EXISTING:
+      return 0;
+    case OPEN_ALWAYS:
+      return O_CREAT;
+    case TRUNCATE_EXISTING:
+      return O_TRUNC;
+    default:
+      return -1;
   }
 }
 
@@ -175,6 +188,32 @@ int WriteAll(int descriptor, const char* data, std::size_t count) {
   return 0;
 }
 
+BOOL CopyPosix(const std::string& from, const std::string& to, BOOL failIfExists) {
+  const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) return Fail(ErrorFrom(errno, from), FALSE);
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
+  const int target = open(to.c_str(), flags, 0666);
+  if (target < 0) {
+    const DWORD error = ErrorFrom(errno, to);
+    close(source);
+    return Fail(error, FALSE);
+  }
+  char buffer[4096];
+  int error = 0;
+  for (ssize_t got; error == 0 && (got = read(source, buffer, sizeof buffer)) != 0;) {
+    error = got < 0 ? errno : WriteAll(target, buffer, static_cast<std::size_t>(got));
+  }
+  close(source);
+  close(target);
+  return error == 0 ? TRUE : Fail(ErrorFrom(error, to), FALSE);
+}
+
+DWORD PosixAttributes(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return Fail(ErrorFrom(errno, path), INVALID_FILE_ATTRIBUTES);
+  return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+}
+
 }  // namespace
 
 void ResetFiles() {
@@ -213,7 +252,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
   if (State().writeLimit >= 0) count = std::min(count, static_cast<DWORD>(State().writeLimit));
   if (console) {
     AppendConsoleBytes(static_cast<const char*>(buffer), count);
-  } else if (const int error = WriteAll(open->descriptor, static_cast<const char*>(buffer), count)) {
+  } else if (const int error =
+                 WriteAll(open->descriptor, static_cast<const char*>(buffer), count)) {
     return Fail(ErrorFrom(error, ""), FALSE);
   }
   *written = count;
@@ -292,25 +332,7 @@ BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists) {
   if (existingFileName == nullptr || newFileName == nullptr) {
     return Fail(ERROR_INVALID_PARAMETER, FALSE);
   }
-  const std::string from = PosixName(existingFileName);
-  const std::string to = PosixName(newFileName);
-  const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (source < 0) return Fail(ErrorFrom(errno, from), FALSE);
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
-  const int target = open(to.c_str(), flags, 0666);
-  if (target < 0) {
-    const DWORD error = ErrorFrom(errno, to);
-    close(source);
-    return Fail(error, FALSE);
-  }
-  char buffer[4096];
-  int error = 0;
-  for (ssize_t got; error == 0 && (got = read(source, buffer, sizeof buffer)) != 0;) {
-    error = got < 0 ? errno : WriteAll(target, buffer, static_cast<std::size_t>(got));
-  }
-  close(source);
-  close(target);
-  return error == 0 ? TRUE : Fail(ErrorFrom(error, to), FALSE);
+  return CopyPosix(PosixName(existingFileName), PosixName(newFileName), failIfExists);
 }
 
 BOOL RemoveDirectoryA(LPCSTR pathName) {
@@ -326,8 +348,69 @@ DWORD GetFileAttributesA(LPCSTR fileName) {
   if (fileName == nullptr || *fileName == '\0') {
     return Fail(ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
   }
-  const std::string path = PosixName(fileName);
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return Fail(ErrorFrom(errno, path), INVALID_FILE_ATTRIBUTES);
-  return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  return PosixAttributes(PosixName(fileName));
+}
+// ---- The same calls with names in UTF-16 ----------------------------------
+
+namespace {
+
+// A "W" name in UTF-8, the form the POSIX names take, as Wine gives them.
+std::string Utf8Name(LPCWSTR name) {
+  std::u16string wide;
+  for (const WCHAR* at = name; *at != 0; ++at) wide += static_cast<char16_t>(*at);
+  return Utf8FromWide(wide);
+}
+
+std::string WideLabel(LPCWSTR name) { return name ? Utf8Name(name) : "(null)"; }
+
+std::string WidePosixName(LPCWSTR name) { return PosixPath(FullWindowsPath(Utf8Name(name), true)); }
+
+bool IsEmpty(LPCWSTR name) { return name == nullptr || *name == 0; }
+
+}  // namespace
+
+HANDLE CreateFileW(LPCWSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD creation, DWORD, HANDLE) {
+  RecordCall("CreateFileW " + WideLabel(fileName));
+  if (IsEmpty(fileName)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+  return OpenPosix(WidePosixName(fileName), access, shareMode, creation);
+}
+
+DWORD GetFullPathNameW(LPCWSTR fileName, DWORD size, LPWSTR buffer, LPWSTR* filePart) {
+  RecordCall("GetFullPathNameW " + WideLabel(fileName));
+  if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, 0u);
+  if (*fileName == 0) return Fail(ERROR_INVALID_NAME, 0u);
+  const std::u16string full = WideFromUtf8(FullWindowsPath(Utf8Name(fileName), true));
+  const auto length = static_cast<DWORD>(full.size());
+  // Too small: nothing is copied, and the answer counts the terminator.
+  if (buffer == nullptr || size <= length) return length + 1;
+  std::copy(full.begin(), full.end(), buffer);
+  buffer[length] = 0;
+  if (filePart) {
+    const auto cut = full.find_last_of(u'\\');
+    *filePart = cut + 1 < full.size() ? buffer + cut + 1 : nullptr;
+  }
+  return length;
+}
+
+BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES) {
+  RecordCall("CreateDirectoryW " + WideLabel(pathName));
+  if (IsEmpty(pathName)) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+  const std::string path = WidePosixName(pathName);
+  if (mkdir(path.c_str(), 0777) == 0) return TRUE;
+  return Fail(errno == EEXIST ? ERROR_ALREADY_EXISTS : ErrorFrom(errno, path), FALSE);
+}
+
+BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists) {
+  RecordCall("CopyFileW " + WideLabel(existingFileName) + " " + WideLabel(newFileName));
+  if (existingFileName == nullptr || newFileName == nullptr) {
+    return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  }
+  return CopyPosix(WidePosixName(existingFileName), WidePosixName(newFileName), failIfExists);
+}
+
+DWORD GetFileAttributesW(LPCWSTR fileName) {
+  RecordCall("GetFileAttributesW " + WideLabel(fileName));
+  if (IsEmpty(fileName)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
+  return PosixAttributes(WidePosixName(fileName));
 }

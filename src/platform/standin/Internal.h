@@ -11,13 +11,26 @@ namespace standin {
 /// 1252; in a double-byte code page only a to z).
 unsigned char FoldToUpper(unsigned char byte);
 std::string FoldToUpper(const std::string& text);
-/// Number of characters in `text` under the current ANSI code page.
-std::size_t CharacterCount(const std::string& text);
+
+/// UTF-8, the stand-in's own form of names and text, and the forms the calls
+/// take: UTF-16 for the "W" calls, the ANSI code page for the "A" calls. An
+/// ANSI text beyond the stand-in's tables gives false; a character the code
+/// page lacks becomes "?".
+std::u16string WideFromUtf8(const std::string& utf8);
+std::string Utf8FromWide(const std::u16string& wide);
+bool Utf8FromAnsi(const std::string& ansi, std::string& utf8);
+std::string AnsiFromUtf8(const std::string& utf8);
+/// A key's or value's name in the upper case the registry compares and
+/// sorts names by.
+std::string FoldName(const std::string& utf8);
+/// Number of UTF-16 units of `utf8`: the length the registry gives a name.
+std::size_t Utf16Length(const std::string& utf8);
 
 /// The full form of a Windows file name, as GetFullPathNameA gives it:
 /// relative names resolved against the current directory (seen as "Z:\..."),
 /// "." and ".." applied, runs of separators and a trailing dot dropped.
-std::string FullWindowsPath(const std::string& name);
+/// `name` is in UTF-8 when `utf8`, else in the ANSI code page.
+std::string FullWindowsPath(const std::string& name, bool utf8 = false);
 
 /// Whether the stand-in plays 64-bit Windows, with this program under WOW64.
 bool Windows64Bit();

@@ -23,12 +23,16 @@ std::string CurrentDirectory() {
   return getcwd(buffer, sizeof buffer) ? WindowsPath(buffer) : std::string("Z:\\");
 }
 
-// The names between separators; CharNextA keeps a trail byte from counting
-// as one.
-std::vector<std::string> Segments(const std::string& path) {
+// The next character: in UTF-8 every byte of a longer character is above
+// ASCII, so a byte at a time finds every separator; in the ANSI code page
+// CharNextA keeps a trail byte from counting as one.
+const char* Next(const char* at, bool utf8) { return utf8 ? at + (*at != '\0') : CharNextA(at); }
+
+// The names between separators.
+std::vector<std::string> Segments(const std::string& path, bool utf8) {
   std::vector<std::string> segments(1);
   for (const char* at = path.c_str(); *at != '\0';) {
-    const char* next = CharNextA(at);
+    const char* next = Next(at, utf8);
     if (next == at + 1 && IsSlash(*at)) {
       segments.emplace_back();
     } else {
@@ -45,19 +49,19 @@ struct Anchored {
 };
 
 // Offset of the first separator at or after `from` (a character start).
-std::size_t FindSeparator(const std::string& text, std::size_t from) {
+std::size_t FindSeparator(const std::string& text, std::size_t from, bool utf8) {
   for (const char* at = text.c_str() + std::min(from, text.size()); *at != '\0';
-       at = CharNextA(at)) {
+       at = Next(at, utf8)) {
     if (IsSlash(*at)) return static_cast<std::size_t>(at - text.c_str());
   }
   return std::string::npos;
 }
 
 // "\\server\share" is the root of a network name.
-Anchored AnchorNetworkName(const std::string& name) {
-  const std::size_t serverEnd = FindSeparator(name, 2);
+Anchored AnchorNetworkName(const std::string& name, bool utf8) {
+  const std::size_t serverEnd = FindSeparator(name, 2, utf8);
   const std::size_t shareEnd =
-      serverEnd == std::string::npos ? serverEnd : FindSeparator(name, serverEnd + 1);
+      serverEnd == std::string::npos ? serverEnd : FindSeparator(name, serverEnd + 1, utf8);
   std::string root = name.substr(0, shareEnd);
   for (char& c : root) {
     if (c == '/') c = '\\';
@@ -66,10 +70,11 @@ Anchored AnchorNetworkName(const std::string& name) {
 }
 
 // Where a name starts from: its own drive or share, or the current directory.
-Anchored Anchor(const std::string& name) {
+Anchored Anchor(const std::string& name, bool utf8) {
   const std::string current = CurrentDirectory();
   const std::string currentDrive = current.substr(0, 2);
-  if (name.size() >= 2 && IsSlash(name[0]) && IsSlash(name[1])) return AnchorNetworkName(name);
+  if (name.size() >= 2 && IsSlash(name[0]) && IsSlash(name[1]))
+    return AnchorNetworkName(name, utf8);
   if (name.size() >= 2 && name[1] == ':') {
     const std::string drive = name.substr(0, 2);  // the letter stays as written, as in Wine
     const std::string rest = name.substr(2);
@@ -92,9 +97,9 @@ void TrimLastSegment(std::string& segment) {
 
 }  // namespace
 
-std::string FullWindowsPath(const std::string& name) {
-  const Anchored anchored = Anchor(name);
-  std::vector<std::string> segments = Segments(anchored.rest);
+std::string FullWindowsPath(const std::string& name, bool utf8) {
+  const Anchored anchored = Anchor(name, utf8);
+  std::vector<std::string> segments = Segments(anchored.rest, utf8);
   const bool endsInSeparator = segments.back().empty() && segments.size() > 1;
   TrimLastSegment(segments.back());
   std::vector<std::string> kept;

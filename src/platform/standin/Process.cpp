@@ -2,6 +2,7 @@
 // line, system message texts, and the call log tests read.
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <fstream>
@@ -61,8 +62,7 @@ std::string RealCommandLine() {
     const std::size_t end = raw.find('\0', start);
     const std::string argument = raw.substr(start, end - start);
     if (!line.empty()) line += ' ';
-    line += argument.find_first_of(" \t") == std::string::npos ? argument
-                                                               : '"' + argument + '"';
+    line += argument.find_first_of(" \t") == std::string::npos ? argument : '"' + argument + '"';
     if (end == std::string::npos) break;
     start = end + 1;
   }
@@ -140,12 +140,16 @@ DWORD GetLastError() { return standin::threadLastError; }
 
 void SetLastError(DWORD code) { standin::threadLastError = code; }
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+namespace {
+
+// The module's path in the units of the call that asks for it.
+template <typename Unit>
+DWORD DeliverModuleFileName(HMODULE module, const std::basic_string<Unit>& path, Unit* fileName,
+                            DWORD size) {
   if (module != nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
-  const std::string& path = State().moduleFileName;
   // The system never answers 0 without saying why.
   if (path.empty()) {
     SetLastError(ERROR_MOD_NOT_FOUND);
@@ -158,13 +162,28 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   // As since Windows Vista: a path that does not fit is cut, terminated, and
   // the full buffer size returned.
   if (path.size() >= size) {
-    std::memcpy(fileName, path.data(), size - 1);
-    fileName[size - 1] = '\0';
+    std::copy(path.begin(), path.begin() + (size - 1), fileName);
+    fileName[size - 1] = 0;
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return size;
   }
-  std::memcpy(fileName, path.c_str(), path.size() + 1);
+  std::copy(path.begin(), path.end(), fileName);
+  fileName[path.size()] = 0;
   return static_cast<DWORD>(path.size());
+}
+
+}  // namespace
+
+// The path is kept in UTF-8; what the ANSI code page lacks comes out as "?".
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  return DeliverModuleFileName(module, standin::AnsiFromUtf8(State().moduleFileName), fileName,
+                               size);
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+  const std::u16string path = standin::WideFromUtf8(State().moduleFileName);
+  return DeliverModuleFileName(module, std::basic_string<WCHAR>(path.begin(), path.end()), fileName,
+                               size);
 }
 
 // A pseudo handle, as Windows gives it: -1 stands for the calling process.
@@ -179,9 +198,7 @@ BOOL IsWow64Process(HANDLE process, PBOOL wow64) {
   return TRUE;
 }
 
-LPSTR GetCommandLineA() {
-  return &State().commandLine[0];
-}
+LPSTR GetCommandLineA() { return &State().commandLine[0]; }
 
 DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
                      void*) {
@@ -201,4 +218,14 @@ DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer,
   }
   std::memcpy(buffer, found->second, length + 1);
   return static_cast<DWORD>(length);
+}
+
+DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                     DWORD size, void* arguments) {
+  // The stand-in's messages are ASCII: the same units in either width.
+  char narrow[512] = {};
+  const DWORD length = FormatMessageA(flags, source, messageId, languageId, narrow,
+                                      std::min<DWORD>(size, sizeof narrow), arguments);
+  for (DWORD i = 0; i <= length && i < size; ++i) buffer[i] = static_cast<WCHAR>(narrow[i]);
+  return length;
 }

@@ -17,16 +17,17 @@
 namespace standin {
 namespace {
 
-// Names are kept by their upper-case form, folded once when the key or value
-// is stored: subkeys then come out as the registry lists them (folded names
-// compared as unsigned bytes), and a later change of the code page cannot
-// reorder a map that already holds them.
+// As the system keeps them, names are Unicode (here in UTF-8) and text
+// values UTF-16, whichever calls wrote them; the "A" calls convert at the
+// door. Names are kept by their upper-case form, folded once when the key or
+// value is stored: subkeys then come out as the registry lists them (folded
+// names in the order of their characters).
 using FoldedName = std::string;
 
 struct Value {
   std::string name;  // as first written
   DWORD type;
-  std::vector<BYTE> data;
+  std::vector<BYTE> data;  // text types in UTF-16
 };
 
 struct Key {
@@ -97,7 +98,7 @@ const OpenKey* Lookup(HKEY key) {
 
 KeyRights RightsOn(const std::string& path) {
   // The nearest setting on the key or above it applies.
-  std::string at = FoldToUpper(path);
+  std::string at = FoldName(path);
   for (;;) {
     const auto found = State().rights.find(at);
     if (found != State().rights.end()) return found->second;
@@ -109,18 +110,21 @@ KeyRights RightsOn(const std::string& path) {
 
 bool Allows(KeyRights rights, REGSAM desired) {
   switch (rights) {
-    case KeyRights::Full: return true;
-    case KeyRights::ReadOnly: return (desired & ~kReadRights) == 0;
-    case KeyRights::None: return false;
+    case KeyRights::Full:
+      return true;
+    case KeyRights::ReadOnly:
+      return (desired & ~kReadRights) == 0;
+    case KeyRights::None:
+      return false;
   }
   return false;
 }
 
 // Splits "A\B\C" into its names; a trailing backslash is allowed, an empty
 // name elsewhere is not.
-bool SplitPath(const char* subKey, std::vector<std::string>& names) {
+bool SplitPath(const std::string& subKey, std::vector<std::string>& names) {
   names.clear();
-  if (subKey == nullptr || *subKey == '\0') return true;
+  if (subKey.empty()) return true;
   std::string path(subKey);
   if (path.back() == '\\') path.pop_back();
   std::size_t start = 0;
@@ -140,8 +144,8 @@ HKEY NewHandle(const std::shared_ptr<Key>& key, REGSAM granted) {
   return reinterpret_cast<HKEY>(value);
 }
 
-std::string JoinPath(const std::string& base, const char* subKey) {
-  return (subKey == nullptr || *subKey == '\0') ? base : base + "\\" + subKey;
+std::string JoinPath(const std::string& base, const std::string& subKey) {
+  return subKey.empty() ? base : base + "\\" + subKey;
 }
 
 // The rights an open asks for, as "0xF003F".
@@ -151,17 +155,15 @@ std::string AccessMask(REGSAM desired) {
   return text;
 }
 
-std::string ValueLabel(const OpenKey* open, LPCSTR name) {
-  return (open ? open->key->path : std::string("?")) + ":" + (name ? name : "");
+std::string ValueLabel(const OpenKey* open, const std::string& name) {
+  return (open ? open->key->path : std::string("?")) + ":" + name;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  return FoldToUpper(a) == FoldToUpper(b);
-}
+bool SameName(const std::string& a, const std::string& b) { return FoldName(a) == FoldName(b); }
 
 LONG FaultFor(const std::vector<ValueFault>& faults, const std::string& name) {
   for (const ValueFault& fault : faults) {
-    if (fault.name.empty() || fault.name == FoldToUpper(name)) return fault.error;
+    if (fault.name.empty() || fault.name == FoldName(name)) return fault.error;
   }
   return ERROR_SUCCESS;
 }
@@ -199,7 +201,7 @@ std::shared_ptr<Key> Target(const Key& link, int& followed);
 std::shared_ptr<Key> Walk(std::shared_ptr<Key> key, const std::vector<std::string>& names,
                           bool openLink, int& followed) {
   for (std::size_t i = 0; i < names.size() && key != nullptr; ++i) {
-    const auto found = key->subkeys.find(FoldToUpper(names[i]));
+    const auto found = key->subkeys.find(FoldName(names[i]));
     if (found == key->subkeys.end()) return nullptr;
     key = found->second;
     if (key->link && !(openLink && i + 1 == names.size())) key = Target(*key, followed);
@@ -210,17 +212,17 @@ std::shared_ptr<Key> Walk(std::shared_ptr<Key> key, const std::vector<std::strin
 // The key a link leads to; null when its target is missing or no path.
 std::shared_ptr<Key> Target(const Key& link, int& followed) {
   if (++followed > kMostLinksFollowed) return nullptr;
-  const std::string target = FoldToUpper(LinkTarget(link));
+  const std::string target = FoldName(LinkTarget(link));
   std::shared_ptr<Key> root;
   std::string rest;
-  for (const auto& named : {std::make_pair(FoldToUpper(kMachinePath), State().localMachine),
-                            std::make_pair(FoldToUpper(kCurrentUserPath), State().currentUser)}) {
+  for (const auto& named : {std::make_pair(FoldName(kMachinePath), State().localMachine),
+                            std::make_pair(FoldName(kCurrentUserPath), State().currentUser)}) {
     if (target.compare(0, named.first.size(), named.first) != 0) continue;
     rest = target.substr(named.first.size());
     if (rest.empty() || rest[0] == '\\') root = named.second;
   }
   std::vector<std::string> names;
-  if (root == nullptr || !SplitPath(rest.empty() ? "" : rest.c_str() + 1, names)) return nullptr;
+  if (root == nullptr || !SplitPath(rest.empty() ? "" : rest.substr(1), names)) return nullptr;
   return Walk(root, names, false, followed);
 }
 
@@ -229,7 +231,7 @@ LONG Remove(const std::shared_ptr<Key>& key) {
   const std::shared_ptr<Key> parent = key->parent.lock();
   if (parent == nullptr || !key->subkeys.empty()) return ERROR_ACCESS_DENIED;
   key->deleted = true;
-  parent->subkeys.erase(FoldToUpper(key->name));
+  parent->subkeys.erase(FoldName(key->name));
   return ERROR_SUCCESS;
 }
 
@@ -255,7 +257,7 @@ LONG DeleteTree(const std::shared_ptr<Key>& base, const std::vector<std::string>
   return again == nullptr ? ERROR_FILE_NOT_FOUND : Remove(again);
 }
 
-LONG CheckedOpen(HKEY base, LPCSTR subKey, REGSAM desired, const OpenKey*& open,
+LONG CheckedOpen(HKEY base, const std::string& subKey, REGSAM desired, const OpenKey*& open,
                  std::vector<std::string>& names) {
   open = Lookup(base);
   if (open == nullptr) return ERROR_INVALID_HANDLE;
@@ -271,15 +273,15 @@ void ResetRegistry() { State() = Registry(); }
 
 void SetKeyRights(HKEY root, const std::string& path, KeyRights rights) {
   const std::string base = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
-  State().rights[FoldToUpper(JoinPath(base, path.c_str()))] = rights;
+  State().rights[FoldName(JoinPath(base, path))] = rights;
 }
 
 void FailValueWrites(const std::string& name, LONG error) {
-  State().writeFaults.push_back({FoldToUpper(name), error});
+  State().writeFaults.push_back({FoldName(name), error});
 }
 
 void FailValueReads(const std::string& name, LONG error) {
-  State().readFaults.push_back({FoldToUpper(name), error});
+  State().readFaults.push_back({FoldName(name), error});
 }
 
 void ClearValueFaults() {
@@ -291,15 +293,19 @@ int OpenKeyCount() { return static_cast<int>(State().handles.size()); }
 
 }  // namespace standin
 
-using namespace standin;
+namespace standin {
+namespace {
 
-LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
+// The calls' work on names in UTF-8; `call` names the call for the log.
+
+LONG OpenNamed(const char* call, HKEY base, const std::string& subKey, DWORD options,
+               REGSAM desired, PHKEY result) {
   const OpenKey* open = nullptr;
   std::vector<std::string> names;
   if (result) *result = nullptr;
   LONG status = CheckedOpen(base, subKey, desired, open, names);
   const bool openLink = (options & REG_OPTION_OPEN_LINK) != 0;
-  RecordCall("RegOpenKeyExA " + JoinPath(open ? open->key->path : "?", subKey) +
+  RecordCall(std::string(call) + " " + JoinPath(open ? open->key->path : "?", subKey) +
              (openLink ? " OPEN_LINK " : " ") + AccessMask(desired));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
@@ -311,13 +317,13 @@ LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD options, REGSAM desired, P
   return ERROR_SUCCESS;
 }
 
-LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD options, REGSAM desired,
-                        LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+LONG CreateNamed(const char* call, HKEY base, const std::string& subKey, DWORD options,
+                 REGSAM desired, PHKEY result, LPDWORD disposition) {
   const OpenKey* open = nullptr;
   std::vector<std::string> names;
   if (result) *result = nullptr;
   LONG status = CheckedOpen(base, subKey, desired, open, names);
-  RecordCall("RegCreateKeyExA " + JoinPath(open ? open->key->path : "?", subKey) + " " +
+  RecordCall(std::string(call) + " " + JoinPath(open ? open->key->path : "?", subKey) + " " +
              AccessMask(desired));
   if (status != ERROR_SUCCESS) return status;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
@@ -326,7 +332,7 @@ LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD options, R
   int followed = 0;
   for (std::size_t i = 0; i < names.size(); ++i) {
     const bool last = i + 1 == names.size();
-    auto found = key->subkeys.find(FoldToUpper(names[i]));
+    auto found = key->subkeys.find(FoldName(names[i]));
     if (found == key->subkeys.end()) {
       if (RightsOn(key->path) != KeyRights::Full) return ERROR_ACCESS_DENIED;
       auto created = std::make_shared<Key>();
@@ -334,7 +340,7 @@ LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD options, R
       created->path = key->path + "\\" + names[i];
       created->link = last && (options & REG_OPTION_CREATE_LINK) != 0;
       created->parent = key;
-      found = key->subkeys.emplace(FoldToUpper(names[i]), created).first;
+      found = key->subkeys.emplace(FoldName(names[i]), created).first;
       outcome = REG_CREATED_NEW_KEY;
     } else if (last && (options & REG_OPTION_CREATE_LINK) != 0) {
       return ERROR_ALREADY_EXISTS;
@@ -349,6 +355,187 @@ LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD options, R
   return ERROR_SUCCESS;
 }
 
+// `data` as the system stores it: text types in UTF-16.
+LONG SetNamed(const char* call, HKEY key, const std::string& name, DWORD type,
+              std::vector<BYTE> data) {
+  const OpenKey* open = Lookup(key);
+  RecordCall(std::string(call) + " " + ValueLabel(open, name));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (open->key->deleted) return ERROR_KEY_DELETED;
+  if ((open->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  const LONG fault = FaultFor(State().writeFaults, name);
+  if (fault != ERROR_SUCCESS) return fault;
+  Value value{name, type, std::move(data)};
+  auto found = open->key->values.find(FoldName(name));
+  if (found == open->key->values.end()) {
+    open->key->values.emplace(FoldName(name), std::move(value));
+  } else {
+    value.name = found->second.name;  // keeps the name as first written
+    found->second = std::move(value);
+  }
+  return ERROR_SUCCESS;
+}
+
+// The value a query finds; `reading` when the caller wants its data, which
+// the read faults refuse.
+LONG FindNamed(const char* call, HKEY key, const std::string& name, bool reading,
+               const Value*& value) {
+  const OpenKey* open = Lookup(key);
+  RecordCall(std::string(call) + " " + ValueLabel(open, name));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (open->key->deleted) return ERROR_KEY_DELETED;
+  if ((open->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  const auto found = open->key->values.find(FoldName(name));
+  if (found == open->key->values.end()) return ERROR_FILE_NOT_FOUND;
+  value = &found->second;
+  return reading ? FaultFor(State().readFaults, name) : ERROR_SUCCESS;
+}
+
+bool IsTextData(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Stored text as an "A" call hands it out.
+std::vector<BYTE> AnsiData(const std::vector<BYTE>& stored) {
+  std::u16string wide;
+  for (std::size_t i = 0; i + 1 < stored.size(); i += 2) {
+    wide += static_cast<char16_t>(stored[i] | (stored[i + 1] << 8));
+  }
+  const std::string ansi = AnsiFromUtf8(Utf8FromWide(wide));
+  return std::vector<BYTE>(ansi.begin(), ansi.end());
+}
+
+// Hands `bytes` out as a query does: the size always, the data when the
+// caller gave room for it.
+LONG Deliver(const std::vector<BYTE>& bytes, DWORD type, LPDWORD typeOut, LPBYTE data,
+             LPDWORD dataSize) {
+  const auto size = static_cast<DWORD>(bytes.size());
+  if (typeOut) *typeOut = type;
+  if (data == nullptr) {
+    if (dataSize) *dataSize = size;
+    return ERROR_SUCCESS;
+  }
+  const DWORD capacity = *dataSize;
+  *dataSize = size;
+  if (capacity < size) return ERROR_MORE_DATA;
+  if (size > 0) std::memcpy(data, bytes.data(), size);
+  return ERROR_SUCCESS;
+}
+
+LONG QueryNamed(const char* call, HKEY key, const std::string& name, LPDWORD type, LPBYTE data,
+                LPDWORD dataSize, bool ansi) {
+  if (data != nullptr && dataSize == nullptr) {
+    RecordCall(std::string(call) + " " + ValueLabel(Lookup(key), name));
+    return ERROR_INVALID_PARAMETER;
+  }
+  const Value* value = nullptr;
+  const LONG status = FindNamed(call, key, name, data != nullptr, value);
+  if (value == nullptr || (status != ERROR_SUCCESS && data != nullptr)) return status;
+  if (!ansi || !IsTextData(value->type))
+    return Deliver(value->data, value->type, type, data, dataSize);
+  return Deliver(AnsiData(value->data), value->type, type, data, dataSize);
+}
+
+// The name of the subkey at `index`, in UTF-8.
+LONG EnumNamed(const char* call, HKEY key, DWORD index, std::string& name) {
+  const OpenKey* open = Lookup(key);
+  RecordCall(std::string(call) + " " + (open ? open->key->path : std::string("?")));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if (open->key->deleted) return ERROR_KEY_DELETED;
+  if ((open->granted & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
+  if (index >= open->key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  auto entry = open->key->subkeys.begin();
+  std::advance(entry, index);
+  name = entry->second->name;
+  return ERROR_SUCCESS;
+}
+
+// Copies `name` and its zero into a buffer of `*size` units.
+template <typename Unit>
+LONG DeliverName(const std::basic_string<Unit>& name, Unit* buffer, LPDWORD size) {
+  if (buffer == nullptr || size == nullptr) return ERROR_INVALID_PARAMETER;
+  if (name.size() + 1 > *size) return ERROR_MORE_DATA;
+  std::memcpy(buffer, name.c_str(), (name.size() + 1) * sizeof(Unit));
+  *size = static_cast<DWORD>(name.size());
+  return ERROR_SUCCESS;
+}
+
+LONG DeleteTreeNamed(const char* call, HKEY base, const std::string& subKey) {
+  const OpenKey* open = nullptr;
+  std::vector<std::string> names;
+  LONG status = CheckedOpen(base, subKey, 0, open, names);
+  RecordCall(std::string(call) + " " + JoinPath(open ? open->key->path : "?", subKey));
+  if (status != ERROR_SUCCESS) return status;
+  return DeleteTree(open->key, names, 0);
+}
+
+LONG DeleteValueNamed(const char* call, HKEY key, const std::string& name) {
+  const OpenKey* open = Lookup(key);
+  RecordCall(std::string(call) + " " + ValueLabel(open, name));
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if ((open->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  const auto erased = open->key->values.erase(FoldName(name));
+  return erased ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+// ---- The doors: names and text in the forms the "A" and "W" calls take ----
+
+// An "A" name in UTF-8; false when the stand-in's table lacks a character.
+bool NameFromAnsi(LPCSTR name, std::string& utf8) { return Utf8FromAnsi(name ? name : "", utf8); }
+
+std::string NameFromWide(LPCWSTR name) {
+  std::u16string wide;
+  for (const WCHAR* at = name; at != nullptr && *at != 0; ++at) wide += static_cast<char16_t>(*at);
+  return Utf8FromWide(wide);
+}
+
+std::vector<BYTE> UnitBytes(const std::u16string& text) {
+  std::vector<BYTE> bytes;
+  for (const char16_t unit : text) {
+    bytes.push_back(static_cast<BYTE>(unit & 0xFF));
+    bytes.push_back(static_cast<BYTE>(unit >> 8));
+  }
+  return bytes;
+}
+
+// Text an "A" call writes, as the system stores it: every byte given,
+// zeros included, widened from the ANSI code page.
+bool WideData(const BYTE* data, DWORD size, std::vector<BYTE>& stored) {
+  std::string utf8;
+  if (!Utf8FromAnsi(std::string(reinterpret_cast<const char*>(data), size), utf8)) return false;
+  stored = UnitBytes(WideFromUtf8(utf8));
+  return true;
+}
+
+}  // namespace
+
+}  // namespace standin
+
+using namespace standin;
+
+LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
+  std::string name;
+  if (!NameFromAnsi(subKey, name)) return ERROR_INVALID_PARAMETER;
+  return OpenNamed("RegOpenKeyExA", base, name, options, desired, result);
+}
+
+LSTATUS RegOpenKeyExW(HKEY base, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
+  return OpenNamed("RegOpenKeyExW", base, NameFromWide(subKey), options, desired, result);
+}
+
+LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD options, REGSAM desired,
+                        LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+  std::string name;
+  if (!NameFromAnsi(subKey, name)) return ERROR_INVALID_PARAMETER;
+  return CreateNamed("RegCreateKeyExA", base, name, options, desired, result, disposition);
+}
+
+LSTATUS RegCreateKeyExW(HKEY base, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM desired,
+                        LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+  return CreateNamed("RegCreateKeyExW", base, NameFromWide(subKey), options, desired, result,
+                     disposition);
+}
+
 LSTATUS RegCloseKey(HKEY key) {
   if (IsRoot(key)) return ERROR_SUCCESS;
   const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(key));
@@ -360,69 +547,57 @@ LSTATUS RegCloseKey(HKEY key) {
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data,
                        DWORD dataSize) {
-  const OpenKey* open = Lookup(key);
-  RecordCall("RegSetValueExA " + ValueLabel(open, valueName));
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  if (open->key->deleted) return ERROR_KEY_DELETED;
-  if ((open->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  if (data == nullptr && dataSize > 0) return ERROR_NOACCESS;
-  const std::string name = valueName ? valueName : "";
-  const LONG fault = FaultFor(State().writeFaults, name);
-  if (fault != ERROR_SUCCESS) return fault;
-  Value value{name, type, std::vector<BYTE>(data, data + dataSize)};
-  auto found = open->key->values.find(FoldToUpper(name));
-  if (found == open->key->values.end()) {
-    open->key->values.emplace(FoldToUpper(name), std::move(value));
-  } else {
-    value.name = found->second.name;  // keeps the name as first written
-    found->second = std::move(value);
+  std::string name;
+  if (!NameFromAnsi(valueName, name)) return ERROR_INVALID_PARAMETER;
+  if (data == nullptr && dataSize > 0) {
+    RecordCall("RegSetValueExA " + ValueLabel(Lookup(key), name));
+    return ERROR_NOACCESS;
   }
-  return ERROR_SUCCESS;
+  std::vector<BYTE> stored(data, data + dataSize);
+  if (IsTextData(type) && !WideData(data, dataSize, stored)) return ERROR_INVALID_PARAMETER;
+  return SetNamed("RegSetValueExA", key, name, type, std::move(stored));
+}
+
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data,
+                       DWORD dataSize) {
+  const std::string name = NameFromWide(valueName);
+  if (data == nullptr && dataSize > 0) {
+    RecordCall("RegSetValueExW " + ValueLabel(Lookup(key), name));
+    return ERROR_NOACCESS;
+  }
+  return SetNamed("RegSetValueExW", key, name, type, std::vector<BYTE>(data, data + dataSize));
 }
 
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
                          LPDWORD dataSize) {
-  const OpenKey* open = Lookup(key);
-  RecordCall("RegQueryValueExA " + ValueLabel(open, valueName));
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  if (open->key->deleted) return ERROR_KEY_DELETED;
-  if ((open->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
-  const std::string name = valueName ? valueName : "";
-  const auto found = open->key->values.find(FoldToUpper(name));
-  if (found == open->key->values.end()) return ERROR_FILE_NOT_FOUND;
-  const Value& value = found->second;
-  const auto size = static_cast<DWORD>(value.data.size());
-  if (type) *type = value.type;
-  if (data == nullptr) {
-    if (dataSize) *dataSize = size;
-    return ERROR_SUCCESS;
-  }
-  const LONG fault = FaultFor(State().readFaults, name);
-  if (fault != ERROR_SUCCESS) return fault;
-  const DWORD capacity = *dataSize;
-  *dataSize = size;
-  if (capacity < size) return ERROR_MORE_DATA;
-  if (size > 0) std::memcpy(data, value.data.data(), size);
-  return ERROR_SUCCESS;
+  std::string name;
+  if (!NameFromAnsi(valueName, name)) return ERROR_INVALID_PARAMETER;
+  return QueryNamed("RegQueryValueExA", key, name, type, data, dataSize, true);
 }
 
-LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys,
-                         LPDWORD maxSubKeyLen, LPDWORD maxClassLen, LPDWORD values,
-                         LPDWORD maxValueNameLen, LPDWORD maxValueLen, LPDWORD,
-                         PFILETIME lastWriteTime) {
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
+                         LPDWORD dataSize) {
+  return QueryNamed("RegQueryValueExW", key, NameFromWide(valueName), type, data, dataSize, false);
+}
+
+namespace {
+
+LONG QueryInfo(const char* call, HKEY key, LPDWORD subKeys, LPDWORD maxSubKeyLen,
+               LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
+               PFILETIME lastWriteTime) {
   const OpenKey* open = Lookup(key);
-  RecordCall("RegQueryInfoKeyA " + (open ? open->key->path : std::string("?")));
+  RecordCall(std::string(call) + " " + (open ? open->key->path : std::string("?")));
   if (open == nullptr) return ERROR_INVALID_HANDLE;
   if (open->key->deleted) return ERROR_KEY_DELETED;
   if ((open->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  // Lengths are counted in characters, as the system counts them.
+  // Lengths are counted in UTF-16 units, as the system counts them for both
+  // kinds of call.
   DWORD longestKey = 0, longestName = 0, longestData = 0;
   for (const auto& entry : open->key->subkeys) {
-    longestKey = std::max<DWORD>(longestKey, CharacterCount(entry.second->name));
+    longestKey = std::max<DWORD>(longestKey, Utf16Length(entry.second->name));
   }
   for (const auto& entry : open->key->values) {
-    longestName = std::max<DWORD>(longestName, CharacterCount(entry.second.name));
+    longestName = std::max<DWORD>(longestName, Utf16Length(entry.second.name));
     longestData = std::max<DWORD>(longestData, static_cast<DWORD>(entry.second.data.size()));
   }
   if (subKeys) *subKeys = static_cast<DWORD>(open->key->subkeys.size());
@@ -435,31 +610,48 @@ LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys,
   return ERROR_SUCCESS;
 }
 
-LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR,
+}  // namespace
+
+LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLen,
+                         LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
+                         LPDWORD maxValueLen, LPDWORD, PFILETIME lastWriteTime) {
+  return QueryInfo("RegQueryInfoKeyA", key, subKeys, maxSubKeyLen, maxClassLen, values,
+                   maxValueNameLen, maxValueLen, lastWriteTime);
+}
+
+LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLen,
+                         LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
+                         LPDWORD maxValueLen, LPDWORD, PFILETIME lastWriteTime) {
+  return QueryInfo("RegQueryInfoKeyW", key, subKeys, maxSubKeyLen, maxClassLen, values,
+                   maxValueNameLen, maxValueLen, lastWriteTime);
+}
+
+LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR, LPDWORD,
+                      PFILETIME) {
+  std::string found;
+  const LONG status = EnumNamed("RegEnumKeyExA", key, index, found);
+  if (status != ERROR_SUCCESS) return status;
+  // What the code page lacks comes out as "?", as the system's listing gives it.
+  return DeliverName(AnsiFromUtf8(found), name, nameSize);
+}
+
+LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPWSTR,
                       LPDWORD, PFILETIME) {
-  const OpenKey* open = Lookup(key);
-  RecordCall("RegEnumKeyExA " + (open ? open->key->path : std::string("?")));
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  if (open->key->deleted) return ERROR_KEY_DELETED;
-  if ((open->granted & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
-  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= open->key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-  auto entry = open->key->subkeys.begin();
-  std::advance(entry, index);
-  const std::string& found = entry->second->name;
-  if (found.size() + 1 > *nameSize) return ERROR_MORE_DATA;
-  std::memcpy(name, found.c_str(), found.size() + 1);
-  *nameSize = static_cast<DWORD>(found.size());
-  return ERROR_SUCCESS;
+  std::string found;
+  const LONG status = EnumNamed("RegEnumKeyExW", key, index, found);
+  if (status != ERROR_SUCCESS) return status;
+  const std::u16string wide = WideFromUtf8(found);
+  return DeliverName(std::basic_string<WCHAR>(wide.begin(), wide.end()), name, nameSize);
 }
 
 LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
-  const OpenKey* open = nullptr;
-  std::vector<std::string> names;
-  LONG status = CheckedOpen(base, subKey, 0, open, names);
-  RecordCall("RegDeleteTreeA " + JoinPath(open ? open->key->path : "?", subKey));
-  if (status != ERROR_SUCCESS) return status;
-  return DeleteTree(open->key, names, 0);
+  std::string name;
+  if (!NameFromAnsi(subKey, name)) return ERROR_INVALID_PARAMETER;
+  return DeleteTreeNamed("RegDeleteTreeA", base, name);
+}
+
+LSTATUS RegDeleteTreeW(HKEY base, LPCWSTR subKey) {
+  return DeleteTreeNamed("RegDeleteTreeW", base, NameFromWide(subKey));
 }
 
 NTSTATUS NtDeleteKey(HANDLE handle) {
@@ -477,10 +669,11 @@ NTSTATUS NtDeleteKey(HANDLE handle) {
 }
 
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {
-  const OpenKey* open = Lookup(key);
-  RecordCall("RegDeleteValueA " + ValueLabel(open, valueName));
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  if ((open->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  const auto erased = open->key->values.erase(FoldToUpper(valueName ? valueName : ""));
-  return erased ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  std::string name;
+  if (!NameFromAnsi(valueName, name)) return ERROR_INVALID_PARAMETER;
+  return DeleteValueNamed("RegDeleteValueA", key, name);
+}
+
+LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName) {
+  return DeleteValueNamed("RegDeleteValueW", key, NameFromWide(valueName));
 }

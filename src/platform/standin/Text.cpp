@@ -24,11 +24,16 @@ unsigned char FoldToUpper(unsigned char byte) {
   if (IsDoubleByte()) return byte;
   if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) return static_cast<unsigned char>(byte - 0x20);
   switch (byte) {
-    case 0x9A: return 0x8A;  // s caron
-    case 0x9C: return 0x8C;  // oe
-    case 0x9E: return 0x8E;  // z caron
-    case 0xFF: return 0x9F;  // y diaeresis
-    default: return byte;
+    case 0x9A:
+      return 0x8A;  // s caron
+    case 0x9C:
+      return 0x8C;  // oe
+    case 0x9E:
+      return 0x8E;  // z caron
+    case 0xFF:
+      return 0x9F;  // y diaeresis
+    default:
+      return byte;
   }
 }
 
@@ -44,12 +49,6 @@ std::string FoldToUpper(const std::string& text) {
     folded[i] = static_cast<char>(FoldToUpper(byte));
   }
   return folded;
-}
-
-std::size_t CharacterCount(const std::string& text) {
-  std::size_t count = 0;
-  for (const char* p = text.c_str(); *p != '\0'; p = CharNextA(p)) ++count;
-  return count;
 }
 
 }  // namespace standin
@@ -99,6 +98,26 @@ int CompareStringA(LCID, DWORD flags, LPCSTR string1, int count1, LPCSTR string2
     b = standin::FoldToUpper(b);
   }
   // Equality is what the program relies on; the order is a plain byte order.
+  const int order = a.compare(b);
+  return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
+}
+
+int CompareStringW(LCID, DWORD flags, LPCWSTR string1, int count1, LPCWSTR string2, int count2) {
+  if (string1 == nullptr || string2 == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const auto utf8 = [](LPCWSTR text, int count) {
+    std::u16string wide;
+    for (int i = 0; count < 0 ? text[i] != 0 : i < count; ++i) wide += text[i];
+    return standin::Utf8FromWide(wide);
+  };
+  std::string a = utf8(string1, count1);
+  std::string b = utf8(string2, count2);
+  if (flags & NORM_IGNORECASE) {
+    a = standin::FoldName(a);
+    b = standin::FoldName(b);
+  }
   const int order = a.compare(b);
   return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
 }

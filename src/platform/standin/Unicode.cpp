@@ -245,7 +245,64 @@ int Deliver(const Converted<std::basic_string<Unit>>& result, Unit* buffer, int 
   return length;
 }
 
+// Upper case of one character, for the letters whose case the stand-in
+// plays: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic. Others stay.
+char32_t UpperCase(char32_t c) {
+  const auto inRange = [c](char32_t first, char32_t last) { return c >= first && c <= last; };
+  if (inRange('a', 'z') || (inRange(0xE0, 0xFE) && c != 0xF7)) return c - 0x20;
+  if (c == 0xFF) return 0x178;
+  // Latin Extended-A pairs its letters, the capital first except in two runs.
+  if (inRange(0x100, 0x137) || inRange(0x14A, 0x177)) return c & ~char32_t{1};
+  if (inRange(0x139, 0x148) || inRange(0x179, 0x17E)) return (c & 1) ? c : c - 1;
+  if ((inRange(0x3B1, 0x3C9) && c != 0x3C2) || inRange(0x430, 0x44F)) return c - 0x20;
+  if (inRange(0x450, 0x45F)) return c - 0x50;
+  return c;
+}
+
 }  // namespace
+
+std::u16string WideFromUtf8(const std::string& utf8) { return FromUtf8(utf8, false).text; }
+
+std::string Utf8FromWide(const std::u16string& wide) { return ToUtf8(wide, false).text; }
+
+bool Utf8FromAnsi(const std::string& ansi, std::string& utf8) {
+  Converted<std::u16string> wide;
+  if (Played(CP_ACP) == 932) {
+    wide = From932(ansi);
+  } else {
+    wide = {ERROR_SUCCESS, From1252(ansi)};
+  }
+  if (wide.error != ERROR_SUCCESS) return false;
+  utf8 = Utf8FromWide(wide.text);
+  return true;
+}
+
+std::string AnsiFromUtf8(const std::string& utf8) {
+  const std::u16string wide = WideFromUtf8(utf8);
+  if (Played(CP_ACP) == 932) {
+    const Converted<std::string> bytes = To932(wide);
+    return bytes.error == ERROR_SUCCESS ? bytes.text : std::string(wide.size(), '?');
+  }
+  bool usedDefault = false;
+  return To1252(wide, '?', usedDefault);
+}
+
+std::string FoldName(const std::string& utf8) {
+  std::string folded;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const Utf8Step step = NextUtf8(utf8, i);
+    if (step.complete) {
+      AppendUtf8(folded, UpperCase(step.codePoint));
+    } else {
+      folded.append(utf8, i, step.length);
+    }
+    i += step.length;
+  }
+  return folded;
+}
+
+std::size_t Utf16Length(const std::string& utf8) { return WideFromUtf8(utf8).size(); }
+
 }  // namespace standin
 
 using namespace standin;

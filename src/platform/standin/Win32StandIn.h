@@ -32,6 +32,7 @@ using LPBOOL = BOOL*;
 // Windows' WCHAR is 16 bits wide; Linux's wchar_t is not.
 using WCHAR = char16_t;
 using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
 using LPCWCH = const WCHAR*;
 using LPCCH = const char*;
 using PSID = void*;
@@ -89,8 +90,10 @@ constexpr DWORD ERROR_NONE_MAPPED = 1332;
 
 // ---- Registry (advapi32) --------------------------------------------------
 // As in Windows: the 32-bit values sign-extended to the width of a pointer.
-#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001u))))
-#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000002u))))
+#define HKEY_CURRENT_USER \
+  (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001u))))
+#define HKEY_LOCAL_MACHINE \
+  (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000002u))))
 
 constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 constexpr REGSAM KEY_SET_VALUE = 0x0002;
@@ -130,13 +133,30 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, c
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                          LPDWORD dataSize);
 LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classSize, LPDWORD reserved,
-                         LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen,
-                         LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
-                         LPDWORD securityDescriptor, PFILETIME lastWriteTime);
+                         LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen, LPDWORD values,
+                         LPDWORD maxValueNameLen, LPDWORD maxValueLen, LPDWORD securityDescriptor,
+                         PFILETIME lastWriteTime);
 LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
                       LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime);
 LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey);
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName);
+// The same calls with names and text in UTF-16, as the registry keeps them.
+LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result);
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                        REGSAM desired, LPSECURITY_ATTRIBUTES security, PHKEY result,
+                        LPDWORD disposition);
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                       DWORD dataSize);
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                         LPDWORD dataSize);
+LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classSize, LPDWORD reserved,
+                         LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD maxClassLen, LPDWORD values,
+                         LPDWORD maxValueNameLen, LPDWORD maxValueLen, LPDWORD securityDescriptor,
+                         PFILETIME lastWriteTime);
+LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved,
+                      LPWSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime);
+LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
+LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName);
 
 // ---- Native registry call (ntdll, found with GetProcAddress) ---------------
 using NTSTATUS = LONG;
@@ -148,6 +168,7 @@ NTSTATUS NtDeleteKey(HANDLE key);
 DWORD GetLastError();
 void SetLastError(DWORD code);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 LPSTR GetCommandLineA();
 HANDLE GetCurrentProcess();
 BOOL IsWow64Process(HANDLE process, PBOOL wow64);
@@ -155,8 +176,10 @@ BOOL IsWow64Process(HANDLE process, PBOOL wow64);
 constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
 constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x00002000;
-DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
-                     LPSTR buffer, DWORD size, void* arguments);
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
+                     DWORD size, void* arguments);
+DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                     DWORD size, void* arguments);
 
 // ---- Text and code pages (kernel32, user32) -------------------------------
 constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
@@ -165,6 +188,8 @@ constexpr int CSTR_LESS_THAN = 1;
 constexpr int CSTR_EQUAL = 2;
 constexpr int CSTR_GREATER_THAN = 3;
 int CompareStringA(LCID locale, DWORD flags, LPCSTR string1, int count1, LPCSTR string2,
+                   int count2);
+int CompareStringW(LCID locale, DWORD flags, LPCWSTR string1, int count1, LPCWSTR string2,
                    int count2);
 
 constexpr UINT CP_ACP = 0;
@@ -219,9 +244,11 @@ struct TOKEN_ELEVATION {
 enum SID_NAME_USE { SidTypeUser = 1 };
 using PSID_NAME_USE = SID_NAME_USE*;
 BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token);
-BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
-                         LPVOID information, DWORD length, PDWORD returnLength);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass, LPVOID information,
+                         DWORD length, PDWORD returnLength);
 BOOL LookupAccountSidA(LPCSTR systemName, PSID sid, LPSTR name, LPDWORD nameSize, LPSTR domain,
+                       LPDWORD domainSize, PSID_NAME_USE use);
+BOOL LookupAccountSidW(LPCWSTR systemName, PSID sid, LPWSTR name, LPDWORD nameSize, LPWSTR domain,
                        LPDWORD domainSize, PSID_NAME_USE use);
 
 // ---- Files (kernel32) -----------------------------------------------------
@@ -241,8 +268,8 @@ constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 constexpr DWORD MAX_PATH = 260;
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
-                   LPSECURITY_ATTRIBUTES security, DWORD creation, DWORD flags, HANDLE templ);
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creation, DWORD flags, HANDLE templ);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                LPOVERLAPPED overlapped);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
@@ -253,6 +280,14 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES security);
 BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
 BOOL RemoveDirectoryA(LPCSTR pathName);
 DWORD GetFileAttributesA(LPCSTR fileName);
+// The same calls with names in UTF-16, which the file system keeps (the
+// stand-in's POSIX names in UTF-8, as Wine keeps them).
+HANDLE CreateFileW(LPCWSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creation, DWORD flags, HANDLE templ);
+DWORD GetFullPathNameW(LPCWSTR fileName, DWORD size, LPWSTR buffer, LPWSTR* filePart);
+BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES security);
+BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
+DWORD GetFileAttributesW(LPCWSTR fileName);
 
 // ---- Named mutexes (kernel32) ---------------------------------------------
 constexpr DWORD ERROR_NOT_OWNER = 288;

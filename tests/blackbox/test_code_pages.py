@@ -1,0 +1,55 @@
+"""The program on Windows of other languages. Wine takes its ANSI code page
+from the Unix locale (wine.private_locale): German 1252, Russian 1251,
+Japanese 932. Folder names and the caption that the code page cannot hold
+come out whole all the same."""
+import os
+import unittest
+
+from button import OWN_KEY
+from scenario import WINE, Scenario
+
+LOCALES = {1252: "de_DE.UTF-8", 1251: "ru_RU.UTF-8", 932: "ja_JP.UTF-8"}
+
+
+def exported_text(scenario, key):
+    """The key as `reg export` writes it, as text: names and paths in any script."""
+    return WINE.export((key,), scenario.work)[0].decode("utf-16")
+
+
+def text_value(name, text):
+    """The line an export holds for the REG_SZ value `name` = `text`."""
+    return '"%s"="%s"' % (name, text.replace("\\", "\\\\"))
+
+
+class CodePages(unittest.TestCase):
+    def run_in(self, code_page, scenario, *args):
+        wine = WINE.in_locale(LOCALES[code_page])
+        self.assertEqual(wine.run(WINE.windows_path(scenario.exe), *args), (0, b"", b""))
+
+    def test_install_and_files_from_a_folder_the_code_page_cannot_name(self):
+        knopka = "\u041a\u043d\u043e\u043f\u043a\u0430"
+        for code_page, folder in ((1252, "\u0141ukasz"), (1252, knopka), (1251, knopka)):
+            with self.subTest(code_page=code_page, folder=folder):
+                scenario = Scenario(folder)
+                self.run_in(code_page, scenario)
+                self.run_in(code_page, scenario, "/SaveAllToFile")
+                icon = scenario.windows_folder() + "\\shop.ico"
+                exported = exported_text(scenario, OWN_KEY)
+                self.assertIn(text_value("Icon", icon), exported)
+                self.assertIn(text_value("HotIcon", icon), exported)
+                with open(os.path.join(scenario.folder, "vorlinde_TextAndHint.txt"), "rb") as f:
+                    self.assertEqual(f.read(), b"Lindwurm B\xfccher\r\n")
+                self.assertTrue(os.path.isfile(os.path.join(scenario.folder,
+                                                            "vorlinde_Button.url")))
+
+    def test_the_caption_reads_alike_on_every_code_page(self):
+        for code_page in (1251, 932):
+            with self.subTest(code_page=code_page):
+                scenario = Scenario("caption-%d" % code_page)
+                self.run_in(code_page, scenario)
+                self.assertIn(text_value("ButtonText", "Lindwurm B\u00fccher"),
+                              exported_text(scenario, OWN_KEY))
+
+
+if __name__ == "__main__":
+    unittest.main()
