@@ -68,11 +68,9 @@ bool RegistryAccessor::OpenSubkey(const std::string& path, bool createIfMissing)
   if (createIfMissing && !resolved.rest.empty()) {
     DWORD disposition = 0;
     status = RegCreateKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, nullptr,
-                             REG_OPTION_NON_VOLATILE, InView(access_), nullptr, &key,
-                             &disposition);
+                             REG_OPTION_NON_VOLATILE, InView(access_), nullptr, &key, &disposition);
   } else {
-    status =
-        RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(access_), &key);
+    status = RegOpenKeyExA(AsKey(resolved.base), resolved.rest.c_str(), 0, InView(access_), &key);
   }
   if (status != ERROR_SUCCESS) return false;
   openKey_.reset(key);  // the old key is released only now that the new one is held
@@ -89,8 +87,7 @@ void RegistryAccessor::WriteText(const std::string& name, const std::string& tex
   }
 }
 
-void RegistryAccessor::WriteBytes(const std::string& name, const void* buffer,
-                                  std::int32_t count) {
+void RegistryAccessor::WriteBytes(const std::string& name, const void* buffer, std::int32_t count) {
   if (RegSetValueExA(AsKey(openKey_.get()), name.c_str(), 0, REG_BINARY,
                      static_cast<const BYTE*>(buffer),
                      static_cast<DWORD>(count)) != ERROR_SUCCESS) {
@@ -187,8 +184,8 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
   DWORD longest = 0;
   DWORD values = 0, longestValueName = 0, longestData = 0;
   FILETIME lastWrite{};
-  if (RegQueryInfoKeyA(AsKey(openKey_.get()), nullptr, nullptr, nullptr, &count, &longest,
-                       nullptr, &values, &longestValueName, &longestData, nullptr,
+  if (RegQueryInfoKeyA(AsKey(openKey_.get()), nullptr, nullptr, nullptr, &count, &longest, nullptr,
+                       &values, &longestValueName, &longestData, nullptr,
                        &lastWrite) != ERROR_SUCCESS) {
     return;
   }
@@ -200,8 +197,8 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
     DWORD capacity = longest + 1;
     name[0] = '\0';
     // A key removed since the count leaves its step empty-handed; skip it.
-    if (RegEnumKeyExA(AsKey(openKey_.get()), i, name.data(), &capacity, nullptr, nullptr,
-                      nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegEnumKeyExA(AsKey(openKey_.get()), i, name.data(), &capacity, nullptr, nullptr, nullptr,
+                      nullptr) != ERROR_SUCCESS) {
       continue;
     }
     names.emplace_back(name.data());

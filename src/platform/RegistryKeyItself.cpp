@@ -9,9 +9,10 @@
 namespace {
 
 const char kLinkValue[] = "SymbolicLinkValue";
-// What a key on the way is opened with: enough to see whether it is a link
-// and to create the next key below it.
-constexpr REGSAM kWayRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_CREATE_SUB_KEY;
+// What a key on the way is opened with: enough to see whether it is a link,
+// and to create the next key below it when the walk creates.
+constexpr REGSAM kLookRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+constexpr REGSAM kWayRights = kLookRights | KEY_CREATE_SUB_KEY;
 
 HKEY AsKey(void* key) { return static_cast<HKEY>(key); }
 
@@ -57,20 +58,20 @@ KeyItself::KeyItself(RegistryRoot root, RegistryView view, const std::string& ba
 
 void KeyItself::Walk(const std::string& base, bool create, std::uint32_t rights) {
   const auto flags = static_cast<REGSAM>(view_);
+  const REGSAM way = (create ? kWayRights : kLookRights) | flags;
   // The base through the links the system lays out, as every program opens it.
   HKEY opened = nullptr;
   DWORD disposition = 0;
-  LONG status =
-      create
-          ? RegCreateKeyExA(RootKey(root_), base.c_str() + 1, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            kWayRights | flags, nullptr, &opened, &disposition)
-          : RegOpenKeyExA(RootKey(root_), base.c_str() + 1, 0, kWayRights | flags, &opened);
+  LONG status = create
+                    ? RegCreateKeyExA(RootKey(root_), base.c_str() + 1, 0, nullptr,
+                                      REG_OPTION_NON_VOLATILE, way, nullptr, &opened, &disposition)
+                    : RegOpenKeyExA(RootKey(root_), base.c_str() + 1, 0, way, &opened);
   ScopedRegistryKey key(status == ERROR_SUCCESS ? opened : nullptr);
   for (std::size_t start = base.size() + 1; status == ERROR_SUCCESS && start <= path_.size();) {
     const std::size_t cut = std::min(path_.find('\\', start), path_.size());
     const bool last = cut == path_.size();
     status = OpenOrCreate(AsKey(key.get()), path_.substr(start, cut - start),
-                          (last ? rights : kWayRights) | flags, create, opened);
+                          last ? rights | flags : way, create, opened);
     if (status != ERROR_SUCCESS) break;
     key.reset(opened);
     if (IsLinkKey(opened)) {

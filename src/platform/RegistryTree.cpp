@@ -30,7 +30,8 @@ HKEY RootKey(RegistryRoot root) {
 ScopedRegistryKey OpenItself(void* parent, const std::string& name, REGSAM rights,
                              LONG* status = nullptr) {
   HKEY key = nullptr;
-  const LONG result = RegOpenKeyExA(AsKey(parent), name.c_str(), REG_OPTION_OPEN_LINK, rights, &key);
+  const LONG result =
+      RegOpenKeyExA(AsKey(parent), name.c_str(), REG_OPTION_OPEN_LINK, rights, &key);
   if (status != nullptr) *status = result;
   if (result != ERROR_SUCCESS) return ScopedRegistryKey();
   return ScopedRegistryKey(key);

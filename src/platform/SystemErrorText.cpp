@@ -29,8 +29,8 @@ std::string SystemErrorText(std::uint32_t code) {
 void RaiseLastSystemError() {
   const DWORD code = GetLastError();
   if (code == 0) throw EOSError("Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen", 0);
-  const std::string message = "Systemfehler.  Code: " +
-                              std::to_string(static_cast<std::int32_t>(code)) + ".\r\n" +
-                              SystemErrorText(code);
+  const std::string message =
+      "Systemfehler.  Code: " + std::to_string(static_cast<std::int32_t>(code)) + ".\r\n" +
+      SystemErrorText(code);
   throw EOSError(message, code);
 }

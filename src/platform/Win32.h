@@ -4,8 +4,8 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #else
 #include "Win32StandIn.h"
 #endif

@@ -73,6 +73,7 @@ TEST_F(ReportToolStandInTest, AnAccountThatMayOnlyReadGetsTheSameVerdict) {
 TEST_F(ReportToolStandInTest, RemovalWithoutTheRightToDeleteChangesNothing) {
   RunVorlinde();
   standin::SetKeyRights(HKEY_LOCAL_MACHINE, "", standin::KeyRights::ReadOnly);
+  standin::SetAccount("STANDIN", "user", false);
   const StoredValue layout = GetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout");
   TextBuffer out;
   EXPECT_EQ(RemoveButton(out, ExecutableDirectory() + deployment::kAgentFileName), 1) << out.Text();

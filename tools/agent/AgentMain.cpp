@@ -1,7 +1,8 @@
-// vorlinde-agent: the per-user fix-up after a removal, as Active Setup runs
-// it at each user's logon. A windowed program that opens no window, so that
-// no console flashes up at logon; the inspector's /FixLayout does the same
-// with words.
+// vorlinde-agent: brings each user's command bar layout in line with the
+// machine (the button placed after an install, the layout fixed after a
+// removal), as Active Setup runs it at each user's logon. A windowed program
+// that opens no window, so that no console flashes up at logon; the
+// inspector's /FixLayout does the same with words.
 #include "Actions.h"
 #include "TextOut.h"
 #include "WindowedEntry.h"

@@ -1,15 +1,23 @@
+// /Remove as steps that can be run again: each run finds what a stopped one
+// left and completes it. The machine's part first (the record of what goes,
+// then the key), then what reaches the other users (the agent's component),
+// then this user's layout; exit 0 only when every step succeeded.
 #include <string>
 
 #include "Actions.h"
+#include "AgentRegistration.h"
 #include "BrowserRegistry.h"
+#include "ComponentCleanUp.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "FileCopy.h"
-#include "LayoutFixUp.h"
 #include "OwnExtensionKey.h"
+#include "PerUserAgent.h"
 #include "RegistryAccessor.h"
+#include "RegistryKeyItself.h"
 #include "RegistryTree.h"
 #include "RemovalRecord.h"
+#include "RemovalRights.h"
 #include "SameClassButtons.h"
 #include "TextOut.h"
 #include "UnitVorlindeUtils.h"
@@ -21,16 +29,6 @@ using namespace deployment;
 
 const char kNothingChanged[] = "Nothing was changed.\n";
 
-// A standard user may read the keys but not delete them; asking first keeps
-// a refused removal from leaving half its work done. Opens only: the check
-// itself changes nothing.
-bool MayRemove() {
-  RegistryAccessor registry(RegistryRights::Full);
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  return registry.OpenSubkey(OwnExtensionKey(), false) &&
-         registry.OpenSubkey(deployment::kActiveSetupKey, false);
-}
-
 std::string CommonFilesFolder() {
   RegistryAccessor registry(RegistryRights::Read);
   registry.SelectHive(RegistryRoot::LocalMachine);
@@ -38,15 +36,20 @@ std::string CommonFilesFolder() {
   return registry.ReadText(kCommonFilesDirValue);
 }
 
-// The fix-up must outlive the folder the removal runs from: a copy in Common
-// Files, which only administrators may change, is what Active Setup runs.
-std::string PlaceFixUpProgram(const std::string& source) {
-  if (!FileExists(source)) throw EOSError(source + " is missing", 2);
+std::string AgentFolder() {
   const std::string commonFiles = CommonFilesFolder();
   if (commonFiles.empty()) throw EOSError("the system names no Common Files folder", 3);
-  const std::string folder = DirectoryWithBackslash(commonFiles + "\\") + kFixUpFolderName;
-  EnsureFolder(folder);
-  const std::string target = folder + "\\" + kAgentFileName;
+  return DirectoryWithBackslash(commonFiles + "\\") + kFixUpFolderName;
+}
+
+std::string CommonFilesAgentPath() { return AgentFolder() + "\\" + kAgentFileName; }
+
+// The agent must outlive the folder the removal runs from: a copy in Common
+// Files, which only administrators may change, is what Active Setup runs.
+std::string PlaceAgentCopy(const std::string& source) {
+  if (!FileExists(source)) throw EOSError(source + " is missing", 2);
+  EnsureFolder(AgentFolder());
+  const std::string target = CommonFilesAgentPath();
   CopyFileReplacing(source, target);
   return target;
 }
@@ -58,41 +61,91 @@ bool DeleteExtensionKey() {
                             browserreg::kExtensionsKey, OwnExtensionKey());
 }
 
-int RemoveInstalledButton(TextOut& out, const SameClassButtons& buttons,
-                          const std::string& agentSource) {
+std::string OwnKeyName() { return "HKEY_LOCAL_MACHINE" + OwnExtensionKey(); }
+
+// The record first, with the stamp this removal is to have: a stop after
+// the key is gone leaves what the next run needs to finish. The stamp the
+// agent reads is raised only once the key is gone.
+bool RemoveCountedButton(TextOut& out, const SameClassButtons& buttons, std::string& agentCopy,
+                         const std::string& agentSource) {
   const std::int32_t removedId = FirstCustomCommandId + buttons.ownPosition;
   out << "The button stands with command id " << removedId << "; "
       << (buttons.others.size() - static_cast<std::size_t>(buttons.ownPosition))
       << " later button(s) of its class move one id down.\n";
-  if (!MayRemove()) {
-    out << "Removal needs an elevated run: open a command prompt with \"Run as administrator\" "
-           "and run vorlinde-inspect.exe /Remove there. "
-        << kNothingChanged;
-    return 1;
-  }
-  std::string fixUp;
+  if (!MayRemove(out)) return false;
   try {
-    fixUp = PlaceFixUpProgram(agentSource);
+    agentCopy = PlaceAgentCopy(agentSource);
   } catch (const Exception& e) {
-    out << "The per-user fix-up cannot be put in place (" << e.Message() << "). "
-        << kNothingChanged;
-    return 1;
+    out << "The per-user agent cannot be put in place (" << e.Message() << "). " << kNothingChanged;
+    return false;
   }
-  const RemovalRecord record = WriteRemovalRecord(removedId, buttons.ownPosition, buttons.others);
+  const RemovalRecord before = ReadRemovalRecord();
+  const EventStamp planned =
+      NewEventStamp({before.stamp, before.planned, ReadAgentComponent().version});
+  WriteRemovalPlan(removedId, buttons.ownPosition, buttons.others, planned);
   if (!DeleteExtensionKey()) {
-    out << "The registry refused to delete HKEY_LOCAL_MACHINE" << OwnExtensionKey() << ".\n";
-    return 1;
+    out << "The registry refused to delete " << OwnKeyName()
+        << ": nothing was removed, and no removal is recorded.\n";
+    return false;
   }
-  out << "Removed HKEY_LOCAL_MACHINE" << OwnExtensionKey() << "\n";
-  RegisterFixUp(fixUp, record.serial);
-  out << "Each other user's layout is fixed at their next logon (Active Setup runs " << fixUp
-      << ").\n";
-  if (UnregisterPlacement()) {
-    out << "The per-user placement (Active Setup component \"" << kPlacementComponent
-        << "\") is unregistered.\n";
+  out << "Removed " << OwnKeyName() << "\n";
+  FinishRemovalRecord(planned);
+  return true;
+}
+
+// A key the browser does not count as a button of the class shifts no one:
+// it goes, and no removal is recorded for the other users.
+bool RemoveUncountedKey(TextOut& out) {
+  const RegistryTreeEntry found = FindRegistryTree(RegistryRoot::LocalMachine, RegistryView::Own,
+                                                   browserreg::kExtensionsKey, OwnExtensionKey());
+  const bool link = found.kind == RegistryTreeEntry::Kind::Link;
+  out << (link ? "The registry link " + OwnKeyName() + " to " + found.target +
+                     " stands in the button's key's place"
+               : OwnKeyName() +
+                     " is no button of its class (its clsid, text or icon is "
+                     "missing or other), so the browser gives it no command id")
+      << ": no other button's id changes.\n";
+  if (!MayRemove(out)) return false;
+  if (!DeleteExtensionKey()) {
+    out << "The registry refused to delete " << OwnKeyName() << ".\n";
+    return false;
   }
-  FixUpThisUsersLayout(out);
-  return RemoveVirtualStoreCopies(out) ? 0 : 1;
+  out << (link ? "Deleted the link itself; what it leads to stays.\n" : "Removed it.\n");
+  return true;
+}
+
+// Completes a removal whose key is gone but whose stamp was not yet raised.
+RemovalRecord FinishedRecord(const SameClassButtons& buttons) {
+  RemovalRecord record = ReadRemovalRecord();
+  if (record.stamp < record.planned && !buttons.ownKeyListed) {
+    FinishRemovalRecord(record.planned);
+    record.stamp = record.planned;
+  }
+  return record;
+}
+
+// The other users' part: the agent's component at the removal's stamp, or,
+// with no removal recorded, no component at all.
+bool ReachOtherUsers(TextOut& out, const RemovalRecord& record, std::string agentCopy,
+                     const std::string& agentSource) {
+  if (record.stamp.IsNone()) return UnregisterOwnComponent(out);
+  const AgentComponent component = ReadAgentComponent();
+  try {
+    const std::string target = CommonFilesAgentPath();
+    const bool standing = component.version == record.stamp &&
+                          component.stubPath == AgentStubPath(target) && FileExists(target);
+    if (!standing) {
+      if (agentCopy.empty()) agentCopy = PlaceAgentCopy(agentSource);
+      RegisterAgentForEvent(agentCopy, record.stamp);
+    }
+    out << "Each other user's layout is fixed at their next logon (Active Setup runs " << target
+        << ", Version " << record.stamp.Text() << ").\n";
+    return true;
+  } catch (const Exception& e) {
+    out << "The other users' fix-up cannot be registered (" << e.Message()
+        << "): run vorlinde-inspect.exe /Remove again to finish the removal.\n";
+    return false;
+  }
 }
 
 }  // namespace
@@ -109,10 +162,21 @@ int RemoveButton(TextOut& out, const std::string& agentSource) {
     return 1;
   }
   try {
-    if (buttons.ownPosition >= 0) return RemoveInstalledButton(out, buttons, agentSource);
-    out << "The button is not installed on this machine: nothing to remove there.\n";
-    FixUpThisUsersLayout(out);
-    return RemoveVirtualStoreCopies(out) ? 0 : 1;
+    std::string agentCopy;
+    if (buttons.ownPosition >= 0) {
+      if (!RemoveCountedButton(out, buttons, agentCopy, agentSource)) return 1;
+      buttons.ownKeyListed = false;
+    } else if (buttons.ownKeyListed) {
+      if (!RemoveUncountedKey(out)) return 1;
+      buttons.ownKeyListed = false;
+    } else {
+      out << "The button is not installed on this machine: nothing to remove there.\n";
+    }
+    bool done = UnregisterOtherComponents(out);
+    done = ReachOtherUsers(out, FinishedRecord(buttons), agentCopy, agentSource) && done;
+    done = BringThisUsersLayoutInLine(out) && done;
+    done = RemoveVirtualStoreCopies(out) && done;
+    return done ? 0 : 1;
   } catch (const Exception& e) {
     out << "The removal stopped: " << e.Message() << "\n";
     return 1;
@@ -134,9 +198,9 @@ int UndoInstall(TextOut& out) {
 
 int FixLayout(TextOut& out) {
   try {
-    return FixUpThisUsersLayout(out) ? 0 : 1;
+    return BringThisUsersLayoutInLine(out) ? 0 : 1;
   } catch (const Exception& e) {
-    out << "The fix-up stopped: " << e.Message() << "\n";
+    out << "The layout could not be brought in line: " << e.Message() << "\n";
     return 1;
   }
 }

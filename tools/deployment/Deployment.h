@@ -23,12 +23,16 @@ inline constexpr char kStubPathValue[] = "StubPath";
 inline constexpr char kVersionValue[] = "Version";
 inline constexpr char kIsInstalledValue[] = "IsInstalled";
 
-/// What a removal records for the other users' fix-ups, under the machine
-/// hive (in the view the program writes), and each user's own record of it.
+/// What a removal records for the other users' layouts, under the machine
+/// hive (in the view the program writes).
+inline constexpr char kMachineSoftwareKey[] = "\\SOFTWARE";
 inline constexpr char kRemovalKey[] = "\\SOFTWARE\\Vorlinde\\Removal";
-inline constexpr char kUserRemovalKey[] = "\\Software\\Vorlinde\\Removal";
-/// A number that grows with each removal: one fix-up per user and removal.
-inline constexpr char kSerialValue[] = "Serial";
+/// The removal's event stamp, written once the button's key is gone, and the
+/// Version of the component that applies it (see EventStamp.h).
+inline constexpr char kStampValue[] = "Stamp";
+/// The stamp a removal is to have, written before the button's key goes; a
+/// removal stopped after that finishes when it is run again.
+inline constexpr char kPlannedStampValue[] = "PlannedStamp";
 /// The command id the removed button had.
 inline constexpr char kRemovedIdValue[] = "RemovedId";
 /// The names of the buttons of the same class, in the registry's order, as
@@ -37,11 +41,22 @@ inline constexpr char kButtonKeysValue[] = "ButtonKeys";
 /// The position in that list where the removed button stood: the buttons
 /// from there on each moved one id down.
 inline constexpr char kRemovedPositionValue[] = "RemovedPosition";
-/// In the user's record: what the fix-up did ("fixed", "unchanged: ...").
+
+/// Each user's note of the agent's last run for them: the event's stamp
+/// (kStampValue) and what came of it.
+inline constexpr char kUserSoftwareKey[] = "\\Software";
+inline constexpr char kUserNoteKey[] = "\\Software\\Vorlinde\\Layout";
 inline constexpr char kOutcomeValue[] = "Outcome";
 
-/// The windowless program that Active Setup runs for the fix-up, and where
-/// the removal puts a copy of it: in Common Files, which only administrators
+/// Claimed by every writer of a user's layout before it reads the note, so
+/// that one at a time brings the layout in line: a mutex of the session's
+/// own namespace, released by Windows when its owner ends.
+inline constexpr char kUserTurnMutex[] = "Local\\Vorlinde.UserLayout";
+/// How long a second writer waits for the first before it leaves.
+inline constexpr unsigned kUserTurnWaitMilliseconds = 60000;
+
+/// The windowless per-user agent that Active Setup runs, and where the
+/// removal puts a copy of it: in Common Files, which only administrators
 /// may change, so that it outlives the program's own folder.
 inline constexpr char kAgentFileName[] = "vorlinde-agent.exe";
 inline constexpr char kFixUpFolderName[] = "Vorlinde";

@@ -41,7 +41,7 @@ EventStamp EventStamp::Parse(const std::string& text) {
         part.find_first_not_of("0123456789") != std::string::npos) {
       return EventStamp{};
     }
-    stamp.parts[i] = static_cast<std::uint32_t>(std::stoul(part));
+    for (const char digit : part) stamp.parts[i] = stamp.parts[i] * 10 + (digit - '0');
     at = cut + 1;
   }
   return stamp;

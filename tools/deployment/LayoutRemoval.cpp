@@ -43,21 +43,46 @@ LayoutEdit RemoveButtonEntries(std::vector<std::uint8_t>& layout, const IdShift&
   return edit;
 }
 
+namespace {
+
+// The layout and its refusal, read through `registry` (left open on the
+// command bar's key when it stands).
+bool ReadLayout(RegistryAccessor& registry, CurrentLayout& layout) {
+  registry.SelectHive(RegistryRoot::CurrentUser);
+  if (!registry.OpenSubkey(browserreg::kCommandBarKey, false)) return false;
+  const RegistryValueInfo info = registry.QueryValue(browserreg::kLayoutValue);
+  if (!info.exists) return false;
+  layout.refusal = Refusal(info);
+  if (!layout.refusal.empty()) return true;
+  layout.bytes.resize(info.size);
+  const std::int32_t length = registry.ReadBytes(browserreg::kLayoutValue, layout.bytes.data(),
+                                                 static_cast<std::int32_t>(info.size));
+  layout.bytes.resize(static_cast<std::size_t>(length));
+  return true;
+}
+
+}  // namespace
+
+CurrentLayout ReadCurrentUsersLayout() {
+  RegistryAccessor registry(RegistryRights::Read);
+  CurrentLayout layout;
+  ReadLayout(registry, layout);
+  return layout;
+}
+
+bool HasEntryWithId(const std::vector<std::uint8_t>& layout, std::int32_t id) {
+  for (std::size_t at = 0; at + kEntrySize <= layout.size(); at += kEntrySize) {
+    if (layout[at] == id) return true;
+  }
+  return false;
+}
+
 LayoutFix FixCurrentUsersLayout(const IdShift& shift) {
   RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::CurrentUser);
-  if (!registry.OpenSubkey(browserreg::kCommandBarKey, false)) {
-    return {LayoutFixResult::NoLayout, {}, {}};
-  }
-  const RegistryValueInfo info = registry.QueryValue(browserreg::kLayoutValue);
-  if (!info.exists) return {LayoutFixResult::NoLayout, {}, {}};
-  const std::string refusal = Refusal(info);
-  if (!refusal.empty()) return {LayoutFixResult::Refused, {}, refusal};
-
-  std::vector<std::uint8_t> layout(info.size);
-  const std::int32_t length = registry.ReadBytes(
-      browserreg::kLayoutValue, layout.data(), static_cast<std::int32_t>(layout.size()));
-  layout.resize(static_cast<std::size_t>(length));
+  CurrentLayout current;
+  if (!ReadLayout(registry, current)) return {LayoutFixResult::NoLayout, {}, {}};
+  if (!current.refusal.empty()) return {LayoutFixResult::Refused, {}, current.refusal};
+  std::vector<std::uint8_t>& layout = current.bytes;
   const LayoutEdit edit = RemoveButtonEntries(layout, shift);
   if (edit.removed + edit.renumbered > 0) {
     registry.WriteBytes(browserreg::kLayoutValue, layout.data(),

@@ -24,9 +24,9 @@ struct LayoutEdit {
 LayoutEdit RemoveButtonEntries(std::vector<std::uint8_t>& layout, const IdShift& shift);
 
 enum class LayoutFixResult {
-  Edited,      // written back (or nothing in it needed a change)
-  NoLayout,    // no CommandBar key or no ButtonLayout value: nothing to fix
-  Refused,     // not REG_BINARY, not whole entries or too long: left as it is
+  Edited,    // written back (or nothing in it needed a change)
+  NoLayout,  // no CommandBar key or no ButtonLayout value: nothing to fix
+  Refused,   // not REG_BINARY, not whole entries or too long: left as it is
 };
 
 struct LayoutFix {
@@ -37,3 +37,13 @@ struct LayoutFix {
 
 /// Applies the shift to the current user's ButtonLayout value.
 LayoutFix FixCurrentUsersLayout(const IdShift& shift);
+
+/// The current user's ButtonLayout value as an editor sees it.
+struct CurrentLayout {
+  std::string refusal;              // why it is to be left alone; empty when it may be edited
+  std::vector<std::uint8_t> bytes;  // empty also when there is none
+};
+CurrentLayout ReadCurrentUsersLayout();
+
+/// Whether an entry of `layout` carries the command id `id`.
+bool HasEntryWithId(const std::vector<std::uint8_t>& layout, std::int32_t id);

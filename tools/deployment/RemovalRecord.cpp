@@ -1,20 +1,38 @@
 #include "RemovalRecord.h"
 
+#include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Exceptions.h"
-#include "RegistryAccessor.h"
+#include "RegistryKeyItself.h"
 #include "SameClassButtons.h"
 
 namespace {
 
 using namespace deployment;
 
-const std::string kFixUpKey = std::string(kActiveSetupKey) + "\\" + kLegacyFixUpComponent;
-const std::string kPlacementKey = std::string(kActiveSetupKey) + "\\" + kPlacementComponent;
+KeyItself OpenRecord(bool create, RegistryRights rights) {
+  return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey, kRemovalKey,
+                   create, rights);
+}
 
-// Active Setup runs a component again for a user whose copy of Version is
-// lower than the machine's; each removal raises the last part.
-std::string FixUpVersion(std::uint32_t serial) { return "1,0,0," + std::to_string(serial); }
+KeyItself OpenUserKey(const std::string& base, const std::string& path, bool create,
+                      RegistryRights rights) {
+  return KeyItself(RegistryRoot::CurrentUser, RegistryView::Own, base, path, create, rights);
+}
+
+// A link in our place is never read through; a key that is merely missing
+// holds nothing.
+void RaiseUnlessRead(const KeyItself& key) {
+  if (key.Result() != KeyItself::Outcome::Opened && key.Result() != KeyItself::Outcome::Missing) {
+    throw ERegistryException(key.Problem());
+  }
+}
+
+KeyItself WritableRecord() {
+  KeyItself key = OpenRecord(true, RegistryRights::Full);
+  if (!key.IsOpen()) throw ERegistryException(key.Problem());
+  return key;
+}
 
 }  // namespace
 
@@ -24,73 +42,48 @@ IdShift RemovalRecord::Shift() const {
 }
 
 RemovalRecord ReadRemovalRecord() {
-  RegistryAccessor registry(RegistryRights::Read);
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  if (!registry.OpenSubkey(kRemovalKey, false)) return {0, 0, 0, {}};
-  RemovalRecord record;
-  record.serial = registry.ReadNumber(kSerialValue, 0);
-  record.removedId = static_cast<std::int32_t>(registry.ReadNumber(kRemovedIdValue, 0));
-  record.removedPosition =
-      static_cast<std::int32_t>(registry.ReadNumber(kRemovedPositionValue, 0));
-  record.buttonKeys = SplitKeyNames(registry.ReadText(kButtonKeysValue));
+  KeyItself key = OpenRecord(false, RegistryRights::Read);
+  RaiseUnlessRead(key);
+  RemovalRecord record{EventStamp::Parse(key.ReadText(kStampValue)),
+                       EventStamp::Parse(key.ReadText(kPlannedStampValue)),
+                       0,
+                       0,
+                       {}};
+  record.removedId = static_cast<std::int32_t>(key.ReadNumber(kRemovedIdValue, 0));
+  record.removedPosition = static_cast<std::int32_t>(key.ReadNumber(kRemovedPositionValue, 0));
+  record.buttonKeys = SplitKeyNames(key.ReadText(kButtonKeysValue));
   return record;
 }
 
-RemovalRecord WriteRemovalRecord(std::int32_t removedId, std::int32_t removedPosition,
-                                 const std::vector<std::string>& buttonKeys) {
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  if (!registry.OpenSubkey(kRemovalKey, true)) {
-    throw ERegistryException("the registry refused to create HKEY_LOCAL_MACHINE" +
-                             std::string(kRemovalKey));
-  }
-  const RemovalRecord record{registry.ReadNumber(kSerialValue, 0) + 1, removedId,
-                             removedPosition, buttonKeys};
-  // The serial last: a record half written is not yet a new removal.
-  registry.WriteNumber(kRemovedIdValue, static_cast<std::uint32_t>(removedId));
-  registry.WriteNumber(kRemovedPositionValue, static_cast<std::uint32_t>(removedPosition));
-  registry.WriteText(kButtonKeysValue, JoinKeyNames(buttonKeys));
-  registry.WriteNumber(kSerialValue, record.serial);
-  return record;
+void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
+                      const std::vector<std::string>& buttonKeys, const EventStamp& planned) {
+  KeyItself key = WritableRecord();
+  key.WriteText(kPlannedStampValue, planned.Text());
+  key.WriteNumber(kRemovedIdValue, static_cast<std::uint32_t>(removedId));
+  key.WriteNumber(kRemovedPositionValue, static_cast<std::uint32_t>(removedPosition));
+  key.WriteText(kButtonKeysValue, JoinKeyNames(buttonKeys));
 }
 
-UserRemovalNote ReadUserRemovalNote() {
-  RegistryAccessor registry(RegistryRights::Read);
-  registry.SelectHive(RegistryRoot::CurrentUser);
-  if (!registry.OpenSubkey(kUserRemovalKey, false)) return {0, {}};
-  return {registry.ReadNumber(kSerialValue, 0), registry.ReadText(kOutcomeValue)};
+void FinishRemovalRecord(const EventStamp& planned) {
+  WritableRecord().WriteText(kStampValue, planned.Text());
 }
 
-void WriteUserRemovalNote(std::uint32_t serial, const std::string& outcome) {
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::CurrentUser);
-  if (!registry.OpenSubkey(kUserRemovalKey, true)) {
-    throw ERegistryException("the registry refused to create HKEY_CURRENT_USER" +
-                             std::string(kUserRemovalKey));
-  }
-  registry.WriteText(kOutcomeValue, outcome);
-  registry.WriteNumber(kSerialValue, serial);
-  // Active Setup's own note only spares the user a run that would change
-  // nothing; ours above is what keeps a layout from being fixed twice.
-  if (registry.OpenSubkey(std::string(kUserActiveSetupKey) + "\\" + kLegacyFixUpComponent, true)) {
-    registry.WriteText(kVersionValue, FixUpVersion(serial));
-  }
+UserNote ReadUserNote() {
+  KeyItself key = OpenUserKey(kUserSoftwareKey, kUserNoteKey, false, RegistryRights::Read);
+  RaiseUnlessRead(key);
+  return {EventStamp::Parse(key.ReadText(kStampValue)), key.ReadText(kOutcomeValue)};
 }
 
-void RegisterFixUp(const std::string& stubPath, std::uint32_t serial) {
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  if (!registry.OpenSubkey(kFixUpKey, true)) {
-    throw ERegistryException("the registry refused to create HKEY_LOCAL_MACHINE" + kFixUpKey);
-  }
-  registry.WriteText("", "Vorlinde: command bar fix-up after the button's removal");
-  registry.WriteText(kStubPathValue, "\"" + stubPath + "\"");
-  registry.WriteText(kVersionValue, FixUpVersion(serial));
-  registry.WriteNumber(kIsInstalledValue, 1);
-}
-
-bool UnregisterPlacement() {
-  RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::LocalMachine);
-  return registry.DeleteSubkeyTree(kPlacementKey);
+void WriteUserNote(const EventStamp& stamp, const std::string& outcome) {
+  KeyItself note = OpenUserKey(kUserSoftwareKey, kUserNoteKey, true, RegistryRights::Full);
+  if (!note.IsOpen()) throw ERegistryException(note.Problem());
+  note.WriteText(kOutcomeValue, outcome);
+  note.WriteText(kStampValue, stamp.Text());
+  // Active Setup's own copy only spares the user a run that would change
+  // nothing; our note above is what keeps a layout from being fixed twice.
+  if (ReadAgentComponent().version != stamp) return;
+  KeyItself copy = OpenUserKey(kUserActiveSetupKey,
+                               std::string(kUserActiveSetupKey) + "\\" + kPlacementComponent, true,
+                               RegistryRights::Full);
+  if (copy.IsOpen()) copy.WriteText(kVersionValue, stamp.Text());
 }

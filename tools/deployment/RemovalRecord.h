@@ -1,44 +1,47 @@
 // What a removal leaves for the users who were not there: one record under
-// the machine hive, the Active Setup component that runs their fix-up, and
-// each user's own note that their layout was fixed for it.
+// the machine hive, which the agent applies to each user's layout, and each
+// user's own note of the agent's last run for them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "EventStamp.h"
 #include "LayoutRemoval.h"
 
 struct RemovalRecord {
-  std::uint32_t serial;                // 0: no removal recorded
+  EventStamp stamp;    // none: no removal finished
+  EventStamp planned;  // above `stamp` while a removal is unfinished
   std::int32_t removedId;
-  std::int32_t removedPosition;        // in `buttonKeys`, where the button stood
-  std::vector<std::string> buttonKeys; // the same-class buttons left after it
+  std::int32_t removedPosition;         // in `buttonKeys`, where the button stood
+  std::vector<std::string> buttonKeys;  // the same-class buttons left after it
 
   IdShift Shift() const;
 };
 
-/// The machine's record; serial 0 when there is none.
+/// The machine's record, its key opened as itself; raises ERegistryException
+/// naming the key when a link stands there.
 RemovalRecord ReadRemovalRecord();
-/// Writes the record of a new removal, its serial one above the last.
-/// Raises when the registry refuses.
-RemovalRecord WriteRemovalRecord(std::int32_t removedId, std::int32_t removedPosition,
-                                 const std::vector<std::string>& buttonKeys);
 
-/// This user's note of the last removal their layout was fixed for (0: none)
-/// and what came of it.
-struct UserRemovalNote {
-  std::uint32_t serial;
+/// Records what a removal is about to do, with the stamp it is to have,
+/// before the button's key goes, so that a run stopped after that can finish
+/// the removal. The stamp the agent reads stays as it stood: a removal that
+/// removed nothing raises none.
+void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
+                      const std::vector<std::string>& buttonKeys, const EventStamp& planned);
+/// Marks the planned removal done, once the button's key is gone.
+void FinishRemovalRecord(const EventStamp& planned);
+
+/// This user's note of the agent's last run: the event it ran for and what
+/// came of it.
+struct UserNote {
+  EventStamp stamp;
   std::string outcome;
 };
-UserRemovalNote ReadUserRemovalNote();
-/// Notes that this user is done with removal `serial`, also in Active Setup's
-/// per-user copy, so that the logon fix-up does not run again for them.
-/// Raises when the note cannot be written.
-void WriteUserRemovalNote(std::uint32_t serial, const std::string& outcome);
-
-/// Registers the fix-up `stubPath` with Active Setup for removal `serial`.
-void RegisterFixUp(const std::string& stubPath, std::uint32_t serial);
-/// Takes the per-user placement out of Active Setup, so that no later logon
-/// places the removed button again; true when there was one.
-bool UnregisterPlacement();
+UserNote ReadUserNote();
+/// Notes that this user is done with the event `stamp`, also in Active
+/// Setup's per-user copy when the component stands at that stamp, so that
+/// the next logon does not run the agent again for it. Raises when the note
+/// cannot be written (a link in its place included).
+void WriteUserNote(const EventStamp& stamp, const std::string& outcome);

@@ -2,20 +2,45 @@
 
 #include "BrowserRegistry.h"
 #include "CodePage.h"
+#include "Exceptions.h"
 #include "RegistryAccessor.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
 
+namespace {
+
+// The placement's own check, whose refusals name neither key nor value: a
+// clsid that is no text is named here first, in the reader's words.
+bool IsButtonOfTheClass(RegistryAccessor& machine, const std::string& name) {
+  const std::string path = std::string(browserreg::kExtensionsKey) + "\\" + name;
+  if (machine.OpenSubkey(path, false)) {
+    const RegistryValueInfo clsid = machine.QueryValue(browserreg::kClsidValue);
+    machine.CloseSubkey();
+    if (clsid.exists && !IsTextType(clsid.type)) {
+      throw ERegistryException("the value \"" + std::string(browserreg::kClsidValue) +
+                               "\" of HKEY_LOCAL_MACHINE" + path + " is not text (type " +
+                               std::to_string(static_cast<std::uint32_t>(clsid.type)) + ")");
+    }
+  }
+  return IsMatchingButtonKey(machine, name, kButton.ButtonClsid);
+}
+
+}  // namespace
+
 SameClassButtons ListSameClassButtons(RegistryAccessor& machine) {
-  SameClassButtons buttons{{}, -1};
+  SameClassButtons buttons{{}, -1, false};
   if (!machine.OpenSubkey(browserreg::kExtensionsKey, false)) return buttons;
   std::vector<std::string> names;
   machine.ListSubkeys(names);
   machine.CloseSubkey();
   for (const std::string& name : names) {
-    if (buttons.ownPosition < 0 && SameTextIgnoringCase(name, kButton.KeyGuid)) {
+    const bool own = !buttons.ownKeyListed && SameTextIgnoringCase(name, kButton.KeyGuid);
+    if (!IsButtonOfTheClass(machine, name)) {
+      buttons.ownKeyListed = buttons.ownKeyListed || own;
+    } else if (own) {
+      buttons.ownKeyListed = true;
       buttons.ownPosition = static_cast<std::int32_t>(buttons.others.size());
-    } else if (IsMatchingButtonKey(machine, name, kButton.ButtonClsid)) {
+    } else {
       buttons.others.push_back(name);
     }
   }

@@ -1,6 +1,7 @@
 // The buttons that share the program's class, in the registry's order: the
 // browser numbers them 16, 17, ... in that order, so removing one moves
-// every later one an id down.
+// every later one an id down. The program's own key counts only when it is
+// a button of the class itself, as the browser sees it.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +12,13 @@ class RegistryAccessor;
 
 struct SameClassButtons {
   std::vector<std::string> others;  // every same-class button but the program's own
-  std::int32_t ownPosition;         // how many of them stand before it; -1 without it
+  std::int32_t ownPosition;         // how many of them stand before it; -1 unless it counts
+  bool ownKeyListed;                // the own key is listed, whether it counts or not
 };
 
 /// Lists the buttons on `machine`, an accessor of the machine hive with read
-/// rights at least. Raises where a placement would (a clsid that is no text).
+/// rights at least. Raises ERegistryException naming the key and the value
+/// where a placement would stop (a clsid that is no text).
 SameClassButtons ListSameClassButtons(RegistryAccessor& machine);
 
 /// The list as one text, and back: key names cannot hold a backslash.

@@ -3,8 +3,8 @@
 
 #include "BrowserRegistry.h"
 #include "Exceptions.h"
-#include "RemovalRecord.h"
 #include "RegistryAccessor.h"
+#include "RemovalRecord.h"
 #include "Report.h"
 #include "Sections.h"
 #include "VirtualStore.h"
@@ -90,11 +90,12 @@ MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copi
         "Internet Explorer and run vorlinde.exe as administrator.");
     return MachineKey::OnlyRedirected;
   }
-  if (ReadRemovalRecord().serial != 0) {
-    report.Problem("the button is not installed: it was removed from this machine "
-                   "(vorlinde-inspect.exe /Remove).",
-                   "Nothing, if that was meant; to have it back, close Internet Explorer and "
-                   "run vorlinde.exe as administrator (elevated).");
+  if (!ReadRemovalRecord().stamp.IsNone()) {
+    report.Problem(
+        "the button is not installed: it was removed from this machine "
+        "(vorlinde-inspect.exe /Remove).",
+        "Nothing, if that was meant; to have it back, close Internet Explorer and "
+        "run vorlinde.exe as administrator (elevated).");
   } else {
     report.Problem("the button is not installed: the extension key is missing.", kRunElevated);
   }

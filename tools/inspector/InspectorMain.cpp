@@ -29,16 +29,18 @@ const char kUsage[] =
     "  /Remove             Run elevated: take the button out of this machine and this\n"
     "                      account's layout; every other account's layout is fixed at its\n"
     "                      next logon (Active Setup).\n"
-    "  /FixLayout          Apply a recorded removal to this account's layout, once.\n"
+    "  /FixLayout          Bring this account's layout in line with the machine, as the\n"
+    "                      per-user agent does at logon: place the button if it is missing,\n"
+    "                      or apply a recorded removal, once.\n"
     "  /UndoInstall        Run elevated: delete the extension key alone, for an install that\n"
     "                      is rolled back before any user's layout saw the button.\n"
     "  /RemoveVirtualized  Delete the copies of the extension key that Windows redirected\n"
     "                      to this account's VirtualStore.\n"
     "  /?                  Show this text.\n"
     "\n"
-    "Switches take / or - and any letter case.\n"
+    "Switches take / or - and any letter case; one at a time.\n"
     "Exit codes: 0 all is well (or done), 1 a problem was found (or the change could not be\n"
-    "made), 2 an unknown switch (nothing was read or changed).\n";
+    "made), 2 an unknown switch or more than one (nothing was read or changed).\n";
 
 struct Mode {
   const char* name;
@@ -74,8 +76,9 @@ const Mode* ModeOf(const std::string& argument) {
   return isSwitch ? FindMode(argument) : nullptr;
 }
 
-// The first switch decides; anything we do not know stops the run before it
-// reads or changes anything.
+// One switch decides; anything we do not know, or a second switch, stops the
+// run before it reads or changes anything: which of two was meant is not ours
+// to guess.
 int Run(TextOut& out) {
   const std::vector<std::string> arguments = SplitCommandLine();
   const Mode* chosen = nullptr;
@@ -85,7 +88,11 @@ int Run(TextOut& out) {
       out << "Unknown argument: " << arguments[i] << "\n\n" << kUsage;
       return 2;
     }
-    if (chosen == nullptr) chosen = mode;
+    if (chosen != nullptr) {
+      out << "One switch at a time: " << arguments[i] << " follows another.\n\n" << kUsage;
+      return 2;
+    }
+    chosen = mode;
   }
   return chosen == nullptr ? Report(out) : chosen->run(out);
 }

@@ -68,8 +68,8 @@ void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
   } else if (id >= 0 && marked == 0) {
     report.Problem(length == 0 ? "the layout is empty: the browser shows its default command "
                                  "bar, without the button."
-                               : "no entry carries the button's command id " +
-                                     std::to_string(id) + ": the browser does not show it.",
+                               : "no entry carries the button's command id " + std::to_string(id) +
+                                     ": the browser does not show it.",
                    kPlaceAgain);
   }
   if (marked > 1) {
@@ -99,9 +99,10 @@ void ReportLayout(Report& report, std::int32_t placeableId) {
       report.Out() << (value.kind == LayoutValueKind::KeyMissing ? "  (no CommandBar key)\n"
                                                                  : "  (no ButtonLayout value)\n");
       if (placeableId >= 0) {
-        report.Problem("the button is not in this user's command bar layout: the browser shows "
-                       "its default command bar.",
-                       kPlaceAgain);
+        report.Problem(
+            "the button is not in this user's command bar layout: the browser shows "
+            "its default command bar.",
+            kPlaceAgain);
       }
       return;
     case LayoutValueKind::KeyRefused:

@@ -44,14 +44,20 @@ std::int32_t ReportCommandId(Report& report, MachineKey machineKey) {
   registry.SelectHive(RegistryRoot::LocalMachine);
   std::int32_t count;
   try {
+    if (!IsMatchingButtonKey(registry, kButton.KeyGuid, kButton.ButtonClsid)) {
+      report.Out() << "none (the extension key is no button of its class: the browser gives it "
+                      "no id)\n";
+      return -1;
+    }
     count = CountPrecedingButtons(registry, kButton.KeyGuid, kButton.ButtonClsid);
   } catch (const Exception& e) {
     report.Out() << "unknown\n";
-    report.Problem("another extension key listed before this one is malformed, so an install "
-                   "run stops before the layout (vorlinde.exe's own message: " +
-                       Quoted(e.Message()) + ").",
-                   "Find the key whose clsid value is not a text under HKEY_LOCAL_MACHINE"
-                   "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions and repair or remove it.");
+    report.Problem(
+        "another extension key listed before this one is malformed, so an install "
+        "run stops before the layout (vorlinde.exe's own message: " +
+            Quoted(e.Message()) + ").",
+        "Find the key whose clsid value is not a text under HKEY_LOCAL_MACHINE"
+        "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions and repair or remove it.");
     return -1;
   }
   if (count == -1) {  // the key itself was readable a moment ago

@@ -1,22 +1,34 @@
 #include "Deployment.h"
+#include "Exceptions.h"
 #include "RemovalRecord.h"
 #include "Report.h"
 #include "Sections.h"
 
-void ReportRemoval(Report& report, bool installedAgain) {
-  const RemovalRecord record = ReadRemovalRecord();
-  if (record.serial == 0) return;
+namespace {
+
+void ReportRecord(Report& report, const RemovalRecord& record, bool installedAgain) {
   if (installedAgain) {
     report.Out() << "Removal: an earlier removal (command id " << record.removedId
                  << ") is recorded; the button was installed again since.\n";
     return;
   }
-  const UserRemovalNote note = ReadUserRemovalNote();
+  const UserNote note = ReadUserNote();
   report.Out() << "Removal: the button with command id " << record.removedId
                << " was removed from this machine; for this account ";
-  if (note.serial >= record.serial) {
+  if (!(note.stamp < record.stamp)) {
     report.Out() << "it is done (" << note.outcome << ").\n";
   } else {
     report.Out() << "the layout fix is pending (it runs at the next logon).\n";
+  }
+}
+
+}  // namespace
+
+void ReportRemoval(Report& report, bool installedAgain) {
+  try {
+    const RemovalRecord record = ReadRemovalRecord();
+    if (!record.stamp.IsNone()) ReportRecord(report, record, installedAgain);
+  } catch (const Exception& e) {
+    report.Out() << "Removal: the record cannot be read: " << e.Message() << "\n";
   }
 }

@@ -242,7 +242,7 @@ BOOL CloseHandle(HANDLE object) {
     State().processOutputOpen = false;  // the descriptor stays the process's
     return TRUE;
   }
-  if (CloseTokenHandle(object)) return TRUE;
+  if (CloseTokenHandle(object) || CloseMutexHandle(object)) return TRUE;
   OpenFile* open = Find(object);
   if (open == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
   close(open->descriptor);

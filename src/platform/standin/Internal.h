@@ -43,6 +43,9 @@ void ResetLibraries();
 void ResetConsole();
 void ResetAccount();
 void ResetClock();
+void ResetMutexes();
+/// Closes a mutex handle; false when `handle` is none.
+bool CloseMutexHandle(HANDLE handle);
 void RecordCall(const std::string& line);
 
 }  // namespace standin

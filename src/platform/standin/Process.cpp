@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "Internal.h"
@@ -16,7 +17,6 @@ namespace standin {
 namespace {
 
 struct Process {
-  DWORD lastError = 0;
   std::string moduleFileName;
   std::string commandLine;
   std::vector<std::string> callLog;
@@ -36,6 +36,9 @@ Process FreshProcess() {
   process.commandLine = realCommandLine;
   return process;
 }
+
+// Each thread has its own last error, as on Windows.
+thread_local DWORD threadLastError = 0;
 
 Process& State() {
   static Process process = FreshProcess();
@@ -58,8 +61,7 @@ std::string RealCommandLine() {
     const std::size_t end = raw.find('\0', start);
     const std::string argument = raw.substr(start, end - start);
     if (!line.empty()) line += ' ';
-    line += argument.find_first_of(" \t") == std::string::npos ? argument
-                                                               : '"' + argument + '"';
+    line += argument.find_first_of(" \t") == std::string::npos ? argument : '"' + argument + '"';
     if (end == std::string::npos) break;
     start = end + 1;
   }
@@ -93,7 +95,10 @@ constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 
 }  // namespace
 
-void ResetProcess() { State() = FreshProcess(); }
+void ResetProcess() {
+  State() = FreshProcess();
+  threadLastError = 0;
+}
 
 void Reset() {
   ResetRegistry();
@@ -105,9 +110,19 @@ void Reset() {
   ResetConsole();
   ResetAccount();
   ResetClock();
+  ResetMutexes();
 }
 
-void RecordCall(const std::string& line) { State().callLog.push_back(line); }
+// Threads may log at once (the mutexes' tests play two processes).
+std::mutex& CallLogLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+void RecordCall(const std::string& line) {
+  const std::lock_guard<std::mutex> guard(CallLogLock());
+  State().callLog.push_back(line);
+}
 const std::vector<std::string>& CallLog() { return State().callLog; }
 void ClearCallLog() { State().callLog.clear(); }
 
@@ -120,9 +135,9 @@ bool Windows64Bit() { return State().windows64; }
 
 using standin::State;
 
-DWORD GetLastError() { return State().lastError; }
+DWORD GetLastError() { return standin::threadLastError; }
 
-void SetLastError(DWORD code) { State().lastError = code; }
+void SetLastError(DWORD code) { standin::threadLastError = code; }
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   if (module != nullptr) {
@@ -163,9 +178,7 @@ BOOL IsWow64Process(HANDLE process, PBOOL wow64) {
   return TRUE;
 }
 
-LPSTR GetCommandLineA() {
-  return &State().commandLine[0];
-}
+LPSTR GetCommandLineA() { return &State().commandLine[0]; }
 
 DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
                      void*) {

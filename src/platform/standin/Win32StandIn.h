@@ -254,6 +254,23 @@ BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
 BOOL RemoveDirectoryA(LPCSTR pathName);
 DWORD GetFileAttributesA(LPCSTR fileName);
 
+// ---- Named mutexes (kernel32) ---------------------------------------------
+constexpr DWORD ERROR_NOT_OWNER = 288;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_TIMEOUT = 0x102;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+constexpr DWORD INFINITE = 0xFFFFFFFFu;
+/// Opens the mutex `name` or creates it (ERROR_ALREADY_EXISTS when it stood);
+/// a name in the "Local\" namespace is the session's own. Null on failure.
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, const WCHAR* name);
+/// Waits until the calling thread owns the mutex: WAIT_OBJECT_0, or
+/// WAIT_ABANDONED when its owner thread ended without releasing it, or
+/// WAIT_TIMEOUT. An owner may wait again, and then releases once more.
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
+/// FALSE with ERROR_NOT_OWNER unless the calling thread owns the mutex.
+BOOL ReleaseMutex(HANDLE mutex);
+
 // ---- Clock (kernel32) -----------------------------------------------------
 struct SYSTEMTIME {
   WORD wYear;

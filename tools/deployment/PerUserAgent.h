@@ -1,0 +1,14 @@
+// The per-user agent's one run: this user's command bar layout brought in
+// line with the machine, at their logon (Active Setup), in the run that
+// removed the button, or on request (/FixLayout). Idempotent, and one run at
+// a time per user.
+#pragma once
+
+class TextOut;
+
+/// Claims this user's turn, then: the button installed and counted but no
+/// entry of the layout carrying its id: placed as an install run places it;
+/// a recorded removal this user has not had: applied; anything else: left,
+/// with the reason. Says what it did; false when the turn could not be
+/// claimed or the layout had to be left although it needed a change.
+bool BringThisUsersLayoutInLine(TextOut& out);
