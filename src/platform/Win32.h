@@ -4,8 +4,9 @@
 #pragma once
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs what windows.h declares first.
+#include <shellapi.h>
 #else
 #include "Win32StandIn.h"
 #endif
