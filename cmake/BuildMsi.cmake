@@ -15,7 +15,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
   execute_process(
     COMMAND ${CPACK_VORLINDE_PYTHON} ${CPACK_VORLINDE_SOURCE_DIR}/cmake/build_msi.py
             ${package} ${CPACK_PACKAGE_DIRECTORY} ${CPACK_VORLINDE_SOURCE_DIR}
-            ${CPACK_VORLINDE_APP_ICON} ${CPACK_PACKAGE_VERSION}
+            ${CPACK_VORLINDE_APP_ICON} ${CPACK_VORLINDE_PACKAGE_ACTIONS} ${CPACK_PACKAGE_VERSION}
     RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "Building the Windows Installer package failed (the reason is given "

@@ -14,11 +14,15 @@ builds, and this script fixes each:
 wixl also writes no rollback type for a custom action; it is set here for
 every action the source marks Execute="rollback".
 
+The package's custom actions come from a DLL of their own (PACKAGE_ACTIONS,
+tools/package-actions), which goes into the Binary table and never into the
+ZIP; it is signed with the programs' certificate before it goes in.
+
 Signing, the package date and failing whole come from seal_package.py: a
 failed step leaves neither package nor SHA256SUMS in the output folder,
 and deletes CPack's ZIP, so that CPack copies nothing there either.
 
-Usage: build_msi.py ZIP OUTPUT_DIR SOURCE_DIR APP_ICON VERSION
+Usage: build_msi.py ZIP OUTPUT_DIR SOURCE_DIR APP_ICON PACKAGE_ACTIONS VERSION
        build_msi.py --discard OUTPUT_DIR VERSION   (an earlier run's package
                                                     leaves the output folder)"""
 import hashlib
@@ -40,6 +44,7 @@ CODE_NAMESPACE = uuid.UUID("4A194C1F-45BE-4AB3-ACD9-10F7925824DC")
 WIX = "{http://schemas.microsoft.com/wix/2006/wi}"
 ROLLBACK_FLAGS = 0x500  # msidbCustomActionTypeInScript | msidbCustomActionTypeRollback
 FILETIME_EPOCH = 11644473600  # seconds from 1601-01-01 to 1970-01-01
+ACTIONS_DLL = "vorlinde-package-actions.dll"
 
 
 def run(args, what, **options):
@@ -202,21 +207,26 @@ def custom_action_types(msi):
     return {fields[0]: int(fields[1]) for fields in (line.split("\t") for line in lines[3:])}
 
 
-def build(zip_path, output_dir, source_dir, app_icon, version, work):
+def build(zip_path, output_dir, source_dir, app_icon, actions, version, work):
     """Everything in `work`: wixl takes only paths relative to where it runs."""
     seconds = package_date(source_dir)
+    config = signing_config()
     with zipfile.ZipFile(zip_path) as z:
         names = sorted(i.filename for i in z.infolist() if not i.is_dir())
         z.extractall(os.path.join(work, "payload"), names)
     shutil.copyfile(app_icon, os.path.join(work, "vorlinde.ico"))
+    shutil.copyfile(actions, os.path.join(work, ACTIONS_DLL))
+    if config:
+        sign_and_verify(os.path.join(work, ACTIONS_DLL), config, work)
     shutil.copyfile(os.path.join(source_dir, "packaging", "vorlinde.wxs"),
                     os.path.join(work, "vorlinde.wxs"))
     inputs = [os.path.join(work, "payload", n) for n in names] + \
-        [os.path.join(work, n) for n in ("vorlinde.ico", "vorlinde.wxs")]
+        [os.path.join(work, n) for n in ("vorlinde.ico", ACTIONS_DLL, "vorlinde.wxs")]
     for path in inputs:
         os.utime(path, (seconds, seconds))
     defines = ["-D", "Version=" + version, "-D", "ProductCode=" + product_code(version),
-               "-D", "Payload=payload", "-D", "AppIcon=vorlinde.ico"]
+               "-D", "Payload=payload", "-D", "AppIcon=vorlinde.ico",
+               "-D", "PackageActions=" + ACTIONS_DLL]
     msi = os.path.join(work, package_name(version))
     run(["wixl", *defines, "-o", msi, "vorlinde.wxs"], "wixl", cwd=work,
         env=dict(os.environ, TZ="UTC"))
@@ -237,7 +247,6 @@ def build(zip_path, output_dir, source_dir, app_icon, version, work):
     with open(msi, "wb") as f:
         f.write(container.data)
 
-    config = signing_config()
     if config:
         sign_and_verify(msi, config, work)
     target = os.path.join(output_dir, package_name(version))
@@ -245,14 +254,14 @@ def build(zip_path, output_dir, source_dir, app_icon, version, work):
     write_sums([zip_path, target], output_dir)
 
 
-def main(zip_path, output_dir, source_dir, app_icon, version):
+def main(zip_path, output_dir, source_dir, app_icon, actions, version):
     target = os.path.join(output_dir, package_name(version))
 
     def step():
         discard(target)  # never an earlier run's package beside this run's sums
         try:
             with tempfile.TemporaryDirectory() as work:
-                build(zip_path, output_dir, source_dir, app_icon, version, work)
+                build(zip_path, output_dir, source_dir, app_icon, actions, version, work)
         except BaseException:
             discard(target)
             raise

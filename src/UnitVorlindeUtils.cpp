@@ -41,8 +41,16 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
   // Every value is worked out before the key is touched: an executable path
   // that cannot be taken whole raises here and leaves no key behind that the
   // browser could not use.
-  const std::string iconPath = ExecutableDirectory() + iconFileName;
-  const std::string hotIconPath = ExecutableDirectory() + hotIconFileName;
+  return RegisterExtensionButton(ExecutableDirectory(), keyGuid, buttonText, defaultVisible,
+                                 execTarget, iconFileName, hotIconFileName, classId);
+}
+
+bool RegisterExtensionButton(const std::string& iconDirectory, const std::string& keyGuid,
+                             const std::string& buttonText, const std::string& defaultVisible,
+                             const std::string& execTarget, const std::string& iconFileName,
+                             const std::string& hotIconFileName, const std::string& classId) {
+  const std::string iconPath = iconDirectory + iconFileName;
+  const std::string hotIconPath = iconDirectory + hotIconFileName;
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::LocalMachine);
   if (!registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + keyGuid, true)) return false;

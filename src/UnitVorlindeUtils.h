@@ -19,6 +19,14 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
                              const std::string& iconFileName, const std::string& hotIconFileName,
                              const std::string& classId);
 
+/// The same, with the icons in `iconDirectory` (ending in a backslash)
+/// rather than beside the running executable: for an installer's action,
+/// which runs from a DLL in the installer's process.
+bool RegisterExtensionButton(const std::string& iconDirectory, const std::string& keyGuid,
+                             const std::string& buttonText, const std::string& defaultVisible,
+                             const std::string& execTarget, const std::string& iconFileName,
+                             const std::string& hotIconFileName, const std::string& classId);
+
 /// The running executable's directory with a trailing backslash.
 std::string ExecutableDirectory();
 /// The directory part of `path` with a trailing backslash.

@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// shellapi.h needs what windows.h declares first.
 #include <shellapi.h>
 #else
 #include "Win32StandIn.h"

@@ -1,7 +1,11 @@
 """The Windows Installer package's whole life under Wine, driven as a
 deployment tool drives it (msiexec /qn with a log). Wine runs no Active
-Setup, so log_on() does what Windows does at a logon; and it has no SYSTEM
-account, so the installer's own runs happen as this user (see set_layout)."""
+Setup, so log_on() does what Windows does at a logon. No run of the package
+touches a layout; Wine has no SYSTEM account, so the uninstall's removal
+fixes this user's layout at once (see set_layout). Wine removes the old
+version in an upgrade by a separate msiexec, which no failure of the new one
+can roll back: that the old version comes back is shown by the tables
+(test_package.py), not here."""
 import os
 import shutil
 import subprocess
@@ -10,7 +14,8 @@ import unittest
 import zipfile
 
 import reg_export
-from button import COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, OWN_KEY, default_layout_with
+from button import (COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, KEY_GUID, OWN_KEY,
+                    default_layout_with)
 from reg_export import REG_DWORD
 from scenario import BROWSER_KEYS, WINE, Scenario
 from test_package import make_package, table
@@ -24,10 +29,17 @@ PROGRAMS = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.arch == "win
                         else "Program Files")
 FOLDER = os.path.join(PROGRAMS, "Vorlinde")
 # No trace of an earlier run: the user's Active Setup notes, the removal's records.
-FRESH = "".join("\n[-%s]" % key for key in (USER_SETUP, FIX_UP, r"HKEY_LOCAL_MACHINE\SOFTWARE"
-                                            r"\Vorlinde", r"HKEY_CURRENT_USER\Software\Vorlinde"))
+FRESH = "".join("\n[-%s]" % key for key in (
+    USER_SETUP, OWN_SETUP, FIX_UP, r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde",
+    r"HKEY_CURRENT_USER\Software\Vorlinde"))
 FRESH += "\n[%s]\n" % USER_SETUP
 ONE_ENTRY = default_layout_with(0x10, 2)
+DEFAULT_LAYOUT = bytes.fromhex(" ".join(DEFAULT_ENTRIES))
+COMMON_AGENT = os.path.join(PROGRAMS, "Common Files", "Vorlinde", "vorlinde-agent.exe")
+# Another vendor's button whose clsid is no text: the check of the machine part fails.
+MACHINE_EXTENSIONS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions"
+BROKEN_BUTTON = "REGEDIT4\n\n[%s\\{00000000-0000-0000-0000-000000000001}]\n\"clsid\"=dword:1\n" \
+    % MACHINE_EXTENSIONS
 
 
 def text(value):
@@ -50,7 +62,8 @@ class PackageLife(unittest.TestCase):
         major, minor, patch = table(msi, "Property")["ProductVersion"][0].split(".")
         newer = "%s.%s.%d" % (major, minor, int(patch) + 1)
         subprocess.run([sys.executable, os.path.join(source, "cmake", "build_msi.py"), cls.zip,
-                        output, source, os.environ["VORLINDE_APP_ICON"], newer], check=True)
+                        output, source, os.environ["VORLINDE_APP_ICON"],
+                        os.environ["VORLINDE_PACKAGE_ACTIONS"], newer], check=True)
         cls.packages = [(path, table(path, "Property")["ProductCode"][0])
                         for path in (msi, os.path.join(output, "vorlinde-%s.msi" % newer))]
 
@@ -75,9 +88,20 @@ class PackageLife(unittest.TestCase):
         with open(batch, "wb") as f:
             f.write(b"@msiexec %*\r\n@echo %ERRORLEVEL%\r\n")
         self.logs += 1
-        log = WINE.windows_path(os.path.join(self.scenario.work, "msiexec%d.log" % self.logs))
-        _, out, _ = WINE.run("cmd", "/c", WINE.windows_path(batch), *args, "/qn", "/l*v", log)
+        self.log = os.path.join(self.scenario.work, "msiexec%d.log" % self.logs)
+        _, out, _ = WINE.run("cmd", "/c", WINE.windows_path(batch), *args, "/qn", "/l*v",
+                             WINE.windows_path(self.log))
         return int(out.split()[-1])
+
+    def said(self):
+        """What the package's own actions wrote to the last run's log."""
+        with open(self.log, "rb") as f:
+            return [line[len("Vorlinde: "):].strip() for line in
+                    f.read().decode("cp1252", errors="replace").splitlines()
+                    if line.startswith("Vorlinde: ")]
+
+    def files(self, folder=FOLDER):
+        return {n: read(os.path.join(folder, n)) for n in os.listdir(folder)}
 
     def layout(self):
         return self.state().get(COMMAND_BAR, {}).get("ButtonLayout", (0, None))[1]
@@ -105,16 +129,15 @@ class PackageLife(unittest.TestCase):
                 WINE.reg("add", user, "/v", "Version", "/d", text(values["Version"]), "/f")
         return self.layout()
 
-    def assertInstalled(self, index):
+    def assertInstalled(self, index, place=FOLDER):
         (path, code), state = self.packages[index], self.state()
-        folder = WINE.windows_path(FOLDER)
+        folder = WINE.windows_path(place)
         with zipfile.ZipFile(self.zip) as z:
-            self.assertEqual({n: read(os.path.join(FOLDER, n)) for n in os.listdir(FOLDER)},
-                             {n: z.read(n) for n in z.namelist()})
+            self.assertEqual(self.files(place), {n: z.read(n) for n in z.namelist()})
         self.assertEqual([text(state[OWN_KEY][n]) for n in ("Icon", "HotIcon")],
                          [folder + "\\shop.ico"] * 2)
-        self.assertEqual([text(state[OWN_SETUP.lower()][n]) for n in ("StubPath", "Version")],
-                         ['"%s\\vorlinde.exe"' % folder, "1,0,0"])
+        self.assertEqual(text(state[OWN_SETUP.lower()]["StubPath"]),
+                         '"%s\\vorlinde-agent.exe"' % folder)
         entry = state[(UNINSTALL + "\\" + code).lower()]
         self.assertEqual([text(entry[n]) for n in ("DisplayName", "Publisher", "DisplayVersion")]
                          + [entry["NoModify"]], ["Vorlinde", "Vorlinde", table(
@@ -123,42 +146,101 @@ class PackageLife(unittest.TestCase):
         self.assertEqual(read(icon), read(os.environ["VORLINDE_APP_ICON"]))
         self.assertNotIn((UNINSTALL + "\\" + self.packages[1 - index][1]).lower(), state)
 
-    def assertLeftNothing(self, code):
+    def assertLeftNothing(self, code, agent=None):
+        """No product, no key, no folder; and Active Setup runs the agent
+        from Common Files after a removal (`agent`), or nothing after an
+        install that failed."""
         state = self.state()
-        for key in (OWN_KEY, OWN_SETUP, UNINSTALL + "\\" + code):
+        for key in (OWN_KEY, UNINSTALL + "\\" + code):
             self.assertFalse(key.lower() in state, key)
         self.assertFalse(os.path.exists(FOLDER))
+        stub = '"%s"' % WINE.windows_path(COMMON_AGENT) if agent else ""
+        self.assertEqual(text(state.get(OWN_SETUP.lower(), {}).get("StubPath")), stub)
+        if agent:
+            self.assertEqual(read(COMMON_AGENT), read(os.environ["VORLINDE_AGENT_EXE"]))
 
     def test_install_log_on_upgrade_and_uninstall(self):
         self.assertEqual(self.msiexec("/i", self.msi[0]), 0)
-        self.assertEqual(self.layout(), ONE_ENTRY)  # the installing account's
+        self.assertEqual(self.layout(), None)  # no run of the package touches a layout
         self.assertInstalled(0)
-        self.set_layout(None)
-        self.assertEqual(self.log_on(), ONE_ENTRY)
+        self.assertEqual(self.log_on(), ONE_ENTRY)  # the agent places the button
         self.assertEqual(self.log_on(), ONE_ENTRY)  # once per user
 
         self.assertEqual(self.msiexec("/i", self.msi[1]), 0)
         self.assertInstalled(1)
-        self.set_layout(ONE_ENTRY)
-        self.assertEqual(self.log_on(), ONE_ENTRY)  # the same Version: not again
+        self.assertEqual(self.log_on(), ONE_ENTRY)  # a new Version: the agent adds nothing
 
-        # /Remove runs as this user and fixes this user's layout at once; on
-        # Windows the fix-up does so at the user's next logon.
+        # The removal runs as this user and fixes this user's layout at once; on
+        # Windows the agent does so at the user's next logon.
         self.assertEqual(self.msiexec("/x", self.packages[1][1]), 0)
-        self.assertEqual(self.log_on(), bytes.fromhex(" ".join(DEFAULT_ENTRIES)))
-        self.assertLeftNothing(self.packages[1][1])
-        # What stays for the users yet to log on: the fix-up, registered.
-        fix_up = os.path.join(PROGRAMS, "Common Files", "Vorlinde", "vorlinde-agent.exe")
-        self.assertEqual(text(self.state()[FIX_UP.lower()]["StubPath"]),
-                         '"%s"' % WINE.windows_path(fix_up))
-        self.assertTrue(os.path.exists(fix_up))
+        self.assertEqual(self.log_on(), DEFAULT_LAYOUT)
+        self.assertLeftNothing(self.packages[1][1], agent=True)
 
-    def test_an_install_whose_machine_part_fails_ends_in_failure_and_leaves_nothing(self):
+    def test_every_way_of_removal_takes_the_button_out(self):
+        ways = {"uninstall with the files deleted by hand": ("/x", self.packages[0][1]),
+                "removing the feature": ("/i", self.msi[0], "REMOVE=Complete")}
+        for way, command in ways.items():
+            with self.subTest(way):
+                self.assertEqual(self.msiexec("/i", self.msi[0]), 0)
+                if command[0] == "/x":
+                    shutil.rmtree(FOLDER)
+                self.assertEqual(self.msiexec(*command), 0)
+                self.assertIn("Step: taking the button out", self.said())
+                self.assertLeftNothing(self.packages[0][1], agent=True)
+
+    def test_repair_and_a_second_install_touch_no_layout(self):
+        self.assertEqual(self.msiexec("/i", self.msi[0]), 0)
+        self.set_layout(ONE_ENTRY)  # as this user's own, placed at their logon
+        before = (self.state(), self.files())
+        self.assertEqual(self.msiexec("/i", self.msi[0]), 0)
+        self.assertEqual((self.state(), self.files()), before)
+        # A repair (what /f does; Wine's msiexec takes no /f) brings back a
+        # deleted file and the deleted key, and nothing else changes.
+        os.remove(os.path.join(FOLDER, "shop.ico"))
+        WINE.reg("delete", MACHINE_EXTENSIONS + "\\" + KEY_GUID, "/f")
+        self.assertEqual(self.msiexec("/i", self.msi[0], "REINSTALL=ALL", "REINSTALLMODE=omus"), 0)
+        self.assertEqual(self.files(), before[1])
+        after = self.state()
+        self.assertEqual(after[OWN_KEY], before[0][OWN_KEY])
+        self.assertEqual(self.layout(), ONE_ENTRY)
+        self.assertEqual(self.log_on(), ONE_ENTRY)
+
+    def test_an_upgrade_keeps_the_folder_chosen_at_install(self):
+        apps = os.path.join(WINE.drive_c, "Apps", "Vorlinde")
+        self.assertEqual(self.msiexec("/i", self.msi[0], "INSTALLDIR=" + WINE.windows_path(apps)), 0)
+        self.assertEqual(self.msiexec("/i", self.msi[1]), 0)
+        self.assertInstalled(1, apps)
+        self.assertFalse(os.path.exists(FOLDER))
+        self.assertEqual(self.msiexec("/x", self.packages[1][1]), 0)
+        self.assertFalse(os.path.exists(apps))
+
+    def test_a_per_user_install_is_refused_and_changes_nothing(self):
+        before = self.state()
+        self.assertEqual(self.msiexec("/i", self.msi[0], 'ALLUSERS=""'), 1603)
+        self.assertEqual(self.state(), before)
+        self.assertFalse(os.path.exists(FOLDER))
+
+    def test_an_install_whose_machine_part_fails_says_why_and_leaves_nothing(self):
         # The registry refuses a lasting key below a volatile one, as it would
-        # refuse a user without rights, which Wine never does.
-        WINE.check(os.environ["VORLINDE_VOLATILE_KEY"], EXTENSIONS.split("\\", 1)[1])
-        self.assertIn(self.msiexec("/i", self.msi[0]), (1603, 1627))  # Windows, Wine
-        self.assertLeftNothing(self.packages[0][1])
+        # refuse a user without rights, which Wine never does; another
+        # vendor's broken key fails the check after the key is written, and
+        # the rollback takes it out again.
+        causes = {"writing the extension key": lambda: WINE.check(
+                      os.environ["VORLINDE_VOLATILE_KEY"], EXTENSIONS.split("\\", 1)[1]),
+                  "checking the machine part": lambda: self.scenario.import_registry(
+                      BROKEN_BUTTON)}
+        for step, cause in causes.items():
+            with self.subTest(step):
+                cause()
+                try:
+                    self.assertEqual(self.msiexec("/i", self.msi[0]), 1603)
+                    said = "\n".join(self.said())
+                    self.assertIn("Step failed: " + step, said)
+                    self.assertEqual("PROBLEM: another extension key listed before this one is "
+                                     "malformed" in said, step.startswith("checking"))
+                    self.assertLeftNothing(self.packages[0][1])
+                finally:
+                    WINE.run("reg", "delete", MACHINE_EXTENSIONS, "/f", *WINE.view(32))
 
     def test_check_machine_tells_the_truth_in_a_folder_beyond_the_code_page(self):
         programs = "\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b"

@@ -12,6 +12,9 @@ import zipfile
 
 import icon_file
 import pe_file
+from button import KEY_GUID
+
+EXTENSIONS_KEY = r"SOFTWARE\Microsoft\Internet Explorer\Extensions"
 
 BUILD = os.environ["VORLINDE_BUILD_DIR"]
 SEAL = os.path.join(os.path.dirname(__file__), "..", "..", "cmake", "seal_package.py")
@@ -19,15 +22,16 @@ PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_IN
             "vorlinde-agent.exe": "VORLINDE_AGENT_EXE"}
 SIGNING = ("VORLINDE_SIGN_CERT", "VORLINDE_SIGN_KEY", "VORLINDE_SIGN_PKCS12",
            "VORLINDE_SIGN_PASSWORD_FILE", "VORLINDE_SIGN_TIMESTAMP_URL")
-# Custom action types: a property set (51); an exe from an installed file (18)
-# run in the install script (0x400), as the installer rather than the user
-# (0x800), its exit code ignored (0x40), or only when a later step fails
-# (0x100, rollback).
-# With the switch each exe action passes: a rolled-back install only takes
-# its key out, no user's layout having seen the button.
-CUSTOM_ACTIONS = {"RegisterButton": (3154, ""), "CheckButton": (3090, "/CheckMachine"),
-                  "RollBackButton": (3410, "/UndoInstall"), "RemoveButton": (3090, "/Remove"),
-                  "SetInstallLocation": (51, "[INSTALLDIR]")}
+# Custom action types: a property set (51); a function of the package's own
+# DLL (1) run in the install script (0x400), as the installer rather than the
+# user (0x800), and either failing the run or, on rollback (0x100), its exit
+# code ignored (0x40). The DLL's function is named as the action.
+CUSTOM_ACTIONS = {"UseRememberedFolder": (51, "[REMEMBEREDDIR]"),
+                  "SetInstallLocation": (51, "[INSTALLDIR]"),
+                  "RegisterMachinePart.Data": (51, "[INSTALLDIR]"),
+                  "RemoveMachinePart": (3073, "RemoveMachinePart"),
+                  "UndoMachinePart": (3393, "UndoMachinePart"),
+                  "RegisterMachinePart": (3073, "RegisterMachinePart")}
 IN_SCRIPT = 0x400
 
 
@@ -104,13 +108,40 @@ class Package(unittest.TestCase):
         actions = table(msi, "CustomAction")
         self.assertEqual({a: (int(row[0]), row[2]) for a, row in actions.items()}, CUSTOM_ACTIONS)
         for action, (kind, origin, _, _) in actions.items():
-            self.assertTrue(origin, action)  # wixl leaves some kinds of row empty
+            self.assertIn(origin, ("PackageActions", "INSTALLDIR", "ARPINSTALLLOCATION",
+                                   "RegisterMachinePart"), action)
             first = at["InstallInitialize"] if int(kind) & IN_SCRIPT else 0
             self.assertTrue(first < at[action] < at["InstallFinalize"], action)
-        self.assertEqual(sorted(actions, key=at.get)[2:], ["RollBackButton", "RegisterButton",
-                                                          "CheckButton"])
-        self.assertLess(at["RemoveButton"], at["RemoveFiles"])
-        self.assertIn("NOT UPGRADINGPRODUCTCODE", sequence["RemoveButton"][0])
+        # The old version's removal, then the uninstall's, before anything is
+        # unregistered or deleted; the machine part after every file is in.
+        self.assertEqual(sorted(("InstallInitialize", "RemoveExistingProducts", "RemoveMachinePart",
+                                 "ProcessComponents", "PublishProduct", "UndoMachinePart",
+                                 "RegisterMachinePart", "InstallFinalize"), key=at.get),
+                         ["InstallInitialize", "RemoveExistingProducts", "RemoveMachinePart",
+                          "ProcessComponents", "PublishProduct", "UndoMachinePart",
+                          "RegisterMachinePart", "InstallFinalize"])
+        self.assertEqual(at["RemoveExistingProducts"], at["InstallInitialize"] + 1)
+        self.assertEqual(sequence["RemoveMachinePart"][0], "$Program=2 AND NOT UPGRADINGPRODUCTCODE")
+        self.assertEqual(sequence["UndoMachinePart"][0], "$Program=3 AND NOT BUTTONKEYFOUND")
+        self.assertEqual(table(msi, "LaunchCondition")["Privileged AND ALLUSERS=1"][0][:27],
+                         "Vorlinde installs for every")
+        # The searches made before any change: the button's key, and the
+        # folder the package itself remembers.
+        searches = table(msi, "RegLocator")
+        self.assertEqual({p: searches[s][:3] for p, (s, ) in table(msi, "AppSearch").items()},
+                         {"BUTTONKEYFOUND": ["2", EXTENSIONS_KEY + "\\" + KEY_GUID, "ButtonText"],
+                          "REMEMBEREDDIR": ["2", "SOFTWARE\\Vorlinde", "InstallDir"]})
+        self.assertIn(["2", "SOFTWARE\\Vorlinde", "InstallDir", "[INSTALLDIR]", "InstallFolder"],
+                      table(msi, "Registry").values())
+
+    def test_installer_carries_its_actions_in_a_dll_that_loads_system_dlls_only(self):
+        msi = os.path.join(self.output, self.name.replace("-win32.zip", ".msi"))
+        dll = subprocess.run(["msiinfo", "extract", msi, "Binary.PackageActions"], check=True,
+                             capture_output=True).stdout
+        with open(os.environ["VORLINDE_PACKAGE_ACTIONS"], "rb") as f:
+            self.assertEqual(dll, f.read())
+        self.assertEqual({n.lower() for n in pe_file.PeFile(dll).imported_dlls()},
+                         {"kernel32.dll", "advapi32.dll", "msvcrt.dll"})
 
     def test_shop_icon_holds_the_toolbar_sizes(self):
         images = icon_file.parse_icon_file(self.zip.read("shop.ico"))

@@ -1,0 +1,103 @@
+#include "InstallerSession.h"
+
+#include <vector>
+
+#include "Exceptions.h"
+#include "Handles.h"
+#include "SystemErrorText.h"
+#include "Win32.h"
+
+namespace {
+
+using MsiHandle = unsigned long;
+using GetPropertyCall = UINT(WINAPI*)(MsiHandle, const char*, char*, DWORD*);
+using CreateRecordCall = MsiHandle(WINAPI*)(UINT);
+using RecordSetStringCall = UINT(WINAPI*)(MsiHandle, UINT, const char*);
+using ProcessMessageCall = int(WINAPI*)(MsiHandle, int, MsiHandle);
+using CloseHandleCall = UINT(WINAPI*)(MsiHandle);
+
+constexpr int kInformationMessage = 0x04000000;  // INSTALLMESSAGE_INFO
+
+template <typename Call>
+Call Find(const SystemLibrary& msi, const char* name) {
+  return reinterpret_cast<Call>(msi.Find(name));
+}
+
+// One record of the session, closed when it goes.
+class Record {
+ public:
+  Record(const SystemLibrary& msi, UINT fields)
+      : close_(Find<CloseHandleCall>(msi, "MsiCloseHandle")),
+        handle_(Find<CreateRecordCall>(msi, "MsiCreateRecord")(fields)) {
+    if (handle_ == 0) throw EOSError("The installer made no record for a log line", 0);
+  }
+  ~Record() { close_(handle_); }
+  Record(const Record&) = delete;
+  Record& operator=(const Record&) = delete;
+  MsiHandle Get() const { return handle_; }
+
+ private:
+  CloseHandleCall close_;
+  MsiHandle handle_;
+};
+
+}  // namespace
+
+InstallerSession::InstallerSession(unsigned long handle) : handle_(handle), msi_("msi.dll") {}
+
+std::string InstallerSession::Property(const std::string& name) const {
+  const auto get = Find<GetPropertyCall>(msi_, "MsiGetPropertyA");
+  std::vector<char> value(MAX_PATH);
+  for (;;) {
+    DWORD length = static_cast<DWORD>(value.size());
+    const UINT result = get(handle_, name.c_str(), value.data(), &length);
+    if (result == ERROR_SUCCESS) return std::string(value.data(), length);
+    if (result != ERROR_MORE_DATA) {
+      throw EOSError("The installer gave no property " + name + ": " + SystemErrorText(result),
+                     result);
+    }
+    value.resize(length + 1);
+  }
+}
+
+void InstallerSession::Log(const std::string& text) const {
+  const Record record(msi_, 1);
+  // Field 0 is the message's format: "[1]" is the text as it is, whatever
+  // brackets it holds.
+  Find<RecordSetStringCall>(msi_, "MsiRecordSetStringA")(record.Get(), 0, "[1]");
+  Find<RecordSetStringCall>(msi_, "MsiRecordSetStringA")(record.Get(), 1, text.c_str());
+  Find<ProcessMessageCall>(msi_, "MsiProcessMessage")(handle_, kInformationMessage, record.Get());
+}
+
+TemporaryFile::TemporaryFile(const std::string& bytes) {
+  char folder[MAX_PATH + 1] = {};
+  char path[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathA(sizeof folder, folder);
+  if (length == 0 || length >= sizeof folder) RaiseLastSystemError();
+  if (GetTempFileNameA(folder, "vor", 0, path) == 0) RaiseLastSystemError();
+  path_ = path;  // made now, so the destructor deletes it whatever follows
+  const ScopedFileHandle file(
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) RaiseLastSystemError();
+  DWORD written = 0;
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    RaiseLastSystemError();
+  }
+  if (written != bytes.size()) throw EOSError("Writing " + path_ + " stopped short", 0);
+}
+
+TemporaryFile::~TemporaryFile() { DeleteFileA(path_.c_str()); }
+
+std::string OwnRawResource(int id) {
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<const char*>(&OwnRawResource), &self)) {
+    RaiseLastSystemError();
+  }
+  const HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  const HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(self, found);
+  const void* bytes = loaded == nullptr ? nullptr : LockResource(loaded);
+  if (bytes == nullptr) RaiseLastSystemError();
+  return std::string(static_cast<const char*>(bytes), SizeofResource(self, found));
+}
