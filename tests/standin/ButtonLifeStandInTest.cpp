@@ -122,6 +122,17 @@ TEST_F(ButtonLifeStandInTest, PlacementAndRemovalReachEveryUserOncePerEvent) {
   EXPECT_EQ(LogOn(), kPlain);
 }
 
+TEST_F(ButtonLifeStandInTest, AnIconThatNamesNoFileIsAProblemYetTheButtonIsPlaced) {
+  Install();
+  SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "Icon", REG_SZ, Sz("C:\\gone\\shop.ico"));
+  Become("ann");
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 1);
+  EXPECT_NE(out.Text().find("PROBLEM: the icon file \"C:\\gone\\shop.ico\""), std::string::npos)
+      << out.Text();
+  EXPECT_EQ(Layout(), kPlaced);
+}
+
 TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
   for (int i = 0; i < 1000; ++i) AddButton("{F2-" + std::to_string(100000 + i) + "}");
   Install();

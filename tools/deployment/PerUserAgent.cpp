@@ -6,8 +6,10 @@
 #include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Exceptions.h"
+#include "IconFile.h"
 #include "LayoutRemoval.h"
 #include "NamedMutex.h"
+#include "OwnExtensionKey.h"
 #include "RegistryAccessor.h"
 #include "RemovalRecord.h"
 #include "SameClassButtons.h"
@@ -53,6 +55,20 @@ std::string Outcome(const LayoutFix& fix) {
          " renumbered";
 }
 
+// A button without its picture is no good install, whatever the layout says.
+bool IconFileStands(TextOut& out) {
+  RegistryAccessor machine(RegistryRights::Read);
+  machine.SelectHive(RegistryRoot::LocalMachine);
+  const std::string icon =
+      machine.OpenSubkey(OwnExtensionKey(), false) ? machine.ReadText(browserreg::kIconValue) : "";
+  if (IconFileExists(icon)) return true;
+  out << "PROBLEM: the icon file \"" << icon << "\" that HKEY_LOCAL_MACHINE" << OwnExtensionKey()
+      << " names is not there: the browser shows the button without a picture.\n"
+      << "  What to do: an administrator repairs the installation (msiexec /f), or runs "
+         "vorlinde.exe again from the folder that holds shop.ico.\n";
+  return false;
+}
+
 // The install run's own rule: its index, its id from the read-only count.
 bool Place(TextOut& out, const MachineState& machine) {
   const std::int32_t id = FirstCustomCommandId + machine.buttons.ownPosition;
@@ -75,7 +91,8 @@ bool Place(TextOut& out, const MachineState& machine) {
   }
   WriteUserNote(machine.event, outcome);
   out << "This account's command bar layout: " << outcome << ".\n";
-  return layout.refusal.empty() && id <= kLargestCommandId;
+  const bool placeable = layout.refusal.empty() && id <= kLargestCommandId;
+  return IconFileStands(out) && placeable;
 }
 
 // Renumbering on stale information would point entries at the wrong buttons:
