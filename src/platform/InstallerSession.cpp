@@ -5,14 +5,15 @@
 #include "Exceptions.h"
 #include "Handles.h"
 #include "SystemErrorText.h"
+#include "WideText.h"
 #include "Win32.h"
 
 namespace {
 
 using MsiHandle = unsigned long;
-using GetPropertyCall = UINT(WINAPI*)(MsiHandle, const char*, char*, DWORD*);
+using GetPropertyCall = UINT(WINAPI*)(MsiHandle, const WCHAR*, WCHAR*, DWORD*);
 using CreateRecordCall = MsiHandle(WINAPI*)(UINT);
-using RecordSetStringCall = UINT(WINAPI*)(MsiHandle, UINT, const char*);
+using RecordSetStringCall = UINT(WINAPI*)(MsiHandle, UINT, const WCHAR*);
 using ProcessMessageCall = int(WINAPI*)(MsiHandle, int, MsiHandle);
 using CloseHandleCall = UINT(WINAPI*)(MsiHandle);
 
@@ -46,12 +47,14 @@ class Record {
 InstallerSession::InstallerSession(unsigned long handle) : handle_(handle), msi_("msi.dll") {}
 
 std::string InstallerSession::Property(const std::string& name) const {
-  const auto get = Find<GetPropertyCall>(msi_, "MsiGetPropertyA");
-  std::vector<char> value(MAX_PATH);
+  // Wide: a folder's name may hold what the ANSI code page cannot.
+  const auto get = Find<GetPropertyCall>(msi_, "MsiGetPropertyW");
+  const WideText wideName = Widen(name);
+  WideText value(MAX_PATH);
   for (;;) {
     DWORD length = static_cast<DWORD>(value.size());
-    const UINT result = get(handle_, name.c_str(), value.data(), &length);
-    if (result == ERROR_SUCCESS) return std::string(value.data(), length);
+    const UINT result = get(handle_, wideName.data(), value.data(), &length);
+    if (result == ERROR_SUCCESS) return Utf8From(value.data(), length);
     if (result != ERROR_MORE_DATA) {
       throw EOSError("The installer gave no property " + name + ": " + SystemErrorText(result),
                      result);
@@ -64,20 +67,23 @@ void InstallerSession::Log(const std::string& text) const {
   const Record record(msi_, 1);
   // Field 0 is the message's format: "[1]" is the text as it is, whatever
   // brackets it holds.
-  Find<RecordSetStringCall>(msi_, "MsiRecordSetStringA")(record.Get(), 0, "[1]");
-  Find<RecordSetStringCall>(msi_, "MsiRecordSetStringA")(record.Get(), 1, text.c_str());
+  const auto setString = Find<RecordSetStringCall>(msi_, "MsiRecordSetStringW");
+  setString(record.Get(), 0, Widen("[1]").data());
+  setString(record.Get(), 1, Widen(text).data());
   Find<ProcessMessageCall>(msi_, "MsiProcessMessage")(handle_, kInformationMessage, record.Get());
 }
 
 TemporaryFile::TemporaryFile(const std::string& bytes) {
-  char folder[MAX_PATH + 1] = {};
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathA(sizeof folder, folder);
-  if (length == 0 || length >= sizeof folder) RaiseLastSystemError();
-  if (GetTempFileNameA(folder, "vor", 0, path) == 0) RaiseLastSystemError();
-  path_ = path;  // made now, so the destructor deletes it whatever follows
+  WCHAR folder[MAX_PATH + 1] = {};
+  WCHAR path[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH) RaiseLastSystemError();
+  if (GetTempFileNameW(folder, Widen("vor").data(), 0, path) == 0) RaiseLastSystemError();
+  std::size_t pathLength = 0;
+  while (path[pathLength] != 0) ++pathLength;
+  path_ = Utf8From(path, pathLength);  // made now, so the destructor deletes it whatever follows
   const ScopedFileHandle file(
-      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) RaiseLastSystemError();
   DWORD written = 0;
   if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
@@ -86,7 +92,7 @@ TemporaryFile::TemporaryFile(const std::string& bytes) {
   if (written != bytes.size()) throw EOSError("Writing " + path_ + " stopped short", 0);
 }
 
-TemporaryFile::~TemporaryFile() { DeleteFileA(path_.c_str()); }
+TemporaryFile::~TemporaryFile() { DeleteFileW(Widen(path_).data()); }
 
 std::string OwnRawResource(int id) {
   HMODULE self = nullptr;
