@@ -122,7 +122,8 @@ class Package(unittest.TestCase):
                           "RegisterMachinePart", "InstallFinalize"])
         self.assertEqual(at["RemoveExistingProducts"], at["InstallInitialize"] + 1)
         self.assertEqual(sequence["RemoveMachinePart"][0], "$Program=2 AND NOT UPGRADINGPRODUCTCODE")
-        self.assertEqual(sequence["UndoMachinePart"][0], "$Program=3 AND NOT BUTTONKEYFOUND")
+        self.assertEqual(sequence["UndoMachinePart"][0],
+                         "$Program=3 AND (NOT Installed OR REINSTALL) AND NOT BUTTONKEYFOUND")
         self.assertEqual(table(msi, "LaunchCondition")["Privileged AND ALLUSERS=1"][0][:27],
                          "Vorlinde installs for every")
         # The searches made before any change: the button's key, and the
