@@ -232,19 +232,3 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
     names.push_back(Utf8From(name.data(), capacity));
   }
 }
-
-bool RegistryAccessor::DeleteSubkeyTree(const std::string& path) {
-  const ResolvedPath resolved = Resolve(path);
-  // The tree is deleted below its parent, opened in the chosen view.
-  const std::size_t cut = resolved.rest.rfind('\\');
-  const std::string parentPath = cut == std::string::npos ? "" : resolved.rest.substr(0, cut);
-  const std::string name = resolved.rest.substr(cut == std::string::npos ? 0 : cut + 1);
-  if (name.empty()) return false;  // never the open key or the hive itself
-  HKEY parent = nullptr;
-  if (RegOpenKeyExW(AsKey(resolved.base), Widen(parentPath).data(), 0, InView(access_), &parent) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const ScopedRegistryKey owner(parent);
-  return RegDeleteTreeW(parent, Widen(name).data()) == ERROR_SUCCESS;
-}

@@ -106,9 +106,6 @@ class RegistryAccessor {
   /// Replaces the content of `names` with the open key's subkey names, in the
   /// registry's order.
   void ListSubkeys(std::vector<std::string>& names);
-  /// Deletes the key at `path` with everything below it; false when it is
-  /// missing or the registry refuses.
-  bool DeleteSubkeyTree(const std::string& path);
 
   RegistryRoot Hive() const { return hive_; }
   std::uint32_t Access() const { return access_; }
