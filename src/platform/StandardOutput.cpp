@@ -4,40 +4,19 @@
 #include <climits>
 #include <vector>
 
+#include "WideText.h"
 #include "Win32.h"
 
 namespace {
 
-// A vector, not a wide string: the runtime's wide string would bring its
-// own compiled instance along, some 36 KB.
-using WideText = std::vector<WCHAR>;
-
 // Consoles of older systems refuse a larger write for want of buffer space.
 constexpr std::size_t kConsoleChunk = 8192;
 
-WideText WideFromUtf8(const std::string& text) {
-  if (text.size() > INT_MAX) return WideText();
-  const auto length = static_cast<int>(text.size());
-  const int needed = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-  if (needed <= 0) return WideText();
-  WideText wide(static_cast<std::size_t>(needed));
-  if (MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), needed) != needed) {
-    return WideText();
-  }
+// Without the terminating zero, which neither write call wants.
+WideText UnitsOf(const std::string& utf8) {
+  WideText wide = Widen(utf8);
+  wide.pop_back();
   return wide;
-}
-
-std::string Utf8FromWide(const WideText& wide) {
-  const auto length = static_cast<int>(wide.size());
-  const int needed =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return std::string();
-  std::string bytes(static_cast<std::size_t>(needed), '\0');
-  if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, &bytes[0], needed, nullptr, nullptr) !=
-      needed) {
-    return std::string();
-  }
-  return bytes;
 }
 
 bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -79,10 +58,10 @@ bool WriteStandardOutput(const std::string& text) {
   const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   if (output == nullptr || output == INVALID_HANDLE_VALUE) return false;
   if (text.empty()) return true;
-  const WideText wide = WideFromUtf8(text);
+  const WideText wide = UnitsOf(text);
   if (wide.empty()) return false;
   DWORD mode = 0;
   if (GetConsoleMode(output, &mode)) return WriteToConsole(output, wide);
-  const std::string utf8 = Utf8FromWide(wide);
+  const std::string utf8 = Utf8From(wide.data(), wide.size());
   return !utf8.empty() && WriteToFile(output, utf8);
 }
