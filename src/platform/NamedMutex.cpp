@@ -1,22 +1,10 @@
 #include "NamedMutex.h"
 
-#include <vector>
-
+#include "WideText.h"
 #include "Win32.h"
 
-namespace {
-
-// The names are ours and ASCII: each character widens as it is.
-std::vector<WCHAR> WideName(const std::string& name) {
-  std::vector<WCHAR> wide(name.begin(), name.end());
-  wide.push_back(0);
-  return wide;
-}
-
-}  // namespace
-
 NamedMutexClaim::NamedMutexClaim(const std::string& name, std::uint32_t waitMilliseconds)
-    : mutex_(CreateMutexW(nullptr, FALSE, WideName(name).data())) {
+    : mutex_(CreateMutexW(nullptr, FALSE, Widen(name).data())) {
   if (!mutex_) {
     error_ = GetLastError();
     return;
