@@ -10,7 +10,7 @@ import unittest
 import reg_export
 from button import CLSID, KEY_GUID
 from scenario import WINE, BlackBoxTest, Scenario
-from test_report_tool import FIXUP as AGENT, INSPECT
+from test_report_tool import AGENT, INSPECT
 
 SETUP = r"SOFTWARE\Microsoft\Active Setup\Installed Components"
 MACHINE, USER = "HKEY_LOCAL_MACHINE\\" + SETUP, "HKEY_CURRENT_USER\\" + SETUP

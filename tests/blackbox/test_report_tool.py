@@ -10,7 +10,7 @@ from scenario import BROWSER_KEYS, WINE, BlackBoxTest, Scenario
 import reg_export
 
 INSPECT = os.environ["VORLINDE_INSPECT_EXE"]
-FIXUP = os.environ["VORLINDE_AGENT_EXE"]
+AGENT = os.environ["VORLINDE_AGENT_EXE"]
 BUTTON_ROW = b"      2  10 01 00 00   16     1  <- this button"
 
 # Where Windows puts the extension key that vorlinde.exe writes without
@@ -199,7 +199,7 @@ class ButtonLife(BlackBoxTest):
                        % (self.EXTENSIONS, name, CLSID) for name in self.OTHERS)
         self.scenario = Scenario("life", keys)
         self.inspect = WINE.windows_path(self.scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
-        self.scenario.add_program(FIXUP, "vorlinde-agent.exe")
+        self.scenario.add_program(AGENT, "vorlinde-agent.exe")
         self.set_layout(self.BEFORE)
 
     def set_layout(self, entries):

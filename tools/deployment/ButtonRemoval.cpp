@@ -39,7 +39,7 @@ std::string CommonFilesFolder() {
 std::string AgentFolder() {
   const std::string commonFiles = CommonFilesFolder();
   if (commonFiles.empty()) throw EOSError("the system names no Common Files folder", 3);
-  return DirectoryWithBackslash(commonFiles + "\\") + kFixUpFolderName;
+  return DirectoryWithBackslash(commonFiles + "\\") + kAgentFolderName;
 }
 
 std::string CommonFilesAgentPath() { return AgentFolder() + "\\" + kAgentFileName; }

@@ -1,6 +1,7 @@
 // Where the button's deployment keeps its own records: the Active Setup
 // components that reach each user, and what a removal leaves for the users
-// who were not logged on. Shared by the inspector, the fix-up and the tests.
+// who were not logged on. Shared by the inspector, the per-user agent, the
+// package's actions and the tests.
 #pragma once
 
 namespace deployment {
@@ -59,7 +60,7 @@ inline constexpr unsigned kUserTurnWaitMilliseconds = 60000;
 /// removal puts a copy of it: in Common Files, which only administrators
 /// may change, so that it outlives the program's own folder.
 inline constexpr char kAgentFileName[] = "vorlinde-agent.exe";
-inline constexpr char kFixUpFolderName[] = "Vorlinde";
+inline constexpr char kAgentFolderName[] = "Vorlinde";
 inline constexpr char kWindowsCurrentVersionKey[] =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 inline constexpr char kCommonFilesDirValue[] = "CommonFilesDir";
