@@ -81,7 +81,8 @@ TemporaryFile::TemporaryFile(const std::string& bytes) {
   if (GetTempFileNameW(folder, Widen("vor").data(), 0, path) == 0) RaiseLastSystemError();
   std::size_t pathLength = 0;
   while (path[pathLength] != 0) ++pathLength;
-  path_ = Utf8From(path, pathLength);  // made now, so the destructor deletes it whatever follows
+  // GetTempFileName made the file: from here on it is deleted whatever follows.
+  name_.path = Utf8From(path, pathLength);
   const ScopedFileHandle file(
       CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) RaiseLastSystemError();
@@ -89,10 +90,12 @@ TemporaryFile::TemporaryFile(const std::string& bytes) {
   if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
     RaiseLastSystemError();
   }
-  if (written != bytes.size()) throw EOSError("Writing " + path_ + " stopped short", 0);
+  if (written != bytes.size()) throw EOSError("Writing " + name_.path + " stopped short", 0);
 }
 
-TemporaryFile::~TemporaryFile() { DeleteFileW(Widen(path_).data()); }
+TemporaryFile::DeletedWhenGone::~DeletedWhenGone() {
+  if (!path.empty()) DeleteFileW(Widen(path).data());
+}
 
 std::string OwnRawResource(int id) {
   HMODULE self = nullptr;

@@ -35,13 +35,19 @@ class InstallerSession {
 class TemporaryFile {
  public:
   explicit TemporaryFile(const std::string& bytes);
-  ~TemporaryFile();
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return name_.path; }
 
  private:
-  std::string path_;
+  // A member, so that the file goes also when the constructor stops after
+  // the name was taken: a constructor that raises runs no destructor of its
+  // own class, only those of the members it made.
+  struct DeletedWhenGone {
+    std::string path;
+    ~DeletedWhenGone();
+  };
+  DeletedWhenGone name_;
 };
 
 /// The bytes of the raw-data resource `id` of the module (program or DLL)
