@@ -8,12 +8,14 @@
 
 #include "Actions.h"
 #include "AgentRegistration.h"
+#include "BrowserRegistry.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "InstallCheck.h"
 #include "InstallerLog.h"
 #include "InstallerSession.h"
 #include "OwnExtensionKey.h"
+#include "RegistryKeyItself.h"
 #include "ResourceIds.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
@@ -57,7 +59,21 @@ std::string InstallFolder(const InstallerSession& session) {
   return folder;
 }
 
+// The program's routine opens the key as every program does, so a registry
+// link planted in its place would have the installer's account write our
+// values wherever the link leads: it is named and left, and the step fails.
+bool NoLinkInKeysPlace(TextOut& log) {
+  const KeyItself own(RegistryRoot::LocalMachine, RegistryView::Own, browserreg::kExtensionsKey,
+                      OwnExtensionKey(), false, RegistryRights::Read);
+  if (own.Result() != KeyItself::Outcome::Link) return true;
+  log << "PROBLEM: " << own.Problem() << ".\n"
+      << "  What to do: have the link deleted itself (vorlinde-inspect.exe /Remove does that, "
+         "never deleting what it leads to), then install again.\n";
+  return false;
+}
+
 bool WriteExtensionKey(const std::string& folder, TextOut& log) {
+  if (!NoLinkInKeysPlace(log)) return false;
   if (RegisterExtensionButton(folder, kButton.KeyGuid, kButton.ButtonCaption,
                               kButton.DefaultVisible, kButton.TargetUrl, kButton.IconFileName,
                               kButton.HotIconFileName, kButton.ButtonClsid)) {
