@@ -3,7 +3,9 @@
 // of the installed files. Each runs deferred, with the installer's rights,
 // and writes what it does to the install log; a failed step names itself
 // there and fails the run (1603), which the installer then rolls back.
-// None of them touches any user's layout: that is the per-user agent's.
+// No user's layout is theirs to change: that is the per-user agent's. The
+// uninstall's removal alone fixes the layout of the account it runs as
+// (SYSTEM's on Windows), as /Remove does for whoever runs it.
 #include <string>
 
 #include "Actions.h"
