@@ -7,19 +7,6 @@ namespace {
 // The conversion calls refuse an empty input; an empty text needs none.
 int Length(std::size_t size) { return size > INT_MAX ? 0 : static_cast<int>(size); }
 
-WideText WidenFrom(UINT codePage, const std::string& text) {
-  WideText wide(1, 0);
-  const int length = Length(text.size());
-  const int needed =
-      length == 0 ? 0 : MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-  if (needed <= 0) return wide;
-  wide.resize(static_cast<std::size_t>(needed) + 1, 0);
-  if (MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), needed) != needed) {
-    return WideText(1, 0);
-  }
-  return wide;
-}
-
 }  // namespace
 
 std::string NarrowTo(UINT codePage, const WCHAR* text, std::size_t size) {
@@ -34,6 +21,19 @@ std::string NarrowTo(UINT codePage, const WCHAR* text, std::size_t size) {
     return std::string();
   }
   return bytes;
+}
+
+WideText WidenFrom(UINT codePage, const std::string& text) {
+  WideText wide(1, 0);
+  const int length = Length(text.size());
+  const int needed =
+      length == 0 ? 0 : MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+  if (needed <= 0) return wide;
+  wide.resize(static_cast<std::size_t>(needed) + 1, 0);
+  if (MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), needed) != needed) {
+    return WideText(1, 0);
+  }
+  return wide;
 }
 
 WideText Widen(const std::string& utf8) { return WidenFrom(CP_UTF8, utf8); }

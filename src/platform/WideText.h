@@ -16,6 +16,9 @@ using WideText = std::vector<WCHAR>;
 /// `utf8` as UTF-16, zero-terminated; an ill-formed sequence becomes U+FFFD.
 WideText Widen(const std::string& utf8);
 
+/// `text` in the code page `codePage` as UTF-16, zero-terminated.
+WideText WidenFrom(UINT codePage, const std::string& text);
+
 /// The first `length` units of `text` as UTF-8.
 std::string Utf8From(const WCHAR* text, std::size_t length);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "CodePage.h"
 #include "CommandLine.h"
 #include "FileTestHelpers.h"
 #include "RegistryTestKeys.h"
@@ -115,6 +116,10 @@ TEST_F(CommandLineSwitchTest, SplittingTheProcessCommandLineInADoubleByteCodePag
                                                           "a\x81\x20"
                                                           "b",
                                                           "\x81"}));
+  // An argument shown in the inspector's words is UTF-8, whatever the code page.
+  EXPECT_EQ(Utf8FromAnsi("\xB1"), "\xEF\xBD\xB1");
+  standin::SetAnsiCodePage(1252);
+  EXPECT_EQ(Utf8FromAnsi("B\xFC"), "B\xC3\xBC");
 }
 
 // What one run did, seen from outside.

@@ -78,18 +78,20 @@ const Mode* ModeOf(const std::string& argument) {
 
 // One switch decides; anything we do not know, or a second switch, stops the
 // run before it reads or changes anything: which of two was meant is not ours
-// to guess.
+// to guess. The arguments come in the ANSI code page; the words go out in
+// UTF-8.
 int Run(TextOut& out) {
   const std::vector<std::string> arguments = SplitCommandLine();
   const Mode* chosen = nullptr;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const Mode* mode = ModeOf(arguments[i]);
     if (mode == nullptr) {
-      out << "Unknown argument: " << arguments[i] << "\n\n" << kUsage;
+      out << "Unknown argument: " << Utf8FromAnsi(arguments[i]) << "\n\n" << kUsage;
       return 2;
     }
     if (chosen != nullptr) {
-      out << "One switch at a time: " << arguments[i] << " follows another.\n\n" << kUsage;
+      out << "One switch at a time: " << Utf8FromAnsi(arguments[i]) << " follows another.\n\n"
+          << kUsage;
       return 2;
     }
     chosen = mode;
