@@ -24,6 +24,9 @@ inline constexpr char kCommandBarKey[] =
 /// The command bar layout value, and the most of it an install run reads.
 inline constexpr char kLayoutValue[] = "ButtonLayout";
 inline constexpr std::int32_t kLayoutCapacity = 2048;
+/// The largest command id a layout entry can name: it holds the id in its
+/// first byte.
+inline constexpr std::int32_t kLargestCommandId = 0xFF;
 
 // The extension key's seven values, in the order they are written.
 inline constexpr char kDefaultValue[] = "";

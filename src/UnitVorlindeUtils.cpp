@@ -179,10 +179,10 @@ bool IsMatchingButtonKey(RegistryAccessor& registry, const std::string& name,
 namespace {
 
 using browserreg::kCommandBarKey;
+using browserreg::kLargestCommandId;
 using browserreg::kLayoutCapacity;
 using browserreg::kLayoutValue;
 constexpr std::int32_t kEntrySize = 4;
-constexpr std::int32_t kLargestCommandId = 0xFF;  // byte 0 of an entry
 
 // A constant array rather than a static vector: no guarded initialisation,
 // which would bring the runtime's thread synchronisation into the program.

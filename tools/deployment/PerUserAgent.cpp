@@ -4,6 +4,7 @@
 #include <string>
 
 #include "AgentRegistration.h"
+#include "BrowserRegistry.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "IconFile.h"
@@ -21,8 +22,6 @@
 namespace {
 
 using namespace deployment;
-
-constexpr std::int32_t kLargestCommandId = 0xFF;  // byte 0 of a layout entry
 
 struct MachineState {
   SameClassButtons buttons;
@@ -76,7 +75,7 @@ bool Place(TextOut& out, const MachineState& machine) {
   std::string outcome;
   if (!layout.refusal.empty()) {
     outcome = "left as it is: " + layout.refusal;
-  } else if (id > kLargestCommandId) {
+  } else if (id > browserreg::kLargestCommandId) {
     outcome = "left as it is: the command id " + std::to_string(id) +
               " does not fit a layout entry, which holds it in one byte";
   } else if (HasEntryWithId(layout.bytes, id)) {
@@ -91,7 +90,7 @@ bool Place(TextOut& out, const MachineState& machine) {
   }
   WriteUserNote(machine.event, outcome);
   out << "This account's command bar layout: " << outcome << ".\n";
-  const bool placeable = layout.refusal.empty() && id <= kLargestCommandId;
+  const bool placeable = layout.refusal.empty() && id <= browserreg::kLargestCommandId;
   return IconFileStands(out) && placeable;
 }
 

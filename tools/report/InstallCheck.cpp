@@ -1,5 +1,6 @@
 #include "InstallCheck.h"
 
+#include "BrowserRegistry.h"
 #include "Report.h"
 #include "Sections.h"
 #include "TextOut.h"
@@ -7,10 +8,8 @@
 
 namespace {
 
-constexpr std::int32_t kLargestPlaceableId = 0xFF;
-
 std::int32_t Placeable(std::int32_t id) {
-  return id >= FirstCustomCommandId && id <= kLargestPlaceableId ? id : -1;
+  return id >= FirstCustomCommandId && id <= browserreg::kLargestCommandId ? id : -1;
 }
 
 int Summary(Report& report, const char* allWell) {

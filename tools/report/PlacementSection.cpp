@@ -1,5 +1,6 @@
 #include <string>
 
+#include "BrowserRegistry.h"
 #include "Exceptions.h"
 #include "RegistryAccessor.h"
 #include "Report.h"
@@ -9,8 +10,6 @@
 
 namespace {
 
-constexpr std::int32_t kLargestPlaceableId = 0xFF;  // byte 0 of a layout entry
-
 std::string Buttons(std::int32_t count) {
   return std::to_string(count) + (count == 1 ? " button" : " buttons");
 }
@@ -18,7 +17,7 @@ std::string Buttons(std::int32_t count) {
 void ReportUnplaceable(Report& report, std::int32_t id) {
   report.Problem("the command id " + std::to_string(id) +
                      " cannot be placed: a layout entry holds the id in one byte, so ids above " +
-                     std::to_string(kLargestPlaceableId) +
+                     std::to_string(browserreg::kLargestCommandId) +
                      " never reach the layout, and an install run stops before it.",
                  "Remove extension keys of unused buttons of the same class that are listed "
                  "before this one, then run vorlinde.exe again as each user.");
@@ -52,11 +51,12 @@ std::int32_t ReportCommandId(Report& report, MachineKey machineKey) {
     count = CountPrecedingButtons(registry, kButton.KeyGuid, kButton.ButtonClsid);
   } catch (const Exception& e) {
     report.Out() << "unknown\n";
-    report.Problem("another extension key listed before this one is malformed, so an install "
-                   "run stops before the layout (vorlinde.exe's own message: " +
-                       Quoted(e.Message()) + ").",
-                   "Find the key whose clsid value is not a text under HKEY_LOCAL_MACHINE"
-                   "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions and repair or remove it.");
+    report.Problem(
+        "another extension key listed before this one is malformed, so an install "
+        "run stops before the layout (vorlinde.exe's own message: " +
+            Quoted(e.Message()) + ").",
+        "Find the key whose clsid value is not a text under HKEY_LOCAL_MACHINE"
+        "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions and repair or remove it.");
     return -1;
   }
   if (count == -1) {  // the key itself was readable a moment ago
@@ -66,6 +66,6 @@ std::int32_t ReportCommandId(Report& report, MachineKey machineKey) {
   const std::int32_t id = FirstCustomCommandId + count;
   report.Out() << id << " (16 + " << Buttons(count)
                << " of the same class listed before this one)\n";
-  if (id > kLargestPlaceableId) ReportUnplaceable(report, id);
+  if (id > browserreg::kLargestCommandId) ReportUnplaceable(report, id);
   return id;
 }
