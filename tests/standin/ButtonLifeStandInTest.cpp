@@ -131,6 +131,11 @@ TEST_F(ButtonLifeStandInTest, AnIconThatNamesNoFileIsAProblemYetTheButtonIsPlace
   EXPECT_NE(out.Text().find("PROBLEM: the icon file \"C:\\gone\\shop.ico\""), std::string::npos)
       << out.Text();
   EXPECT_EQ(Layout(), kPlaced);
+  SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "Icon", REG_DWORD, std::string("\1\0\0\0", 4));
+  Become("bob");
+  EXPECT_EQ(FixLayout(out = TextBuffer()), 1);
+  EXPECT_NE(out.Text().find("PROBLEM: the icon file \"\""), std::string::npos) << out.Text();
+  EXPECT_EQ(Layout(), kPlaced);
 }
 
 TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {

@@ -55,11 +55,14 @@ std::string Outcome(const LayoutFix& fix) {
 }
 
 // A button without its picture is no good install, whatever the layout says.
+// An Icon that is no text names no file either: it is this problem, not a
+// registry error (the count takes any Icon value for a button's).
 bool IconFileStands(TextOut& out) {
   RegistryAccessor machine(RegistryRights::Read);
   machine.SelectHive(RegistryRoot::LocalMachine);
-  const std::string icon =
-      machine.OpenSubkey(OwnExtensionKey(), false) ? machine.ReadText(browserreg::kIconValue) : "";
+  const bool text = machine.OpenSubkey(OwnExtensionKey(), false) &&
+                    IsTextType(machine.QueryValue(browserreg::kIconValue).type);
+  const std::string icon = text ? machine.ReadText(browserreg::kIconValue) : "";
   if (IconFileExists(icon)) return true;
   out << "PROBLEM: the icon file \"" << icon << "\" that HKEY_LOCAL_MACHINE" << OwnExtensionKey()
       << " names is not there: the browser shows the button without a picture.\n"
