@@ -20,5 +20,6 @@ int RemoveButton(TextOut& out, const std::string& agentSource);
 /// an install that is rolled back before any user's layout could see it.
 int UndoInstall(TextOut& out);
 
-/// /FixLayout: the per-user fix-up after a removal, for this user, once.
+/// /FixLayout: the per-user agent's run for this user, with words: the button
+/// placed after an install, or a recorded removal applied, once.
 int FixLayout(TextOut& out);
