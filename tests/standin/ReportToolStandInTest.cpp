@@ -182,7 +182,8 @@ TEST_F(ReportToolStandInTest, TheCleanUpNeverFollowsARegistryLink) {
 
 // The extension key is deleted as itself, as the removal does it: a link
 // planted in its place goes, what it leads to stays; a key already gone is
-// no failure.
+// no failure. The report then names a link in the removal record's place
+// and goes on.
 TEST_F(ReportToolStandInTest, UndoInstallDeletesALinkInTheKeysPlaceNeverWhatItLeadsTo) {
   CreateKey(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below");
   CreateKey(HKEY_LOCAL_MACHINE, kExtensionsKey);
@@ -193,6 +194,10 @@ TEST_F(ReportToolStandInTest, UndoInstallDeletesALinkInTheKeysPlaceNeverWhatItLe
   }
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Victim\\Below"));
   EXPECT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kExtensionsKey).empty());
+  CreateLink(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Removal",
+             "\\REGISTRY\\MACHINE\\Software\\Victim");
+  EXPECT_NE(Report(1).find("Removal: the record cannot be read: the registry link"),
+            std::string::npos);
 }
 
 // Three buttons of the program's class, two listed before its own key (ids

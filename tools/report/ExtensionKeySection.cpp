@@ -98,6 +98,16 @@ void ReportCopies(Report& report, const std::vector<std::string>& copies) {
   }
 }
 
+// A record that cannot be read (a link in its place) is the removal
+// section's to name; here it only stops the report short.
+bool RemovalRecorded() {
+  try {
+    return !ReadRemovalRecord().stamp.IsNone();
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
 MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copies) {
   report.Out() << "  (no such key)\n";
   if (!copies.empty()) {
@@ -110,11 +120,12 @@ MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copi
         "Internet Explorer and run vorlinde.exe as administrator.");
     return MachineKey::OnlyRedirected;
   }
-  if (!ReadRemovalRecord().stamp.IsNone()) {
-    report.Problem("the button is not installed: it was removed from this machine "
-                   "(vorlinde-inspect.exe /Remove).",
-                   "Nothing, if that was meant; to have it back, close Internet Explorer and "
-                   "run vorlinde.exe as administrator (elevated).");
+  if (RemovalRecorded()) {
+    report.Problem(
+        "the button is not installed: it was removed from this machine "
+        "(vorlinde-inspect.exe /Remove).",
+        "Nothing, if that was meant; to have it back, close Internet Explorer and "
+        "run vorlinde.exe as administrator (elevated).");
   } else {
     report.Problem("the button is not installed: the extension key is missing.", kRunElevated);
   }
