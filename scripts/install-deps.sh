@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake make g++ googletest libgtest-dev python3 icoutils zip
           gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
           wine wine32:i386 wine64 osslsigncode openssl
-          wixl msitools
+          wixl msitools locales
           clang-14 clang libclang-rt-14-dev)
 
 missing=()
