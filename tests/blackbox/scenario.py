@@ -3,6 +3,7 @@ the real executable, a registry state imported from a REGEDIT4 fixture, and a
 run of the program between two snapshots of the browser's keys and the
 folder's files."""
 import os
+import re
 import shutil
 import unittest
 from dataclasses import dataclass
@@ -21,10 +22,12 @@ DEPLOYMENT_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_CURRENT_USER\
                      for root in ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
                      for component in ("Vorlinde", "Vorlinde.LayoutFixUp")))
 # Every fixture starts from here: no extension keys, no command bar layout,
-# no trace of an earlier install or removal.
+# no trace of an earlier install or removal; the browser's keys themselves
+# there to be exported, even in a view that a new prefix left without them.
 RESET = "REGEDIT4\n" + "".join("\n[-%s]\n" % key for key in (
     r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions",
-    r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry", *DEPLOYMENT_KEYS))
+    r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry", *DEPLOYMENT_KEYS)) \
+    + "".join("\n[%s]\n" % key for key in BROWSER_KEYS)
 
 # The 32-bit prefix, or with VORLINDE_WINE_ARCH=win64 the 64-bit one, where
 # the program runs under WOW64 and the registry has two views.
@@ -68,11 +71,27 @@ def work_folder(name):
     return os.path.join(WINE.drive_c, "bb-work", name)
 
 
+# A "[-HKEY_LOCAL_MACHINE\SOFTWARE\..." line that does not name WOW6432Node.
+MACHINE_SOFTWARE_DELETION = re.compile(r"^\[-(HKEY_LOCAL_MACHINE\\SOFTWARE)\\(?!WOW6432Node\\|WOW6432Node\])",
+                                       re.IGNORECASE | re.MULTILINE)
+
+
+def in_program_view(text):
+    """`text` with each deletion of a key below HKLM\\SOFTWARE aimed at the
+    view the import writes to. Wine's `reg import /reg:32` adds keys in the
+    32-bit view but deletes "[-key]" in the 64-bit one, so in a 64-bit
+    prefix such a line names the 32-bit view's own place, WOW6432Node."""
+    if WINE.arch != "win64":
+        return text
+    return MACHINE_SOFTWARE_DELETION.sub(r"[-\1\\WOW6432Node\\", text)
+
+
 def import_registry(work, text):
-    """Imports the REGEDIT4 `text` through a file in the folder `work`."""
+    """Imports the REGEDIT4 `text` through a file in the folder `work`, in
+    the view of the 32-bit program."""
     os.makedirs(work, exist_ok=True)
     path = os.path.join(work, "fixture.reg")
-    text = text.replace("\r\n", "\n").replace("\n", "\r\n")
+    text = in_program_view(text).replace("\r\n", "\n").replace("\n", "\r\n")
     try:
         data = text.encode("cp1252")
     except UnicodeEncodeError:  # a name beyond the code page: the Unicode form

@@ -152,7 +152,9 @@ class ButtonLife(BlackBoxTest):
         for _ in range(10):  # why 2
             self.set_layout("07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 13 01 00 00")
             runs = [WINE.start(stub) for _ in range(2)]
-            self.assertEqual([r.wait(timeout=120) for r in runs], [0, 0])
+            for run in runs:
+                run.communicate(timeout=120)
+            self.assertEqual([r.returncode for r in runs], [0, 0])
             results.append(self.layout())
         self.assertEqual(results, ["07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00"] * 10)
 
