@@ -72,8 +72,8 @@ def work_folder(name):
 
 
 # A "[-HKEY_LOCAL_MACHINE\SOFTWARE\..." line that does not name WOW6432Node.
-MACHINE_SOFTWARE_DELETION = re.compile(r"^\[-(HKEY_LOCAL_MACHINE\\SOFTWARE)\\(?!WOW6432Node\\|WOW6432Node\])",
-                                       re.IGNORECASE | re.MULTILINE)
+MACHINE_SOFTWARE_DELETION = re.compile(
+    r"^\[-(HKEY_LOCAL_MACHINE\\SOFTWARE)\\(?!WOW6432Node[\\\]])", re.IGNORECASE | re.MULTILINE)
 
 
 def in_program_view(text):
