@@ -650,10 +650,6 @@ LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
   return DeleteTreeNamed("RegDeleteTreeA", base, name);
 }
 
-LSTATUS RegDeleteTreeW(HKEY base, LPCWSTR subKey) {
-  return DeleteTreeNamed("RegDeleteTreeW", base, NameFromWide(subKey));
-}
-
 NTSTATUS NtDeleteKey(HANDLE handle) {
   const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(handle));
   const bool known = found != State().handles.end();

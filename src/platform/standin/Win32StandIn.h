@@ -155,7 +155,6 @@ LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classSize, LPDWORD r
                          PFILETIME lastWriteTime);
 LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved,
                       LPWSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime);
-LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
 LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName);
 
 // ---- Native registry call (ntdll, found with GetProcAddress) ---------------
