@@ -124,6 +124,7 @@ TEST_F(RegistryAccessorTest, ReadsTextsUpToTheirFirstZero) {
       {"expandable, unexpanded", REG_EXPAND_SZ, Sz("%TEMP%\\x"), "%TEMP%\\x"},
       {"empty binary", REG_BINARY, "", ""},
       {"empty dword", REG_DWORD, "", ""},
+      {"longer than a first read takes", REG_SZ, Sz(std::string(300, 'x')), std::string(300, 'x')},
   };
   RegistryAccessor registry;
   OpenScratch(registry);
@@ -137,8 +138,11 @@ TEST_F(RegistryAccessorTest, ReadsTextsUpToTheirFirstZero) {
 TEST_F(RegistryAccessorTest, ReadTextRefusesOtherTypes) {
   SetValue(HKEY_CURRENT_USER, kTestKey, "number", REG_DWORD, std::string("\x05\0\0\0", 4));
   SetValue(HKEY_CURRENT_USER, kTestKey, "blob", REG_BINARY, "ab");
+  SetValue(HKEY_CURRENT_USER, kTestKey, "long blob", REG_BINARY, std::string(300, 'b'));
   RegistryAccessor registry;
   OpenScratch(registry);
+  EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("long blob"); }),
+            "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'long blob'");
   EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("number"); }),
             "Ung\xC3\xBCltiger Datentyp f\xC3\xBCr 'number'");
   EXPECT_EQ(FailureMessage<ERegistryException>([&] { registry.ReadText("blob"); }),

@@ -27,11 +27,10 @@ struct ValueInfo {
   DWORD size;
 };
 
-ValueInfo QueryValueInfo(void* key, const std::string& name) {
+ValueInfo QueryValueInfo(void* key, const WideName& name) {
   DWORD type = REG_NONE;
   DWORD size = 0;
-  const LONG status =
-      RegQueryValueExW(AsKey(key), Widen(name).data(), nullptr, &type, nullptr, &size);
+  const LONG status = RegQueryValueExW(AsKey(key), name.data(), nullptr, &type, nullptr, &size);
   return ValueInfo{status == ERROR_SUCCESS, type, size};
 }
 
@@ -40,16 +39,28 @@ LONG SetValue(void* key, const std::string& name, DWORD type, const void* data, 
                         size);
 }
 
-LONG QueryValueData(void* key, const std::string& name, DWORD* type, void* data, DWORD* size) {
-  return RegQueryValueExW(AsKey(key), Widen(name).data(), nullptr, type, static_cast<BYTE*>(data),
-                          size);
+LONG QueryValueData(void* key, const WideName& name, DWORD* type, void* data, DWORD* size) {
+  return RegQueryValueExW(AsKey(key), name.data(), nullptr, type, static_cast<BYTE*>(data), size);
 }
 
-// Text as the registry keeps it: UTF-16 up to the first zero unit.
-std::string TextFromUnits(const std::vector<WCHAR>& units) {
+// Room for a class id and most other texts: one call reads them, with no
+// question for the size first. A longer value is read again, whole.
+constexpr DWORD kShortTextBytes = 256;
+
+// Text as the registry keeps it: UTF-16 up to the first zero unit, of
+// `size` bytes, an odd last byte in a unit of its own (zero above it).
+std::string TextFromUnits(const WCHAR* units, DWORD size) {
+  const std::size_t count = (static_cast<std::size_t>(size) + 1) / sizeof(WCHAR);
   std::size_t length = 0;
-  while (length < units.size() && units[length] != 0) ++length;
-  return Utf8From(units.data(), length);
+  while (length < count && units[length] != 0) ++length;
+  return Utf8From(units, length);
+}
+
+// Judged on what was read: no bytes is no text, whatever the type.
+std::string TextOfType(const std::string& name, DWORD type, const WCHAR* units, DWORD size) {
+  if (size == 0) return std::string();
+  if (!IsText(type)) Raise(kInvalidType, name);
+  return TextFromUnits(units, size);
 }
 
 static_assert(static_cast<DWORD>(RegistryValueType::Text) == REG_SZ, "type codes");
@@ -114,24 +125,38 @@ void RegistryAccessor::WriteBytes(const std::string& name, const void* buffer, s
 }
 
 std::string RegistryAccessor::ReadText(const std::string& name) {
-  const ValueInfo info = QueryValueInfo(openKey_.get(), name);
-  const auto size = info.exists ? static_cast<std::int32_t>(info.size) : -1;
-  if (size <= 0) return std::string();
-
-  // Whole units, and an odd last byte kept in a unit of its own.
-  std::vector<WCHAR> units((static_cast<std::size_t>(size) + 1) / sizeof(WCHAR), 0);
+  const WideName wideName(name);
+  WCHAR shortUnits[kShortTextBytes / sizeof(WCHAR)] = {};
   DWORD type = REG_NONE;
-  auto read = static_cast<DWORD>(size);
-  if (QueryValueData(openKey_.get(), name, &type, units.data(), &read) != ERROR_SUCCESS) {
+  DWORD size = kShortTextBytes;
+  const LONG status = QueryValueData(openKey_.get(), wideName, &type, shortUnits, &size);
+  if (status == ERROR_MORE_DATA) return ReadLongText(name, wideName, size);
+  if (status == ERROR_FILE_NOT_FOUND) return std::string();
+  if (status != ERROR_SUCCESS) {
+    // Not even its size to be had is no text; a value that is there and
+    // still cannot be read is a failure.
+    if (!QueryValueInfo(openKey_.get(), wideName).exists) return std::string();
     Raise(kReadFailed, name);
   }
-  if (!IsText(type)) Raise(kInvalidType, name);
-  return TextFromUnits(units);
+  return TextOfType(name, type, shortUnits, size);
+}
+
+// At the size the first read reported; a value that grew since fails.
+std::string RegistryAccessor::ReadLongText(const std::string& name, const WideName& wideName,
+                                           std::uint32_t reportedSize) {
+  std::vector<WCHAR> units((static_cast<std::size_t>(reportedSize) + 1) / sizeof(WCHAR), 0);
+  DWORD type = REG_NONE;
+  DWORD size = reportedSize;
+  if (QueryValueData(openKey_.get(), wideName, &type, units.data(), &size) != ERROR_SUCCESS) {
+    Raise(kReadFailed, name);
+  }
+  return TextOfType(name, type, units.data(), size);
 }
 
 std::int32_t RegistryAccessor::ReadBytes(const std::string& name, void* buffer,
                                          std::int32_t capacity) {
-  const ValueInfo info = QueryValueInfo(openKey_.get(), name);
+  const WideName wideName(name);
+  const ValueInfo info = QueryValueInfo(openKey_.get(), wideName);
   if (!info.exists) return 0;
   if (info.type == REG_MULTI_SZ) return ReadTextListBytes(name, buffer, capacity);
   if (!IsBinaryLike(info.type) || static_cast<std::int64_t>(info.size) > capacity) {
@@ -139,7 +164,7 @@ std::int32_t RegistryAccessor::ReadBytes(const std::string& name, void* buffer,
   }
   DWORD type = REG_NONE;
   DWORD read = info.size;
-  if (QueryValueData(openKey_.get(), name, &type, buffer, &read) != ERROR_SUCCESS) {
+  if (QueryValueData(openKey_.get(), wideName, &type, buffer, &read) != ERROR_SUCCESS) {
     Raise(kReadFailed, name);
   }
   return static_cast<std::int32_t>(info.size);
@@ -149,11 +174,12 @@ std::int32_t RegistryAccessor::ReadBytes(const std::string& name, void* buffer,
 // page gives it, as they have always been read.
 std::int32_t RegistryAccessor::ReadTextListBytes(const std::string& name, void* buffer,
                                                  std::int32_t capacity) {
-  const ValueInfo info = QueryValueInfo(openKey_.get(), name);
+  const WideName wideName(name);
+  const ValueInfo info = QueryValueInfo(openKey_.get(), wideName);
   std::vector<WCHAR> units(info.size / sizeof(WCHAR) + 1, 0);
   DWORD type = REG_NONE;
   DWORD read = info.size;
-  if (QueryValueData(openKey_.get(), name, &type, units.data(), &read) != ERROR_SUCCESS) {
+  if (QueryValueData(openKey_.get(), wideName, &type, units.data(), &read) != ERROR_SUCCESS) {
     Raise(kReadFailed, name);
   }
   const std::string bytes = NarrowTo(CP_ACP, units.data(), read / sizeof(WCHAR));
@@ -173,7 +199,7 @@ std::uint32_t RegistryAccessor::ReadNumber(const std::string& name, std::uint32_
   DWORD type = REG_NONE;
   DWORD data = 0;
   DWORD size = sizeof data;
-  const LONG status = QueryValueData(openKey_.get(), name, &type, &data, &size);
+  const LONG status = QueryValueData(openKey_.get(), WideName(name), &type, &data, &size);
   if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return fallback;
   return data;
 }
@@ -183,11 +209,11 @@ bool RegistryAccessor::DeleteValue(const std::string& name) {
 }
 
 bool RegistryAccessor::HasValue(const std::string& name) {
-  return QueryValueInfo(openKey_.get(), name).exists;
+  return QueryValueInfo(openKey_.get(), WideName(name)).exists;
 }
 
 RegistryValueInfo RegistryAccessor::QueryValue(const std::string& name) {
-  const ValueInfo info = QueryValueInfo(openKey_.get(), name);
+  const ValueInfo info = QueryValueInfo(openKey_.get(), WideName(name));
   if (!info.exists) return RegistryValueInfo{false, RegistryValueType::None, 0};
   return RegistryValueInfo{true, static_cast<RegistryValueType>(info.type), info.size};
 }

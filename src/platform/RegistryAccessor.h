@@ -9,6 +9,8 @@
 
 #include "Handles.h"
 
+class WideName;
+
 /// The predefined root keys the program uses, with their handle values.
 enum class RegistryRoot : std::uint32_t {
   CurrentUser = 0x80000001u,
@@ -118,6 +120,8 @@ class RegistryAccessor {
     std::string rest;
   };
   ResolvedPath Resolve(const std::string& path) const;
+  std::string ReadLongText(const std::string& name, const WideName& wideName,
+                           std::uint32_t reportedSize);
   std::int32_t ReadTextListBytes(const std::string& name, void* buffer, std::int32_t capacity);
   void* HiveKey() const;
   std::uint32_t InView(std::uint32_t access) const;

@@ -38,6 +38,20 @@ WideText WidenFrom(UINT codePage, const std::string& text) {
 
 WideText Widen(const std::string& utf8) { return WidenFrom(CP_UTF8, utf8); }
 
+WideName::WideName(const std::string& utf8) {
+  units_[0] = 0;
+  const int length = Length(utf8.size());
+  if (length == 0) return;
+  // One call with the room there is; only a name that does not fit is
+  // measured and converted again.
+  const int converted = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, units_, kUnits - 1);
+  if (converted > 0) {
+    units_[converted] = 0;
+  } else {
+    longer_ = Widen(utf8);
+  }
+}
+
 std::string Utf8From(const WCHAR* text, std::size_t length) {
   return NarrowTo(CP_UTF8, text, length);
 }

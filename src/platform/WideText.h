@@ -16,6 +16,22 @@ using WideText = std::vector<WCHAR>;
 /// `utf8` as UTF-16, zero-terminated; an ill-formed sequence becomes U+FFFD.
 WideText Widen(const std::string& utf8);
 
+/// The same for a name asked for over and over (a value name): a short one
+/// is converted once into room of its own, with no allocation, as a plain
+/// program's wide literal would be; a longer one goes through Widen.
+class WideName {
+ public:
+  explicit WideName(const std::string& utf8);
+  WideName(const WideName&) = delete;
+  WideName& operator=(const WideName&) = delete;
+  const WCHAR* data() const { return longer_.empty() ? units_ : longer_.data(); }
+
+ private:
+  static constexpr int kUnits = 64;
+  WCHAR units_[kUnits];
+  WideText longer_;
+};
+
 /// `text` in the code page `codePage` as UTF-16, zero-terminated.
 WideText WidenFrom(UINT codePage, const std::string& text);
 

@@ -22,9 +22,10 @@ const std::string kExtensions = std::string("HKLM\\") + kExtensionsKey;
 const char kEarly[] = "{10000000-0000-0000-0000-000000000001}";
 const char kLater[] = "{20000000-0000-0000-0000-000000000002}";
 
-void AddButtonKey(const std::string& name) {
+// With no clsid at all when `clsid` is null.
+void AddButtonKey(const std::string& name, const char* clsid = kButton.ButtonClsid) {
   const std::string path = std::string(kExtensionsKey) + "\\" + name;
-  SetValue(HKEY_LOCAL_MACHINE, path, "clsid", REG_SZ, Sz(kClsid));
+  if (clsid) SetValue(HKEY_LOCAL_MACHINE, path, "clsid", REG_SZ, Sz(clsid));
   SetValue(HKEY_LOCAL_MACHINE, path, "ButtonText", REG_SZ, Sz("Other"));
   SetValue(HKEY_LOCAL_MACHINE, path, "Icon", REG_SZ, Sz("o.ico"));
 }
@@ -91,12 +92,34 @@ TEST_F(ButtonPlacementFaultTest, TheListIsTakenAndClosedBeforeAnyKeyIsExamined) 
       "RegCloseKey " + kExtensions,
       "RegOpenKeyExW " + early + " 0x20009",
       "RegQueryValueExW " + early + ":clsid",
-      "RegQueryValueExW " + early + ":clsid",
       "RegQueryValueExW " + early + ":ButtonText",
       "RegQueryValueExW " + early + ":Icon",
       "RegCloseKey " + early,
   };
   EXPECT_EQ(standin::CallLog(), expected);
+}
+
+// What each key before the own one costs: its listing, its open, the reads
+// the count needs and its close. A call more per key is what made a count
+// behind many buttons slower than a plain program doing the same work.
+TEST_F(ButtonPlacementFaultTest, EachPrecedingKeyCostsItsListingOpenReadsAndClose) {
+  const struct {
+    const char* clsid;
+    std::size_t calls;
+  } kKeys[] = {{kButton.ButtonClsid, 6}, {"{other}", 4}, {nullptr, 4}};
+  for (const auto& key : kKeys) {
+    SCOPED_TRACE(key.clsid ? key.clsid : "no clsid");
+    std::size_t calls[2];
+    for (const int preceding : {1, 3}) {
+      standin::Reset();
+      AddButtonKey(kOwnGuid);
+      for (int i = 0; i < preceding; ++i) AddButtonKey("{0" + std::to_string(i) + "}", key.clsid);
+      standin::ClearCallLog();
+      CountPrecedingButtons(kOwnGuid, kClsid);
+      calls[preceding / 2] = standin::CallLog().size();
+    }
+    EXPECT_EQ(calls[1] - calls[0], 2 * key.calls);
+  }
 }
 
 TEST_F(ButtonPlacementFaultTest, AnUnreadableClsidFailsThePlacement) {
