@@ -137,23 +137,27 @@ void KeyItself::WriteNumber(const std::string& name, std::uint32_t number) {
 
 std::string KeyItself::ReadText(const std::string& name) {
   if (!IsOpen()) return std::string();
-  const WideText wideName = Widen(name);
+  const WideName wideName(name);
+  // One read for a short text (a stamp, an outcome); a longer one is read
+  // again at the size that read reports. One unit more than is read: a
+  // value stored without its zero still ends.
+  WCHAR shortUnits[129] = {};
+  WideText longUnits;
+  WCHAR* units = shortUnits;
   DWORD type = REG_NONE;
-  DWORD size = 0;
-  if (RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type, nullptr, &size) !=
-          ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ)) {
-    return std::string();
+  DWORD size = sizeof shortUnits - sizeof(WCHAR);
+  LONG status = RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type,
+                                 reinterpret_cast<BYTE*>(units), &size);
+  if (status == ERROR_MORE_DATA) {
+    longUnits.assign(size / sizeof(WCHAR) + 1, 0);
+    units = longUnits.data();
+    status = RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(units), &size);
   }
-  // One unit more than asked for: a value stored without its zero still ends.
-  WideText data(size / sizeof(WCHAR) + 1, 0);
-  if (RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
-    return std::string();
-  }
+  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::string();
   std::size_t length = 0;
-  while (length < data.size() && data[length] != 0) ++length;
-  return Utf8From(data.data(), length);
+  while (length < (size + 1) / sizeof(WCHAR) && units[length] != 0) ++length;
+  return Utf8From(units, length);
 }
 
 std::uint32_t KeyItself::ReadNumber(const std::string& name, std::uint32_t fallback) {

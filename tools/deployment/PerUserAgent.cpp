@@ -87,7 +87,8 @@ bool Place(TextOut& out, const MachineState& machine) {
     const bool companion = ProbeCompanionButton(kButton.CompanionKeyGuid);
     const std::int32_t index =
         companion ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone;
-    PlaceButtonInCommandBar(kButton.KeyGuid, kButton.ButtonClsid, index);
+    // The id the listing above gave: counting the keys again would only repeat it.
+    InsertLayoutEntry(index, id, 1);
     outcome =
         "placed: command id " + std::to_string(id) + " at entry index " + std::to_string(index);
   }

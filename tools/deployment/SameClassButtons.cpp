@@ -9,20 +9,22 @@
 
 namespace {
 
-// The placement's own check, whose refusals name neither key nor value: a
-// clsid that is no text is named here first, in the reader's words.
+// The placement's own check, one open per key. Its refusals name neither
+// key nor value: a clsid that is no text is named here, in the reader's
+// words, once the check has refused it.
 bool IsButtonOfTheClass(RegistryAccessor& machine, const std::string& name) {
-  const std::string path = std::string(browserreg::kExtensionsKey) + "\\" + name;
-  if (machine.OpenSubkey(path, false)) {
+  try {
+    return IsMatchingButtonKey(machine, name, kButton.ButtonClsid);
+  } catch (const ERegistryException&) {
+    const std::string path = std::string(browserreg::kExtensionsKey) + "\\" + name;
+    if (!machine.OpenSubkey(path, false)) throw;
     const RegistryValueInfo clsid = machine.QueryValue(browserreg::kClsidValue);
     machine.CloseSubkey();
-    if (clsid.exists && !IsTextType(clsid.type)) {
-      throw ERegistryException("the value \"" + std::string(browserreg::kClsidValue) +
-                               "\" of HKEY_LOCAL_MACHINE" + path + " is not text (type " +
-                               std::to_string(static_cast<std::uint32_t>(clsid.type)) + ")");
-    }
+    if (!clsid.exists || IsTextType(clsid.type)) throw;
+    throw ERegistryException("the value \"" + std::string(browserreg::kClsidValue) +
+                             "\" of HKEY_LOCAL_MACHINE" + path + " is not text (type " +
+                             std::to_string(static_cast<std::uint32_t>(clsid.type)) + ")");
   }
-  return IsMatchingButtonKey(machine, name, kButton.ButtonClsid);
 }
 
 }  // namespace
