@@ -65,3 +65,8 @@ bool WriteStandardOutput(const std::string& text) {
   const std::string utf8 = Utf8From(wide.data(), wide.size());
   return !utf8.empty() && WriteToFile(output, utf8);
 }
+
+bool StandardOutputIsConsole() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}

@@ -11,3 +11,6 @@
 /// otherwise. False when there is no standard
 /// output, or not all of the text could be written.
 bool WriteStandardOutput(const std::string& text);
+
+/// Whether standard output is a console, which a person reads as it comes.
+bool StandardOutputIsConsole();
