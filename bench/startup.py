@@ -32,6 +32,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -191,8 +192,9 @@ def registry_files():
 def make_prefix_once():
     """A prefix made once, its registry saved as made: every later run
     starts from those same files."""
-    if os.path.isdir(PRISTINE):
+    if os.path.isdir(PRISTINE) and os.path.exists(os.path.join(PREFIX, "system.reg")):
         return
+    shutil.rmtree(PRISTINE, ignore_errors=True)
     subprocess.run(["wineserver", "-k"], env=ENV, stderr=subprocess.DEVNULL)
     subprocess.run(["wineboot", "-i"], env=ENV, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
@@ -313,8 +315,11 @@ def summarize(mode, results, repeated):
 
 
 def report_size():
-    output = wine("C:\\bench\\" + INSPECTOR, output=subprocess.PIPE).stdout
-    return len(output)
+    # Through a file: a process Wine starts meanwhile (the desktop) would
+    # inherit a pipe and hold it open.
+    with tempfile.TemporaryFile() as output:
+        wine("C:\\bench\\" + INSPECTOR, output=output)
+        return output.seek(0, os.SEEK_END)
 
 
 def prepare(mode, preceding):
@@ -327,7 +332,8 @@ def prepare(mode, preceding):
     elif mode.setup == "remove":
         # The removal as an administrator makes it: the key gone, the record
         # and the component left for the agent.
-        wine("C:\\bench\\" + INSPECTOR, "/Remove")
+        if wine("C:\\bench\\" + INSPECTOR, "/Remove").returncode != 0:
+            raise RuntimeError("vorlinde-inspect /Remove failed: the agent would find no removal")
     return preceding
 
 
@@ -353,6 +359,8 @@ def main():
     parser.add_argument("--dry-run", action="store_true",
                         help="build the floors and write the state files, run nothing")
     options = parser.parse_args()
+    if options.pairs < 2:
+        parser.error("--pairs: at least 2, for a spread")
     seed = options.seed if options.seed is not None else random.randrange(1 << 31)
 
     build_floors()
@@ -380,7 +388,7 @@ def main():
     if unsteady:
         print("REFUSED: the per-pair ratios of %s spread wider than the goal's margin, so the "
               "run cannot say whether the goal is met; measure again on a quieter machine "
-              "(seed %d)." % (", ".join(unsteady), seed), file=sys.stderr)
+              "(seed %d)." % ("; ".join(unsteady), seed), file=sys.stderr)
         return 1
     return 0
 
