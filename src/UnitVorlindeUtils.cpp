@@ -45,11 +45,13 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
                                  execTarget, iconFileName, hotIconFileName, classId);
 }
 
-std::vector<ExtensionKeyValue> ExtensionButtonValues(
-    const std::string& iconDirectory, const std::string& buttonText,
-    const std::string& defaultVisible, const std::string& execTarget,
-    const std::string& iconFileName, const std::string& hotIconFileName,
-    const std::string& classId) {
+std::vector<ExtensionKeyValue> ExtensionButtonValues(const std::string& iconDirectory,
+                                                     const std::string& buttonText,
+                                                     const std::string& defaultVisible,
+                                                     const std::string& execTarget,
+                                                     const std::string& iconFileName,
+                                                     const std::string& hotIconFileName,
+                                                     const std::string& classId) {
   return {{browserreg::kDefaultValue, ""},
           {browserreg::kButtonTextValue, buttonText},
           {browserreg::kDefaultVisibleValue, defaultVisible},
@@ -63,9 +65,9 @@ bool RegisterExtensionButton(const std::string& iconDirectory, const std::string
                              const std::string& buttonText, const std::string& defaultVisible,
                              const std::string& execTarget, const std::string& iconFileName,
                              const std::string& hotIconFileName, const std::string& classId) {
-  const std::vector<ExtensionKeyValue> values = ExtensionButtonValues(
-      iconDirectory, buttonText, defaultVisible, execTarget, iconFileName, hotIconFileName,
-      classId);
+  const std::vector<ExtensionKeyValue> values =
+      ExtensionButtonValues(iconDirectory, buttonText, defaultVisible, execTarget, iconFileName,
+                            hotIconFileName, classId);
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::LocalMachine);
   if (!registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + keyGuid, true)) return false;

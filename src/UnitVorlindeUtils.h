@@ -37,11 +37,13 @@ struct ExtensionKeyValue {
 /// The seven values of the button's extension key, in the order they are
 /// written, with the icons in `iconDirectory` (ending in a backslash). Every
 /// writer of the key takes them from here.
-std::vector<ExtensionKeyValue> ExtensionButtonValues(
-    const std::string& iconDirectory, const std::string& buttonText,
-    const std::string& defaultVisible, const std::string& execTarget,
-    const std::string& iconFileName, const std::string& hotIconFileName,
-    const std::string& classId);
+std::vector<ExtensionKeyValue> ExtensionButtonValues(const std::string& iconDirectory,
+                                                     const std::string& buttonText,
+                                                     const std::string& defaultVisible,
+                                                     const std::string& execTarget,
+                                                     const std::string& iconFileName,
+                                                     const std::string& hotIconFileName,
+                                                     const std::string& classId);
 
 /// The running executable's directory with a trailing backslash.
 std::string ExecutableDirectory();

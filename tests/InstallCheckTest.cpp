@@ -142,8 +142,8 @@ const Case kCases[] = {
      [] { Install(); SetLayout(REG_BINARY, Hex("07 00 00 00 01 01 00 00")); }, 1,
      {"  REG_BINARY, 8 bytes, 2 entries",
       "  PROBLEM: no entry carries the button's command id 16: the browser does not show it.",
-      "    What to do: Close Internet Explorer and run vorlinde.exe as this user; it adds the "
-      "button's entry."},
+      "    What to do: Close Internet Explorer and run vorlinde-inspect.exe /FixLayout as this "
+      "user; it adds the button's entry."},
      0},
     {"an empty layout", [] { Install(); SetLayout(REG_BINARY, ""); }, 1,
      {"  REG_BINARY, 0 bytes, 0 entries",

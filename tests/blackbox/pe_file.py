@@ -145,6 +145,53 @@ class PeFile:
         return found
 
 
+def _align4(offset):
+    return (offset + 3) & ~3
+
+
+def _version_blocks(data, offset, end):
+    """The blocks of a version resource between `offset` and `end`:
+    (key, value bytes, (start, end) of the children)."""
+    while offset + 6 <= end:
+        length, value_length, kind = struct.unpack_from("<HHH", data, offset)
+        if length < 6 or offset + length > end:
+            raise PeFormatError("version block runs past its parent")
+        key_end = offset + 6
+        while data[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        key = data[offset + 6:key_end].decode("utf-16-le")
+        value = _align4(key_end + 2)
+        size = value_length * 2 if kind == 1 else value_length
+        yield key, data[value:value + size], (_align4(value + size), offset + length)
+        offset = _align4(offset + length)
+
+
+@dataclass
+class VersionInfo:
+    file_version: str     # from the fixed part, "1.0.0.0"
+    product_version: str
+    strings: dict         # the StringFileInfo's texts
+
+
+def version_info(resource_data):
+    """The VS_VERSIONINFO of an RT_VERSION resource."""
+    (key, fixed, children), = _version_blocks(resource_data, 0, len(resource_data))
+    signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", fixed)
+    if key != "VS_VERSION_INFO" or signature != 0xFEEF04BD:
+        raise PeFormatError("no VS_VERSION_INFO")
+
+    def dotted(ms, ls):
+        return "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+
+    strings = {}
+    for name, _, tables in _version_blocks(resource_data, *children):
+        for _, _, texts in (_version_blocks(resource_data, *tables) if name == "StringFileInfo"
+                            else ()):
+            for text, value, _ in _version_blocks(resource_data, *texts):
+                strings[text] = value.decode("utf-16-le").rstrip("\0")
+    return VersionInfo(dotted(file_ms, file_ls), dotted(product_ms, product_ls), strings)
+
+
 def read(path):
     with open(path, "rb") as f:
         return PeFile(f.read())

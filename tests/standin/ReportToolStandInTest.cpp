@@ -308,8 +308,8 @@ TEST_F(ReportToolStandInTest, TheMachinePartIsNeverWrittenThroughALink) {
     for (const auto rights : {standin::KeyRights::Full, standin::KeyRights::None}) {
       standin::Reset();
       standin::SetWindows64Bit(windows64);
-      const std::string place = windows64 ? browserreg::InWow64Node("\\" + kOwnKey).substr(1)
-                                          : kOwnKey;
+      const std::string place =
+          windows64 ? browserreg::InWow64Node("\\" + kOwnKey).substr(1) : kOwnKey;
       CreateKey(HKEY_LOCAL_MACHINE, "Software\\Victim");
       CreateKey(HKEY_LOCAL_MACHINE, place.substr(0, place.rfind('\\')));
       CreateLink(HKEY_LOCAL_MACHINE, place, "\\REGISTRY\\MACHINE\\Software\\Victim");

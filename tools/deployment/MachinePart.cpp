@@ -58,7 +58,9 @@ bool RegisterAgentIn(TextOut& out, const std::string& folder) {
 }  // namespace
 
 bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check) {
-  return RunStep(out, "writing the extension key", [&] { return WriteExtensionKey(out, folder); }) &&
+  return RunStep(out, "writing the extension key",
+                 [&] { return WriteExtensionKey(out, folder); }) &&
          RunStep(out, "checking the machine part", [&] { return check(out) == 0; }) &&
-         RunStep(out, "registering the per-user agent", [&] { return RegisterAgentIn(out, folder); });
+         RunStep(out, "registering the per-user agent",
+                 [&] { return RegisterAgentIn(out, folder); });
 }

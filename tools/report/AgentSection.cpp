@@ -39,9 +39,10 @@ void ReportAgentComponent(Report& report) {
   const AgentComponent component = ReadAgentComponent();
   if (!component.registered) {
     report.Out() << "  (not registered)\n";
-    report.Problem("the per-user agent is not registered with Active Setup: no user gets the "
-                   "button in their layout at their next logon.",
-                   kRegisterAgain);
+    report.Problem(
+        "the per-user agent is not registered with Active Setup: no user gets the "
+        "button in their layout at their next logon.",
+        kRegisterAgain);
     return;
   }
   report.Out() << "  Version " << Quoted(component.version.Text()) << ", runs "
@@ -49,15 +50,16 @@ void ReportAgentComponent(Report& report) {
   const EventStamp removal = LatestRemoval(report);
   if (component.version.IsNone() || component.version < removal) {
     report.Problem("the component's Version is " +
-                       (component.version.IsNone() ? std::string("no stamp")
-                                                   : "lower than the latest removal's stamp " +
-                                                         removal.Text()) +
+                       (component.version.IsNone()
+                            ? std::string("no stamp")
+                            : "lower than the latest removal's stamp " + removal.Text()) +
                        ": Active Setup runs the agent for no user who logged on since.",
                    kRegisterAgain);
   }
   if (!FileExists(AgentPath(component.stubPath))) {
-    report.Problem("the program the component runs is not there: no user's logon places the "
-                   "button.",
-                   kRegisterAgain);
+    report.Problem(
+        "the program the component runs is not there: no user's logon places the "
+        "button.",
+        kRegisterAgain);
   }
 }

@@ -112,7 +112,8 @@ MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copi
         "the extension key stands only in your VirtualStore: vorlinde.exe ran without "
         "administrative rights, Windows redirected its write there, and the browser will not "
         "show the button.",
-        std::string("Remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized). Then: ") +
+        std::string(
+            "Remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized). Then: ") +
             kWriteMachinePartThenFixLayout);
     return MachineKey::OnlyRedirected;
   }

@@ -12,10 +12,11 @@ namespace {
 constexpr std::size_t kEntrySize = 4;
 
 const char kPlaceAgain[] =
-    "Close Internet Explorer and run vorlinde.exe as this user; it adds the button's entry.";
+    "Close Internet Explorer and run vorlinde-inspect.exe /FixLayout as this user; it adds the "
+    "button's entry.";
 const char kRefusedByInstall[] =
     "Close Internet Explorer and delete the ButtonLayout value (the browser then shows its "
-    "default command bar), then run vorlinde.exe as this user.";
+    "default command bar), then run vorlinde-inspect.exe /FixLayout as this user.";
 
 // The removal takes every entry of the button out of this account's layout;
 // the machine part and this account's one entry then come back.

@@ -73,9 +73,12 @@ int Usage(TextOut& out) {
 }
 
 const Mode kModes[] = {
-    {"CheckMachine", CheckMachine}, {"Remove", Remove},
-    {"FixLayout", FixLayout},       {"RemoveVirtualized", RemoveVirtualizedInstall},
-    {"UndoInstall", UndoInstall},   {"InstallMachinePart", InstallMachinePart},
+    {"CheckMachine", CheckMachine},
+    {"Remove", Remove},
+    {"FixLayout", FixLayout},
+    {"RemoveVirtualized", RemoveVirtualizedInstall},
+    {"UndoInstall", UndoInstall},
+    {"InstallMachinePart", InstallMachinePart},
     {"?", Usage},
 };
 
