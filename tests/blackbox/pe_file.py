@@ -145,10 +145,6 @@ class PeFile:
         return found
 
 
-def _align4(offset):
-    return (offset + 3) & ~3
-
-
 def _version_blocks(data, offset, end):
     """The blocks of a version resource between `offset` and `end`:
     (key, value bytes, (start, end) of the children)."""
@@ -159,37 +155,27 @@ def _version_blocks(data, offset, end):
         key_end = offset + 6
         while data[key_end:key_end + 2] != b"\0\0":
             key_end += 2
-        key = data[offset + 6:key_end].decode("utf-16-le")
-        value = _align4(key_end + 2)
+        value = (key_end + 5) & ~3
         size = value_length * 2 if kind == 1 else value_length
-        yield key, data[value:value + size], (_align4(value + size), offset + length)
-        offset = _align4(offset + length)
+        yield (data[offset + 6:key_end].decode("utf-16-le"), data[value:value + size],
+               ((value + size + 3) & ~3, offset + length))
+        offset = (offset + length + 3) & ~3
 
 
-@dataclass
-class VersionInfo:
-    file_version: str     # from the fixed part, "1.0.0.0"
-    product_version: str
-    strings: dict         # the StringFileInfo's texts
-
-
-def version_info(resource_data):
-    """The VS_VERSIONINFO of an RT_VERSION resource."""
-    (key, fixed, children), = _version_blocks(resource_data, 0, len(resource_data))
-    signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", fixed)
+def version_info(data):
+    """An RT_VERSION resource's fixed file and product versions ("1.0.0.0")
+    and its StringFileInfo's texts."""
+    (key, fixed, children), = _version_blocks(data, 0, len(data))
+    signature, _, *parts = struct.unpack_from("<6I", fixed)
     if key != "VS_VERSION_INFO" or signature != 0xFEEF04BD:
         raise PeFormatError("no VS_VERSION_INFO")
-
-    def dotted(ms, ls):
-        return "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-
-    strings = {}
-    for name, _, tables in _version_blocks(resource_data, *children):
-        for _, _, texts in (_version_blocks(resource_data, *tables) if name == "StringFileInfo"
-                            else ()):
-            for text, value, _ in _version_blocks(resource_data, *texts):
-                strings[text] = value.decode("utf-16-le").rstrip("\0")
-    return VersionInfo(dotted(file_ms, file_ls), dotted(product_ms, product_ls), strings)
+    dotted = ["%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+              for ms, ls in (parts[:2], parts[2:])]
+    strings = {text: value.decode("utf-16-le").rstrip("\0")
+               for name, _, tables in _version_blocks(data, *children) if name == "StringFileInfo"
+               for _, _, texts in _version_blocks(data, *tables)
+               for text, value, _ in _version_blocks(data, *texts)}
+    return dotted, strings
 
 
 def read(path):

@@ -15,11 +15,11 @@ const char kRegisterAgain[] =
     "/InstallMachinePart in the folder that holds vorlinde.exe and shop.ico (a package install: "
     "repair it instead); it registers the agent with a new Version.";
 
-// The latest removal's stamp; a record that cannot be read is named.
+// The latest finished removal's stamp (an unfinished one is the removal's
+// to complete); a record that cannot be read is named.
 EventStamp LatestRemoval(Report& report) {
   try {
-    const RemovalRecord record = ReadRemovalRecord();
-    return record.stamp < record.planned ? record.planned : record.stamp;
+    return ReadRemovalRecord().stamp;
   } catch (const Exception& e) {
     report.Out() << "  (the removal record cannot be read: " << e.Message() << ")\n";
     return EventStamp{};
