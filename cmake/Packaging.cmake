@@ -5,6 +5,12 @@
 install(TARGETS vorlinde vorlinde-inspect vorlinde-agent RUNTIME DESTINATION .)
 install(FILES ${VORLINDE_SHOP_ICON} DESTINATION .)
 
+# The package's product code, which the README names: derived from the
+# version alone, as cmake/build_msi.py derives it (a name-based UUID in the
+# same namespace).
+string(UUID VORLINDE_PRODUCT_CODE NAMESPACE 4A194C1F-45BE-4AB3-ACD9-10F7925824DC
+       NAME "product ${PROJECT_VERSION}" TYPE SHA1 UPPER)
+
 # Windows line ends, so that every editor there shows the texts as written;
 # the German guide is UTF-8 with a byte-order mark, which every Notepad reads.
 foreach(text README.txt LIESMICH.txt)

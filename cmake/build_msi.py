@@ -12,7 +12,9 @@ builds, and this script fixes each:
 - the cabinet's file times, the files' own: set to the package date before
   wixl reads them.
 wixl also writes no rollback type for a custom action; it is set here for
-every action the source marks Execute="rollback".
+every action the source marks Execute="rollback". Nor does it write a file's
+version: each file with a version resource gets its version and language in
+the File table here, so that a file-version rule can find them.
 
 The package's custom actions come from a DLL of their own (PACKAGE_ACTIONS,
 tools/package-actions), which goes into the Binary table and never into the
@@ -193,6 +195,32 @@ def fixed_summary(stream, code, seconds):
     return bytes(out)
 
 
+VERSION_SIGNATURE = struct.pack("<I", 0xFEEF04BD)  # VS_FIXEDFILEINFO's
+ENGLISH_US = "1033"  # the language of our version resources
+
+
+def file_version(path):
+    """The file version of a program's version resource, "1.0.1.0"; None
+    for a file without one."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:2] != b"MZ" or VERSION_SIGNATURE not in data:
+        return None
+    at = data.index(VERSION_SIGNATURE)
+    high, low = struct.unpack_from("<II", data, at + 8)
+    return "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF)
+
+
+def set_file_versions(msi, payload):
+    """Each versioned file's version and language into the File table."""
+    lines = run(["msiinfo", "export", msi, "File"], "reading the files").decode().splitlines()
+    for key, name in ((f[0], f[2]) for f in (line.split("\t") for line in lines[3:])):
+        version = file_version(os.path.join(payload, name.split("|")[-1]))
+        if version:
+            run(["msibuild", msi, "-q", "UPDATE `File` SET `Version` = '%s', `Language` = '%s' "
+                 "WHERE `File` = '%s'" % (version, ENGLISH_US, key)], "setting a file's version")
+
+
 def rollback_actions(work, defines):
     """The ids of the custom actions the source marks Execute="rollback"."""
     text = run(["wixl", "-E", *defines, "vorlinde.wxs"], "reading vorlinde.wxs", cwd=work)
@@ -231,6 +259,7 @@ def build(zip_path, output_dir, source_dir, app_icon, actions, version, work):
     run(["wixl", *defines, "-o", msi, "vorlinde.wxs"], "wixl", cwd=work,
         env=dict(os.environ, TZ="UTC"))
 
+    set_file_versions(msi, os.path.join(work, "payload"))
     types = custom_action_types(msi)
     for action in rollback_actions(work, defines):
         run(["msibuild", msi, "-q", "UPDATE `CustomAction` SET `Type` = %d WHERE `Action` = '%s'"

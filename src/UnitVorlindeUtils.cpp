@@ -45,22 +45,33 @@ bool RegisterExtensionButton(const std::string& keyGuid, const std::string& butt
                                  execTarget, iconFileName, hotIconFileName, classId);
 }
 
+std::vector<ExtensionKeyValue> ExtensionButtonValues(const std::string& iconDirectory,
+                                                     const std::string& buttonText,
+                                                     const std::string& defaultVisible,
+                                                     const std::string& execTarget,
+                                                     const std::string& iconFileName,
+                                                     const std::string& hotIconFileName,
+                                                     const std::string& classId) {
+  return {{browserreg::kDefaultValue, ""},
+          {browserreg::kButtonTextValue, buttonText},
+          {browserreg::kDefaultVisibleValue, defaultVisible},
+          {browserreg::kExecValue, execTarget},
+          {browserreg::kIconValue, iconDirectory + iconFileName},
+          {browserreg::kHotIconValue, iconDirectory + hotIconFileName},
+          {browserreg::kClsidValue, classId}};
+}
+
 bool RegisterExtensionButton(const std::string& iconDirectory, const std::string& keyGuid,
                              const std::string& buttonText, const std::string& defaultVisible,
                              const std::string& execTarget, const std::string& iconFileName,
                              const std::string& hotIconFileName, const std::string& classId) {
-  const std::string iconPath = iconDirectory + iconFileName;
-  const std::string hotIconPath = iconDirectory + hotIconFileName;
+  const std::vector<ExtensionKeyValue> values =
+      ExtensionButtonValues(iconDirectory, buttonText, defaultVisible, execTarget, iconFileName,
+                            hotIconFileName, classId);
   RegistryAccessor registry;
   registry.SelectHive(RegistryRoot::LocalMachine);
   if (!registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + keyGuid, true)) return false;
-  registry.WriteText(browserreg::kDefaultValue, "");
-  registry.WriteText(browserreg::kButtonTextValue, buttonText);
-  registry.WriteText(browserreg::kDefaultVisibleValue, defaultVisible);
-  registry.WriteText(browserreg::kExecValue, execTarget);
-  registry.WriteText(browserreg::kIconValue, iconPath);
-  registry.WriteText(browserreg::kHotIconValue, hotIconPath);
-  registry.WriteText(browserreg::kClsidValue, classId);
+  for (const ExtensionKeyValue& value : values) registry.WriteText(value.name, value.text);
   return true;  // the accessor closes the key and goes, also when a write raises
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class RegistryAccessor;
 
@@ -26,6 +27,23 @@ bool RegisterExtensionButton(const std::string& iconDirectory, const std::string
                              const std::string& buttonText, const std::string& defaultVisible,
                              const std::string& execTarget, const std::string& iconFileName,
                              const std::string& hotIconFileName, const std::string& classId);
+
+/// One value of the extension key: its name and its text.
+struct ExtensionKeyValue {
+  const char* name;
+  std::string text;
+};
+
+/// The seven values of the button's extension key, in the order they are
+/// written, with the icons in `iconDirectory` (ending in a backslash). Every
+/// writer of the key takes them from here.
+std::vector<ExtensionKeyValue> ExtensionButtonValues(const std::string& iconDirectory,
+                                                     const std::string& buttonText,
+                                                     const std::string& defaultVisible,
+                                                     const std::string& execTarget,
+                                                     const std::string& iconFileName,
+                                                     const std::string& hotIconFileName,
+                                                     const std::string& classId);
 
 /// The running executable's directory with a trailing backslash.
 std::string ExecutableDirectory();

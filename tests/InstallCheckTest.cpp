@@ -11,6 +11,7 @@
 
 #include "InstallCheck.h"
 #include "LayoutBytes.h"
+#include "Sections.h"
 #include "TextOut.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
@@ -72,7 +73,7 @@ const std::string kButtonRow = "      2  10 01 00 00   16     1  <- this button"
 const Case kCases[] = {
     {"nothing installed", [] {}, 1,
      {"  PROBLEM: the button is not installed: the extension key is missing.",
-      "    What to do: Close Internet Explorer and run vorlinde.exe as administrator (elevated).",
+      std::string("    What to do: ") + kWriteMachinePartThenFixLayout,
       "Command id: none (the extension key is not in the machine hive)",
       "  (no CommandBar key)"},
      0},
@@ -95,9 +96,10 @@ const Case kCases[] = {
       kButtonRow,
       "All is well: the button is registered and stands in the layout."},
      1},
-    {"two install runs", [] { Install(); Install(); }, 0,
+    {"two install runs", [] { Install(); Install(); }, 1,
      {"      3  10 01 00 00   16     1  <- this button",
-      "  (the button stands 2 times: each install run adds one entry)"},
+      "  PROBLEM: the button stands 2 times in this user's layout: each install run of "
+      "vorlinde.exe adds one entry."},
      2},
     {"companion installed",
      [] { CreateKey(HKEY_LOCAL_MACHINE, kCompanionKey); Install(); }, 0,
@@ -140,8 +142,8 @@ const Case kCases[] = {
      [] { Install(); SetLayout(REG_BINARY, Hex("07 00 00 00 01 01 00 00")); }, 1,
      {"  REG_BINARY, 8 bytes, 2 entries",
       "  PROBLEM: no entry carries the button's command id 16: the browser does not show it.",
-      "    What to do: Close Internet Explorer and run vorlinde.exe as this user; it adds the "
-      "button's entry."},
+      "    What to do: Close Internet Explorer and run vorlinde-inspect.exe /FixLayout as this "
+      "user; it adds the button's entry."},
      0},
     {"an empty layout", [] { Install(); SetLayout(REG_BINARY, ""); }, 1,
      {"  REG_BINARY, 0 bytes, 0 entries",

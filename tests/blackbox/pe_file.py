@@ -145,6 +145,39 @@ class PeFile:
         return found
 
 
+def _version_blocks(data, offset, end):
+    """The blocks of a version resource between `offset` and `end`:
+    (key, value bytes, (start, end) of the children)."""
+    while offset + 6 <= end:
+        length, value_length, kind = struct.unpack_from("<HHH", data, offset)
+        if length < 6 or offset + length > end:
+            raise PeFormatError("version block runs past its parent")
+        key_end = offset + 6
+        while data[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        value = (key_end + 5) & ~3
+        size = value_length * 2 if kind == 1 else value_length
+        yield (data[offset + 6:key_end].decode("utf-16-le"), data[value:value + size],
+               ((value + size + 3) & ~3, offset + length))
+        offset = (offset + length + 3) & ~3
+
+
+def version_info(data):
+    """An RT_VERSION resource's fixed file and product versions ("1.0.0.0")
+    and its StringFileInfo's texts."""
+    (key, fixed, children), = _version_blocks(data, 0, len(data))
+    signature, _, *parts = struct.unpack_from("<6I", fixed)
+    if key != "VS_VERSION_INFO" or signature != 0xFEEF04BD:
+        raise PeFormatError("no VS_VERSION_INFO")
+    dotted = ["%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+              for ms, ls in (parts[:2], parts[2:])]
+    strings = {text: value.decode("utf-16-le").rstrip("\0")
+               for name, _, tables in _version_blocks(data, *children) if name == "StringFileInfo"
+               for _, _, texts in _version_blocks(data, *tables)
+               for text, value, _ in _version_blocks(data, *texts)}
+    return dotted, strings
+
+
 def read(path):
     with open(path, "rb") as f:
         return PeFile(f.read())

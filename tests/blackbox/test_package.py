@@ -3,6 +3,7 @@ from the build tree, and the SHA256SUMS beside them; signed when a
 certificate is given; nothing of them when a step fails."""
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -143,6 +144,76 @@ class Package(unittest.TestCase):
             self.assertEqual(dll, f.read())
         self.assertEqual({n.lower() for n in pe_file.PeFile(dll).imported_dlls()},
                          {"kernel32.dll", "advapi32.dll", "msvcrt.dll"})
+
+    def test_tools_carry_the_projects_version_and_the_package_names_it(self):
+        version = self.name.split("-")[1] + ".0"
+        msi = os.path.join(self.output, self.name.replace("-win32.zip", ".msi"))
+        dll = subprocess.run(["msiinfo", "extract", msi, "Binary.PackageActions"], check=True,
+                             capture_output=True).stdout
+        files = {row[1].split("|")[-1]: row[3:5] for row in table(msi, "File").values()}
+        # name, bytes, whether it carries a version resource and the shop's icon
+        cases = [("vorlinde.exe", self.zip.read("vorlinde.exe"), False, False),
+                 ("vorlinde-inspect.exe", self.zip.read("vorlinde-inspect.exe"), True, True),
+                 ("vorlinde-agent.exe", self.zip.read("vorlinde-agent.exe"), True, True),
+                 ("vorlinde-package-actions.dll", dll, True, False)]
+        for name, data, versioned, shop_icon in cases:
+            with self.subTest(name):
+                resources = pe_file.PeFile(data).resources()
+                kinds = [r.type for r in resources]
+                for manifest in (r.data for r in resources if r.type == pe_file.RT_MANIFEST):
+                    self.assertIn(b' version="%s"' % version.encode(), manifest)
+                self.assertEqual(kinds.count(pe_file.RT_VERSION), int(versioned))
+                if name in files:  # the DLL is in the Binary table
+                    self.assertEqual(files[name], [version, "1033"] if versioned else ["", ""])
+                if shop_icon:
+                    self.assertIn(pe_file.RT_GROUP_ICON, kinds)
+                if not versioned:
+                    continue
+                fixed, strings = pe_file.version_info(
+                    resources[kinds.index(pe_file.RT_VERSION)].data)
+                self.assertEqual(fixed, [version, version])
+                self.assertLessEqual({"CompanyName": "Vorlinde", "ProductName": "Vorlinde",
+                                      "FileVersion": version, "ProductVersion": version,
+                                      "OriginalFilename": name}.items(), strings.items())
+                self.assertTrue(strings["FileDescription"].startswith("Vorlinde "))
+        properties = {k: v[0] for k, v in table(msi, "Property").items()}
+        self.assertEqual(properties["ARPPRODUCTICON"], "vorlinde.ico")
+        for link in ("ARPHELPLINK", "ARPURLINFOABOUT"):
+            self.assertRegex(properties[link], r"^https://www\.vorlinde\.example/")
+        self.assertIn("Internet Explorer", properties["ARPCOMMENTS"])
+        self.assertIn(properties["ProductCode"].encode(), self.zip.read("README.txt"))
+
+    def test_the_guides_name_the_programs_switches_and_the_packages_files(self):
+        msi = os.path.join(self.output, self.name.replace("-win32.zip", ".msi"))
+        # vorlinde.exe holds each switch's name as a text; the inspector
+        # lists its switches in its usage.
+        program = self.zip.read("vorlinde.exe")
+        inspector = {n.decode() for n in re.findall(rb"\n  /(\w+) ",
+                                                    self.zip.read("vorlinde-inspect.exe"))}
+        switches = {"vorlinde.exe": lambda name: re.search(rb"(?<!\w)%s\0" % name.encode(),
+                                                           program),
+                    "vorlinde-inspect.exe": lambda name: name in inspector}
+        shipped = sorted(self.zip.namelist())
+        self.assertEqual(len(table(msi, "File")), len(shipped))
+        numbers = {"five": 5, "six": 6, "seven": 7, "f\xfcnf": 5, "sechs": 6, "sieben": 7}
+        with open(os.path.join(os.environ["VORLINDE_SOURCE_DIR"], "README.md")) as f:
+            # guide, its text, whether it lists the files one per line
+            guides = [("README.txt", self.zip.read("README.txt").decode("ascii"), True),
+                      ("LIESMICH.txt", self.zip.read("LIESMICH.txt").decode("utf-8-sig"), True),
+                      ("README.md", f.read(), False)]
+        for name, text, lists in guides:
+            with self.subTest(name):
+                named = re.findall(r"(?<![\w.\\/:])(?:(vorlinde(?:-inspect)?\.exe)\"? )?/([A-Z]\w*)",
+                                   text)
+                for owner, switch in named:
+                    self.assertTrue(any(known(switch) for tool, known in switches.items()
+                                        if owner in ("", tool)), (owner, switch))
+                counts = [numbers[w] for w in re.findall(r"(\w+) (?:files|Dateien)\b", text)
+                          if w in numbers]
+                self.assertEqual(set(counts), {len(shipped)})
+                if lists:
+                    self.assertEqual(sorted(set(re.findall(
+                        r"(?m)^  ([\w-]+\.(?:exe|ico|txt)) ", text))), shipped)
 
     def test_shop_icon_holds_the_toolbar_sizes(self):
         images = icon_file.parse_icon_file(self.zip.read("shop.ico"))

@@ -79,8 +79,9 @@ class Inspector(BlackBoxTest):
           b"All is well: the button is registered and stands in the layout."]),
         ("the machine part alone", 1, False,
          "\n[-HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry]\n",
-         ("-checkmachine",), 0,
-         [CAPTION_LINE, b"All is well: the button is registered for this machine."]),
+         ("-checkmachine",), 1,
+         [CAPTION_LINE, b"  PROBLEM: the per-user agent is not registered with Active Setup: no "
+          b"user gets the button in their layout at their next logon.", b"1 problem found."]),
         ("a layout of six bytes", 1, False,
          "\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar]"
          '\n"ButtonLayout"=hex:07,00,00,00,01,01\n', (), 1,

@@ -13,6 +13,7 @@
 #include "FileTestHelpers.h"
 #include "InstallCheck.h"
 #include "LayoutBytes.h"
+#include "MachinePart.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "TempDirectory.h"
@@ -296,6 +297,48 @@ TEST_F(ReportToolStandInTest, ARemovalAndEachOtherUsersFixUpOnce) {
   RunVorlinde();
   EXPECT_EQ(RemoveButton(out, folder.Windows(deployment::kAgentFileName)), 0) << out.Text();
   EXPECT_GT(AgentVersion(), firstVersion) << out.Text();
+}
+
+// The machine part is never written through a link in the key's place: not
+// one it sees, nor one whose own key refuses a look (an open by path follows
+// that one). On 64-bit Windows the place is the 32-bit view's.
+TEST_F(ReportToolStandInTest, TheMachinePartIsNeverWrittenThroughALink) {
+  for (const bool windows64 : {false, true}) {
+    for (const auto rights : {standin::KeyRights::Full, standin::KeyRights::None}) {
+      standin::Reset();
+      standin::SetWindows64Bit(windows64);
+      const std::string place =
+          windows64 ? browserreg::InWow64Node("\\" + kOwnKey).substr(1) : kOwnKey;
+      CreateKey(HKEY_LOCAL_MACHINE, "Software\\Victim");
+      CreateKey(HKEY_LOCAL_MACHINE, place.substr(0, place.rfind('\\')));
+      CreateLink(HKEY_LOCAL_MACHINE, place, "\\REGISTRY\\MACHINE\\Software\\Victim");
+      standin::SetKeyRights(HKEY_LOCAL_MACHINE, place, rights);
+      TextBuffer out;
+      EXPECT_FALSE(WriteMachinePart(out, "C:\\Vorlinde\\", InspectMachinePart)) << out.Text();
+      EXPECT_NE(out.Text().find("Step failed: writing the extension key"), std::string::npos);
+      EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, "Software\\Victim", "Exec").exists) << windows64;
+    }
+  }
+}
+
+// Written from the inspector's folder: the key, the agent with a stamp above
+// the latest removal's, and no layout; /CheckMachine holds the agent to that.
+TEST_F(ReportToolStandInTest, TheMachinePartAloneAndTheAgentsStamp) {
+  const TempDirectory folder;
+  PrepareRemoval(folder);
+  testfile::Write(folder.Windows(kButton.IconFileName), "");
+  const std::string removal = browserreg::BelowRoot(deployment::kRemovalKey);
+  SetValue(HKEY_LOCAL_MACHINE, removal, deployment::kStampValue, REG_SZ, Sz("2026,1208,1530,0"));
+  TextBuffer out;
+  EXPECT_EQ(InspectMachineAndAgent(out), 1) << out.Text();
+  EXPECT_TRUE(WriteMachinePart(out, folder.Windows() + "\\", InspectMachinePart)) << out.Text();
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCommandBarKey));
+  EXPECT_GT(AgentVersion(), (std::vector<unsigned long long>{2026, 1208, 1530, 0}));
+  EXPECT_EQ(InspectMachineAndAgent(out), 0) << out.Text();
+  SetValue(HKEY_LOCAL_MACHINE, removal, deployment::kStampValue, REG_SZ, Sz("9999,1231,2359,0"));
+  EXPECT_EQ(InspectMachineAndAgent(out), 1) << out.Text();
+  EXPECT_NE(out.Text().find("lower than the latest removal's stamp 9999,1231,2359,0"),
+            std::string::npos);
 }
 
 }  // namespace

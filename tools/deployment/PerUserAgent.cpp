@@ -67,7 +67,8 @@ bool IconFileStands(TextOut& out) {
   out << "PROBLEM: the icon file \"" << icon << "\" that HKEY_LOCAL_MACHINE" << OwnExtensionKey()
       << " names is not there: the browser shows the button without a picture.\n"
       << "  What to do: an administrator repairs the installation (msiexec /f), or runs "
-         "vorlinde.exe again from the folder that holds shop.ico.\n";
+         "vorlinde-inspect.exe /InstallMachinePart elevated in the folder that holds "
+         "vorlinde.exe and shop.ico.\n";
   return false;
 }
 

@@ -47,6 +47,10 @@ int RemoveVirtualizedInstall(TextOut& out) {
     return 0;
   }
   if (!RemoveVirtualStoreCopies(out)) return 1;
-  out << "\nNow run vorlinde.exe as administrator, then vorlinde-inspect.exe to check.\n";
+  out << "\nNow, from a command prompt opened with \"Run as administrator\", run "
+         "vorlinde-inspect.exe /InstallMachinePart in the folder that holds vorlinde.exe and "
+         "shop.ico; then, as this user, vorlinde-inspect.exe /FixLayout, and "
+         "vorlinde-inspect.exe to check. (Not vorlinde.exe: its run without administrative "
+         "rights added this account's entry already, and another run adds a second.)\n";
   return 0;
 }

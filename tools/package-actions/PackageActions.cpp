@@ -8,35 +8,16 @@
 // (SYSTEM's on Windows), as /Remove does for whoever runs it.
 #include <string>
 
+#include "ActionStep.h"
 #include "Actions.h"
-#include "AgentRegistration.h"
-#include "BrowserRegistry.h"
-#include "Deployment.h"
 #include "Exceptions.h"
 #include "InstallCheck.h"
 #include "InstallerLog.h"
 #include "InstallerSession.h"
-#include "OwnExtensionKey.h"
-#include "RegistryKeyItself.h"
+#include "MachinePart.h"
 #include "ResourceIds.h"
-#include "UnitVorlindeUtils.h"
-#include "VorlindeProgram.h"
 
 namespace {
-
-// One step of an action: `body` answers whether it succeeded; a raised
-// Exception fails it as well, with its message.
-template <typename Body>
-bool RunStep(TextOut& log, const char* step, Body body) {
-  log << "Step: " << step << "\n";
-  try {
-    if (body()) return true;
-    log << "Step failed: " << step << " (the lines above say why).\n";
-  } catch (const Exception& e) {
-    log << "Step failed: " << step << ": " << e.Message() << "\n";
-  }
-  return false;
-}
 
 // No exception may leave a DLL's entry: whatever escapes the steps fails
 // the action, and the installer rolls back.
@@ -61,57 +42,16 @@ std::string InstallFolder(const InstallerSession& session) {
   return folder;
 }
 
-// The program's routine opens the key as every program does, so a registry
-// link planted in its place would have the installer's account write our
-// values wherever the link leads: it is named and left, and the step fails.
-bool NoLinkInKeysPlace(TextOut& log) {
-  const KeyItself own(RegistryRoot::LocalMachine, RegistryView::Own, browserreg::kExtensionsKey,
-                      OwnExtensionKey(), false, RegistryRights::Read);
-  if (own.Result() != KeyItself::Outcome::Link) return true;
-  log << "PROBLEM: " << own.Problem() << ".\n"
-      << "  What to do: have the link deleted itself (vorlinde-inspect.exe /Remove does that, "
-         "never deleting what it leads to), then install again.\n";
-  return false;
-}
-
-bool WriteExtensionKey(const std::string& folder, TextOut& log) {
-  if (!NoLinkInKeysPlace(log)) return false;
-  if (RegisterExtensionButton(folder, kButton.KeyGuid, kButton.ButtonCaption,
-                              kButton.DefaultVisible, kButton.TargetUrl, kButton.IconFileName,
-                              kButton.HotIconFileName, kButton.ButtonClsid)) {
-    log << "HKEY_LOCAL_MACHINE" << OwnExtensionKey() << " written, icons in " << folder << "\n";
-    return true;
-  }
-  log << "PROBLEM: HKEY_LOCAL_MACHINE" << OwnExtensionKey()
-      << " could be neither opened nor created.\n"
-      << "  What to do: check that the installing account may write under "
-         "HKEY_LOCAL_MACHINE\\SOFTWARE, then repair the product.\n";
-  return false;
-}
-
 }  // namespace
 
-// The machine part, on install and repair: the extension key, written by the
-// program's own routine with the icons in the install folder, checked as the
-// inspector checks it, and then the per-user agent registered with a new
-// Version, so that each user's layout gets the button at their next logon.
-// The agent comes last: a failed check leaves its component as it stood
-// (after a removal it may still owe some users their fix-up).
+// The machine part, on install and repair, as /InstallMachinePart writes it
+// (MachinePart.h), with the icons and the agent in the install folder.
 extern "C" unsigned __stdcall RegisterMachinePart(unsigned long handle) {
   return RunAction(handle, [](const InstallerSession& session, TextOut& log) {
     std::string folder;
     return RunStep(log, "reading the install folder",
                    [&] { return !(folder = InstallFolder(session)).empty(); }) &&
-           RunStep(log, "writing the extension key",
-                   [&] { return WriteExtensionKey(folder, log); }) &&
-           RunStep(log, "checking the machine part",
-                   [&] { return InspectMachinePart(log) == 0; }) &&
-           RunStep(log, "registering the per-user agent", [&] {
-             RegisterAgent(folder + deployment::kAgentFileName);
-             log << "Active Setup runs " << AgentStubPath(folder + deployment::kAgentFileName)
-                 << " at each user's next logon.\n";
-             return true;
-           });
+           WriteMachinePart(log, folder, InspectMachinePart);
   });
 }
 

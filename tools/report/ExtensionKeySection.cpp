@@ -29,9 +29,6 @@ const ExpectedValue kValues[] = {
     {browserreg::kClsidValue, "clsid", kButton.ButtonClsid},
 };
 
-const char kRunElevated[] =
-    "Close Internet Explorer and run vorlinde.exe as administrator (elevated).";
-
 // One value's line; the value's name goes into `wrong` when it is not what
 // this build writes.
 void ReportValue(Report& report, RegistryAccessor& registry, const ExpectedValue& value,
@@ -78,8 +75,7 @@ void ReportIconFile(Report& report, RegistryAccessor& registry) {
   report.Problem(
       "the icon file that Icon names is not there: the browser shows the button "
       "without a picture.",
-      "Put shop.ico beside vorlinde.exe again, or close Internet Explorer and run "
-      "vorlinde.exe as administrator from the folder that holds both.");
+      std::string("Put shop.ico beside vorlinde.exe again. Or: ") + kWriteMachinePartThenFixLayout);
 }
 
 void ReportValues(Report& report, RegistryAccessor& registry) {
@@ -89,7 +85,7 @@ void ReportValues(Report& report, RegistryAccessor& registry) {
   if (wrong.empty()) return;
   report.Problem("the extension key does not hold what this build writes (" + Listed(wrong) +
                      "): the browser may show a wrong or broken button.",
-                 kRunElevated);
+                 kWriteMachinePartThenFixLayout);
 }
 
 void ReportCopies(Report& report, const std::vector<std::string>& copies) {
@@ -116,19 +112,21 @@ MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copi
         "the extension key stands only in your VirtualStore: vorlinde.exe ran without "
         "administrative rights, Windows redirected its write there, and the browser will not "
         "show the button.",
-        "Remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized), then close "
-        "Internet Explorer and run vorlinde.exe as administrator.");
+        std::string(
+            "Remove the redirected copy (vorlinde-inspect.exe /RemoveVirtualized). Then: ") +
+            kWriteMachinePartThenFixLayout);
     return MachineKey::OnlyRedirected;
   }
   if (RemovalRecorded()) {
-    report.Problem(
-        "the button is not installed: it was removed from this machine "
-        "(vorlinde-inspect.exe /Remove).",
-        "Nothing, if that was meant; to have it back, close Internet Explorer and "
-        "run vorlinde.exe as administrator (elevated).");
-  } else {
-    report.Problem("the button is not installed: the extension key is missing.", kRunElevated);
+    // A removal that was meant is no problem; whoever asks for the machine
+    // part alone (a deployment tool) is told that it is missing.
+    report.Out() << "  The button was removed from this machine (vorlinde-inspect.exe /Remove). "
+                    "To have it back: "
+                 << kWriteMachinePartThenFixLayout << "\n";
+    return MachineKey::Removed;
   }
+  report.Problem("the button is not installed: the extension key is missing.",
+                 kWriteMachinePartThenFixLayout);
   return MachineKey::Missing;
 }
 

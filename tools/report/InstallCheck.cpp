@@ -46,16 +46,34 @@ int InspectVorlinde(TextOut& out) {
   ReportRegistryViews(report);
   ReportRemoval(report, machineKey == MachineKey::Present);
   out << "\n";
-  return Summary(report, "All is well: the button is registered and stands in the layout.");
+  return Summary(report, machineKey == MachineKey::Removed
+                             ? "Nothing is wrong: the button was removed from this machine."
+                             : "All is well: the button is registered and stands in the layout.");
 }
 
-int InspectMachinePart(TextOut& out) {
+namespace {
+
+int MachineCheck(TextOut& out, bool withAgent) {
   Report report(out);
   const MachineKey machineKey =
       ReportHead(report, "vorlinde-inspect /CheckMachine: the machine part alone (read only)");
+  if (machineKey == MachineKey::Removed) {
+    report.Problem("the button is not installed on this machine: it was removed.",
+                   kWriteMachinePartThenFixLayout);
+  }
   ReportCommandId(report, machineKey);
   out << "\n";
+  if (withAgent && machineKey == MachineKey::Present) {
+    ReportAgentComponent(report);
+    out << "\n";
+  }
   ReportRegistryViews(report);
   out << "\n";
   return Summary(report, "All is well: the button is registered for this machine.");
 }
+
+}  // namespace
+
+int InspectMachinePart(TextOut& out) { return MachineCheck(out, false); }
+
+int InspectMachineAndAgent(TextOut& out) { return MachineCheck(out, true); }

@@ -11,3 +11,8 @@ int InspectVorlinde(TextOut& out);
 /// place), as a deployment checks it: the account that installs is not one
 /// whose layout matters. Returns the number of problems found.
 int InspectMachinePart(TextOut& out);
+
+/// /CheckMachine: the machine part, and the per-user agent's registration
+/// that brings the button to each user (Active Setup, its Version no lower
+/// than the latest event recorded).
+int InspectMachineAndAgent(TextOut& out);

@@ -12,10 +12,19 @@ namespace {
 constexpr std::size_t kEntrySize = 4;
 
 const char kPlaceAgain[] =
-    "Close Internet Explorer and run vorlinde.exe as this user; it adds the button's entry.";
+    "Close Internet Explorer and run vorlinde-inspect.exe /FixLayout as this user; it adds the "
+    "button's entry.";
 const char kRefusedByInstall[] =
     "Close Internet Explorer and delete the ButtonLayout value (the browser then shows its "
-    "default command bar), then run vorlinde.exe as this user.";
+    "default command bar), then run vorlinde-inspect.exe /FixLayout as this user.";
+
+// The removal takes every entry of the button out of this account's layout;
+// the machine part and this account's one entry then come back.
+const char kOneEntryAgain[] =
+    "Close Internet Explorer; from a command prompt opened with \"Run as administrator\" as "
+    "this user, run vorlinde-inspect.exe /Remove, then vorlinde-inspect.exe /InstallMachinePart "
+    "in the folder that holds vorlinde.exe and shop.ico (a package install: repair it instead), "
+    "then vorlinde-inspect.exe /FixLayout.";
 
 // Columns: index, the entry's bytes, command id, flag.
 std::string Row(std::size_t index, const std::uint8_t* entry) {
@@ -73,8 +82,10 @@ void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
                    kPlaceAgain);
   }
   if (marked > 1) {
-    report.Out() << "  (the button stands " << marked
-                 << " times: each install run adds one entry)\n";
+    report.Problem("the button stands " + std::to_string(marked) +
+                       " times in this user's layout: each install run of vorlinde.exe adds "
+                       "one entry.",
+                   kOneEntryAgain);
   }
 }
 

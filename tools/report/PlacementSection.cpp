@@ -20,7 +20,7 @@ void ReportUnplaceable(Report& report, std::int32_t id) {
                      std::to_string(browserreg::kLargestCommandId) +
                      " never reach the layout, and an install run stops before it.",
                  "Remove extension keys of unused buttons of the same class that are listed "
-                 "before this one, then run vorlinde.exe again as each user.");
+                 "before this one, then run vorlinde-inspect.exe /FixLayout as each user.");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "InstallCheck.h"
+#include "MachinePart.h"
 #include "StandardOutputText.h"
 #include "SystemLibrary.h"
 #include "TextOut.h"
@@ -23,9 +24,14 @@ const char kUsage[] =
     "\n"
     "  (none)              Report what an install of vorlinde.exe left for this account and\n"
     "                      name what is wrong, with what to do. Reads only.\n"
-    "  /CheckMachine       Check the machine part alone: the extension key and the command id\n"
-    "                      it gives. Reads only. For deployment tools, which install as an\n"
-    "                      account whose layout nobody sees.\n"
+    "  /CheckMachine       Check the machine part alone: the extension key, the command id\n"
+    "                      it gives and the per-user agent's registration. Reads only. For\n"
+    "                      deployment tools, which install as an account whose layout\n"
+    "                      nobody sees.\n"
+    "  /InstallMachinePart Run elevated: write the machine part for the programs in this\n"
+    "                      folder, as the Windows Installer package does: the extension key,\n"
+    "                      checked, and the per-user agent registered with a new Version.\n"
+    "                      Changes no account's layout.\n"
     "  /Remove             Run elevated: take the button out of this machine and this\n"
     "                      account's layout; every other account's layout is fixed at its\n"
     "                      next logon (Active Setup).\n"
@@ -48,7 +54,15 @@ struct Mode {
 };
 
 int Report(TextOut& out) { return InspectVorlinde(out) == 0 ? 0 : 1; }
-int CheckMachine(TextOut& out) { return InspectMachinePart(out) == 0 ? 0 : 1; }
+int CheckMachine(TextOut& out) { return InspectMachineAndAgent(out) == 0 ? 0 : 1; }
+// The machine part for the programs beside us; each user's layout is the
+// agent's, at their next logon (or /FixLayout now).
+int InstallMachinePart(TextOut& out) {
+  const std::string folder = ExecutableDirectory();
+  out << "vorlinde-inspect /InstallMachinePart: the machine part for the programs in " << folder
+      << "\n\n";
+  return WriteMachinePart(out, folder, InspectMachinePart) ? 0 : 1;
+}
 // The agent the removal leaves for the other users: the one beside us.
 int Remove(TextOut& out) {
   return RemoveButton(out, ExecutableDirectory() + deployment::kAgentFileName);
@@ -59,9 +73,13 @@ int Usage(TextOut& out) {
 }
 
 const Mode kModes[] = {
-    {"CheckMachine", CheckMachine}, {"Remove", Remove},
-    {"FixLayout", FixLayout},       {"RemoveVirtualized", RemoveVirtualizedInstall},
-    {"UndoInstall", UndoInstall},   {"?", Usage},
+    {"CheckMachine", CheckMachine},
+    {"Remove", Remove},
+    {"FixLayout", FixLayout},
+    {"RemoveVirtualized", RemoveVirtualizedInstall},
+    {"UndoInstall", UndoInstall},
+    {"InstallMachinePart", InstallMachinePart},
+    {"?", Usage},
 };
 
 const Mode* FindMode(const std::string& argument) {

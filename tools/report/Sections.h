@@ -15,15 +15,29 @@ void ReportAccount(Report& report);
 
 /// What the report found of the machine part.
 enum class MachineKey {
-  Present,          // the extension key stands in the machine hive
-  OnlyRedirected,   // it stands only in the user's VirtualStore
-  Missing,          // it stands nowhere
-  Refused,          // the registry refused to let us read it
+  Present,         // the extension key stands in the machine hive
+  OnlyRedirected,  // it stands only in the user's VirtualStore
+  Missing,         // it stands nowhere
+  Removed,         // it stands nowhere, as a recorded removal left it
+  Refused,         // the registry refused to let us read it
 };
 
 /// The program's extension key and its seven values, and copies of it that
 /// Windows redirected to the user's VirtualStore.
 MachineKey ReportExtensionKey(Report& report);
+
+/// The way back to a machine part that is missing or wrong, in words a
+/// reader can type as they stand: unlike a second install run of
+/// vorlinde.exe, it adds no second entry to a layout that has one.
+inline constexpr char kWriteMachinePartThenFixLayout[] =
+    "Close Internet Explorer; from a command prompt opened with \"Run as administrator\", "
+    "run vorlinde-inspect.exe /InstallMachinePart in the folder that holds vorlinde.exe and "
+    "shop.ico (a package install: repair it instead); then run vorlinde-inspect.exe /FixLayout "
+    "as this user.";
+
+/// The per-user agent's Active Setup component: registered, its Version no
+/// lower than the latest event recorded, and its program there.
+void ReportAgentComponent(Report& report);
 
 /// Whether the companion button is installed, and so where the button goes.
 void ReportCompanion(Report& report);

@@ -1,0 +1,66 @@
+#include "MachinePart.h"
+
+#include <vector>
+
+#include "ActionStep.h"
+#include "AgentRegistration.h"
+#include "BrowserRegistry.h"
+#include "Deployment.h"
+#include "OwnExtensionKey.h"
+#include "ProcessAccount.h"
+#include "RegistryKeyItself.h"
+#include "UnitVorlindeUtils.h"
+#include "VorlindeProgram.h"
+
+namespace {
+
+void SayWhyNotWritten(TextOut& out, const KeyItself& key) {
+  out << "PROBLEM: " << key.Problem() << ".\n";
+  if (key.Result() == KeyItself::Outcome::Link) {
+    out << "  What to do: have the link deleted itself (vorlinde-inspect.exe /Remove does that, "
+           "never deleting what it leads to), then install again.\n";
+  } else if (CurrentElevation() != Elevation::Elevated) {
+    out << "  What to do: open a command prompt with \"Run as administrator\" and run "
+           "vorlinde-inspect.exe /InstallMachinePart there.\n";
+  } else {
+    out << "  What to do: check that this account may write under HKEY_LOCAL_MACHINE\\SOFTWARE, "
+           "then install again.\n";
+  }
+}
+
+// The key is opened, or created, as itself, and the values go through that
+// very handle: a link in its place, planted before or after any look at it,
+// is never written through.
+bool WriteExtensionKey(TextOut& out, const std::string& folder) {
+  KeyItself key(RegistryRoot::LocalMachine, RegistryView::Own, browserreg::kExtensionsKey,
+                OwnExtensionKey(), true, RegistryRights::Full);
+  if (!key.IsOpen()) {
+    SayWhyNotWritten(out, key);
+    return false;
+  }
+  for (const ExtensionKeyValue& value : ExtensionButtonValues(
+           folder, kButton.ButtonCaption, kButton.DefaultVisible, kButton.TargetUrl,
+           kButton.IconFileName, kButton.HotIconFileName, kButton.ButtonClsid)) {
+    key.WriteText(value.name, value.text);
+  }
+  out << key.Name() << " written, icons in " << folder << "\n";
+  return true;
+}
+
+bool RegisterAgentIn(TextOut& out, const std::string& folder) {
+  const std::string agent = folder + deployment::kAgentFileName;
+  RegisterAgent(agent);
+  out << "Active Setup runs " << AgentStubPath(agent) << " at each user's next logon (Version "
+      << ReadAgentComponent().version.Text() << ").\n";
+  return true;
+}
+
+}  // namespace
+
+bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check) {
+  return RunStep(out, "writing the extension key",
+                 [&] { return WriteExtensionKey(out, folder); }) &&
+         RunStep(out, "checking the machine part", [&] { return check(out) == 0; }) &&
+         RunStep(out, "registering the per-user agent",
+                 [&] { return RegisterAgentIn(out, folder); });
+}

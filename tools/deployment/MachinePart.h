@@ -1,0 +1,22 @@
+// The machine part of an install, without any user's layout: the button's
+// extension key with the icons in a given folder, checked, and the per-user
+// agent in that folder registered with a new event stamp, so that each
+// user's layout gets the button at their next logon. The package's install
+// and repair write it so, and so does vorlinde-inspect.exe
+// /InstallMachinePart, from the inspector's own folder.
+#pragma once
+
+#include <string>
+
+class TextOut;
+
+/// The check of the machine part that must pass before the agent is
+/// registered; answers the number of problems it named.
+using MachinePartCheck = int (*)(TextOut& out);
+
+/// Writes the machine part for the programs in `folder` (ending in a
+/// backslash), step by step; true when every step succeeded. A registry link
+/// in the extension key's place is named and left, and nothing is written
+/// through it. The agent comes last: a failed check leaves its component as
+/// it stood (after a removal it may still owe some users their fix-up).
+bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check);

@@ -1,0 +1,65 @@
+#include <string>
+
+#include "AgentRegistration.h"
+#include "Deployment.h"
+#include "Exceptions.h"
+#include "FileCopy.h"
+#include "RemovalRecord.h"
+#include "Report.h"
+#include "Sections.h"
+
+namespace {
+
+const char kRegisterAgain[] =
+    "From a command prompt opened with \"Run as administrator\", run vorlinde-inspect.exe "
+    "/InstallMachinePart in the folder that holds vorlinde.exe and shop.ico (a package install: "
+    "repair it instead); it registers the agent with a new Version.";
+
+// The latest finished removal's stamp (an unfinished one is the removal's
+// to complete); a record that cannot be read is named.
+EventStamp LatestRemoval(Report& report) {
+  try {
+    return ReadRemovalRecord().stamp;
+  } catch (const Exception& e) {
+    report.Out() << "  (the removal record cannot be read: " << e.Message() << ")\n";
+    return EventStamp{};
+  }
+}
+
+// The StubPath as we write it: the agent's path in quotes.
+std::string AgentPath(const std::string& stubPath) {
+  if (stubPath.size() < 2 || stubPath.front() != '"' || stubPath.back() != '"') return stubPath;
+  return stubPath.substr(1, stubPath.size() - 2);
+}
+
+}  // namespace
+
+void ReportAgentComponent(Report& report) {
+  report.Out() << "Per-user agent " << ComponentKeyName(deployment::kPlacementComponent) << "\n";
+  const AgentComponent component = ReadAgentComponent();
+  if (!component.registered) {
+    report.Out() << "  (not registered)\n";
+    report.Problem(
+        "the per-user agent is not registered with Active Setup: no user gets the "
+        "button in their layout at their next logon.",
+        kRegisterAgain);
+    return;
+  }
+  report.Out() << "  Version " << Quoted(component.version.Text()) << ", runs "
+               << component.stubPath << "\n";
+  const EventStamp removal = LatestRemoval(report);
+  if (component.version.IsNone() || component.version < removal) {
+    report.Problem("the component's Version is " +
+                       (component.version.IsNone()
+                            ? std::string("no stamp")
+                            : "lower than the latest removal's stamp " + removal.Text()) +
+                       ": Active Setup runs the agent for no user who logged on since.",
+                   kRegisterAgain);
+  }
+  if (!FileExists(AgentPath(component.stubPath))) {
+    report.Problem(
+        "the program the component runs is not there: no user's logon places the "
+        "button.",
+        kRegisterAgain);
+  }
+}
