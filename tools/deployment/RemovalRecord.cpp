@@ -3,7 +3,7 @@
 #include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Exceptions.h"
-#include "RegistryKeyItself.h"
+#include "KeyItself.h"
 #include "SameClassButtons.h"
 
 namespace {
