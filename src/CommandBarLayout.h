@@ -107,8 +107,8 @@ inline LayoutFound Shape(const LayoutBytes& bytes) {
 inline LayoutRead ReadAsInstallRun(RegistryAccessor& registry) {
   if (!OpenLayoutKey(registry, true)) return {LayoutFound::KeyRefused, {}, {}, {}};
   LayoutBytes bytes(browserreg::kLayoutCapacity, 0);
-  bytes.resize(static_cast<std::size_t>(registry.ReadBytes(
-      browserreg::kLayoutValue, bytes.data(), browserreg::kLayoutCapacity)));
+  bytes.resize(static_cast<std::size_t>(
+      registry.ReadBytes(browserreg::kLayoutValue, bytes.data(), browserreg::kLayoutCapacity)));
   const LayoutFound found = Shape(bytes);
   return {found, {}, std::move(bytes), {}};
 }
@@ -156,12 +156,13 @@ inline void InsertEntry(LayoutBytes& layout, std::int32_t entryIndex, std::int32
     layout.assign(std::begin(detail::kDefaultLayout), std::end(detail::kDefaultLayout));
   }
   const auto whole = static_cast<std::int32_t>(layout.size() - layout.size() % kEntrySize);
-  const std::int32_t wanted = ClampedEntryOffset(entryIndex, whole);
-  const std::size_t offset = wanted < 0 ? 0 : static_cast<std::size_t>(wanted);
+  const std::int32_t wanted = ClampedEntryOffset(entryIndex < 0 ? 0 : entryIndex, whole);
+  const std::size_t offset = wanted < 0 ? 0 : static_cast<std::size_t>(wanted);  // under 4 bytes
   layout.resize(layout.size() + kEntrySize);
   // From the last byte downwards, so that no byte is overwritten before it moved.
-  for (std::size_t i = layout.size() - 1; i >= offset + kEntrySize; --i)
+  for (std::size_t i = layout.size() - 1; i >= offset + kEntrySize; --i) {
     layout[i] = layout[i - kEntrySize];
+  }
   layout[offset] = static_cast<std::uint8_t>(commandId & 0xFF);
   layout[offset + 1] = static_cast<std::uint8_t>(flag & 0xFF);
   layout[offset + 2] = 0;
