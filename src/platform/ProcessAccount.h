@@ -4,8 +4,8 @@
 
 #include <string>
 
-/// "DOMAIN\user" of the account the process runs as, in the ANSI code page;
-/// empty when the system cannot say.
+/// "DOMAIN\user" of the account the process runs as, in UTF-8 as every
+/// text the program holds; empty when the system cannot say.
 std::string CurrentAccountName();
 
 enum class Elevation { Elevated, NotElevated, Unknown };

@@ -12,6 +12,7 @@
 #include "Deployment.h"
 #include "FileTestHelpers.h"
 #include "InstallCheck.h"
+#include "MachineCheck.h"
 #include "LayoutBytes.h"
 #include "MachinePart.h"
 #include "RegistryTestKeys.h"

@@ -8,7 +8,7 @@
 #include "Deployment.h"
 #include "OwnExtensionKey.h"
 #include "ProcessAccount.h"
-#include "RegistryKeyItself.h"
+#include "KeyItself.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
 

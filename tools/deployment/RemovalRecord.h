@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "EventStamp.h"
-#include "LayoutRemoval.h"
+#include "LayoutRenumbering.h"
 
 struct RemovalRecord {
   EventStamp stamp;    // none: no removal finished
@@ -17,7 +17,7 @@ struct RemovalRecord {
   std::int32_t removedPosition;         // in `buttonKeys`, where the button stood
   std::vector<std::string> buttonKeys;  // the same-class buttons left after it
 
-  IdShift Shift() const;
+  commandbar::IdShift Shift() const;
 };
 
 /// The machine's record, its key opened as itself; raises ERegistryException

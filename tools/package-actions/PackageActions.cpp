@@ -11,11 +11,13 @@
 #include "ActionStep.h"
 #include "Actions.h"
 #include "Exceptions.h"
-#include "InstallCheck.h"
 #include "InstallerLog.h"
 #include "InstallerSession.h"
+#include "MachineCheck.h"
 #include "MachinePart.h"
+#include "OwnRawResource.h"
 #include "ResourceIds.h"
+#include "TemporaryFile.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "Exceptions.h"
 #include "InstallCheck.h"
 #include "MachinePart.h"
+#include "MachineCheck.h"
 #include "StandardOutputText.h"
 #include "SystemLibrary.h"
 #include "TextOut.h"
