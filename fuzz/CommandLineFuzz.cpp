@@ -1,97 +1,116 @@
-// Random bytes as the process command line, under code page 1252 or 932: the
-// arguments and the switches found must be those of the plain model below.
+// Random UTF-16 units as the command line as typed, under code page 1252 or
+// 932, which must change nothing: the arguments and the switches found must
+// be those of the plain model below.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "CodePage932.h"
 #include "CommandLine.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "StandInControl.h"
+#include "WideText.h"
 
 namespace {
 
-using standin::IsLeadByteOf932;
-
-// Bytes in the character at `i`: in code page 932 a lead byte and the byte
-// after it are one character, whatever that byte is.
-std::size_t CharacterLength(const std::string& line, std::size_t i, bool doubleByte) {
-  return doubleByte && IsLeadByteOf932(line[i]) && i + 1 < line.size() ? 2 : 1;
+// A byte below 0xF0 is a unit of its own, so that ASCII lines come easily;
+// 0xF0 and above take the next two bytes as any unit, surrogates included.
+std::u16string UnitsOf(const std::string& bytes) {
+  std::u16string units;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte < 0xF0 || i + 2 >= bytes.size()) {
+      units += static_cast<char16_t>(byte);
+    } else {
+      units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i + 1]) |
+                                     static_cast<unsigned char>(bytes[i + 2]) << 8);
+      i += 2;
+    }
+  }
+  return units.substr(0, units.find(u'\0'));
 }
 
-// A separator or a quote is always a character of one byte.
-bool IsByte(const std::string& line, std::size_t i, bool doubleByte, bool (*test)(char)) {
-  return i < line.size() && CharacterLength(line, i, doubleByte) == 1 && test(line[i]);
+bool IsUnit(const std::u16string& line, std::size_t i, bool (*test)(char16_t)) {
+  return i < line.size() && test(line[i]);
 }
 
-bool Separator(char c) { return c >= 1 && c <= 32; }
-bool Quote(char c) { return c == '"'; }
+bool Separator(char16_t c) { return c >= 1 && c <= 32; }
+bool Quote(char16_t c) { return c == '"'; }
 
-std::vector<std::string> ModelSplit(const std::string& line, bool doubleByte) {
-  std::vector<std::string> arguments;
+std::vector<std::u16string> ModelSplit(const std::u16string& line) {
+  std::vector<std::u16string> arguments;
   std::size_t i = 0;
   for (;;) {
-    while (IsByte(line, i, doubleByte, Separator)) ++i;
-    if (IsByte(line, i, doubleByte, Quote) && IsByte(line, i + 1, doubleByte, Quote)) {
+    while (IsUnit(line, i, Separator)) ++i;
+    if (IsUnit(line, i, Quote) && IsUnit(line, i + 1, Quote)) {
       i += 2;
       continue;
     }
     if (i == line.size()) return arguments;
-    std::string argument;
+    std::u16string argument;
     bool quoted = false;
-    while (i < line.size() && (quoted || !IsByte(line, i, doubleByte, Separator))) {
-      const std::size_t length = CharacterLength(line, i, doubleByte);
-      if (IsByte(line, i, doubleByte, Quote)) {
+    for (; i < line.size() && (quoted || !Separator(line[i])); ++i) {
+      if (Quote(line[i])) {
         quoted = !quoted;
       } else {
-        argument.append(line, i, length);
+        argument += line[i];
       }
-      i += length;
     }
     arguments.push_back(argument);
   }
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+char16_t AsciiUpper(char16_t c) { return c >= 'a' && c <= 'z' ? static_cast<char16_t>(c - 32) : c; }
 
-// The switch names are plain ASCII letters: no other byte, and no
-// double-byte character, can compare equal to one of them.
-bool ModelIsSwitch(const std::string& argument, const std::string& name) {
-  if (argument.size() != name.size() + 1) return false;
-  if (argument[0] != '-' && argument[0] != '/') return false;
+// The switch names are plain ASCII letters, which no other unit folds to;
+// the locale's collation passes over a soft hyphen, wherever it stands.
+bool ModelIsSwitch(const std::u16string& argument, const std::string& name) {
+  if (argument.empty() || (argument[0] != '-' && argument[0] != '/')) return false;
+  std::u16string rest;
+  for (std::size_t i = 1; i < argument.size(); ++i) {
+    if (argument[i] != 0xAD) rest += argument[i];
+  }
+  if (rest.size() != name.size()) return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    if (AsciiUpper(argument[i + 1]) != AsciiUpper(name[i])) return false;
+    if (AsciiUpper(rest[i]) != AsciiUpper(static_cast<char16_t>(name[i]))) return false;
   }
   return true;
 }
 
-std::string Shown(const std::vector<std::string>& arguments) {
-  std::string shown;
-  for (const std::string& argument : arguments) shown += "[" + Hex(argument) + "]";
-  return shown;
+std::string Shown(const std::u16string& units) {
+  std::string bytes;
+  for (const char16_t unit : units)
+    bytes += {static_cast<char>(unit >> 8), static_cast<char>(unit)};
+  return Hex(bytes);
+}
+
+std::u16string UnitsBack(const std::string& argument) {
+  const WideText wide = Widen(argument);
+  return std::u16string(wide.begin(), wide.end() - 1);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
-  const bool doubleByte = input.Byte() & 1;
-  std::string line = input.Rest();
-  line.resize(line.find('\0') == std::string::npos ? line.size() : line.find('\0'));
-  standin::SetAnsiCodePage(doubleByte ? 932 : 1252);
+  standin::SetAnsiCodePage(input.Byte() & 1 ? 932 : 1252);
+  const std::u16string line = UnitsOf(input.Rest());
   standin::SetCommandLine(line);
 
-  const std::vector<std::string> expected = ModelSplit(line, doubleByte);
+  const std::vector<std::u16string> expected = ModelSplit(line);
   const std::vector<std::string> split = SplitCommandLine();
-  Expect(split == expected,
-         [&] { return "split of " + Hex(line) + ": " + Shown(split) + " not " + Shown(expected); });
+  Expect(split.size() == expected.size(), [&] { return "number of arguments of " + Shown(line); });
+  for (std::size_t i = 0; i < split.size(); ++i) {
+    // Back in units exactly as typed, a lone surrogate included.
+    Expect(UnitsBack(split[i]) == expected[i],
+           [&] { return "argument of " + Shown(line) + ": " + Shown(expected[i]); });
+  }
   for (const char* name : {"SaveAllToFile", "SaveUrlToFile", "OpenUrl"}) {
     bool found = false;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
+    for (std::size_t i = 0; i < split.size(); ++i) {
       const bool isSwitch = ModelIsSwitch(expected[i], name);
-      Expect(IsCommandLineSwitch(expected[i], name) == isSwitch,
-             [&] { return "switch " + Hex(expected[i]); });
+      Expect(IsCommandLineSwitch(split[i], name) == isSwitch,
+             [&] { return "switch " + Shown(expected[i]); });
       found = found || (i > 0 && isSwitch);
     }
     Expect(HasCommandLineSwitch(name) == found, "switch search");
