@@ -81,6 +81,7 @@ TEST(IsCommandLineSwitchTest, PrefixThenExactlyTheNameInAnyCase) {
       {"-saveurltofile", "SaveUrlToFile", true},
       {"/\uFF33aveAllToFile", "SaveAllToFile", false},  // a full-width S
       {"/SaveAllToF\u0130le", "SaveAllToFile", false},  // a dotted capital I
+      {"/Open\u00ADUrl", "OpenUrl", true},              // the collation passes over a soft hyphen
       {"OpenUrl", "OpenUrl", false},
       {"\\OpenUrl", "OpenUrl", false},
       {"+OpenUrl", "OpenUrl", false},
