@@ -119,9 +119,8 @@ void AddUnicodeKey(const std::vector<WCHAR>& name) {
   }
 }
 
-// Before the own key: "{0\u0416...}", which no ANSI code page of Western
-// Europe holds, and "B" with a surrogate that has no partner, which no
-// UTF-8 spells; each is a button of the class all the same.
+// Before the own key: "{0\u0416...}", beyond the code pages of Western
+// Europe, and "B" with a surrogate that has no partner.
 TEST_F(ButtonPlacementTest, AKeyNameBeyondTheCodePageIsCounted) {
   AddUnicodeKey(Wide("{0\u0416000002-0000-0000-0000-000000000002}"));
   AddUnicodeKey({'B', 0xD800, 0});
@@ -148,8 +147,7 @@ TEST_F(ButtonPlacementTest, KeysAfterTheOwnKeyOrWithoutItNeverCount) {
   AddKey(kEarly1);
   AddKey(kLate);
   EXPECT_EQ(Count(), 0) << "own key absent";
-  // Another name to the registry, though a locale's collation passes over
-  // the soft hyphen.
+  // Another name to the registry, which ignores no character.
   AddUnicodeKey(Wide(kOwnGuid + "\xC2\xAD"));
   PlaceButtonInCommandBar(kOwnGuid, kClsid, 2);
   EXPECT_FALSE(Layout().exists) << "no entry for a button that is not installed";

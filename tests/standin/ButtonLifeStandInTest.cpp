@@ -163,8 +163,7 @@ TEST_F(ButtonLifeStandInTest, AKeyThatIsNotCountedShiftsNoOne) {
   EXPECT_NE(out_.Text().find("no other button's id changes"), std::string::npos);
 }
 
-// Our name and a soft hyphen (0xAD in code page 1252): another key to the
-// registry, so another class's key there is never taken for ours.
+// Our name and a soft hyphen (0xAD in code page 1252): another key.
 TEST_F(ButtonLifeStandInTest, AKeyNamedLikeOursWithASoftHyphenIsAnotherKey) {
   SetValue(HKEY_LOCAL_MACHINE, kOwnKey + "\xAD", "clsid", REG_SZ, Sz("{0}"));
   Install();

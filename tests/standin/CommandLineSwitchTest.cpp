@@ -76,14 +76,6 @@ TEST_F(CommandLineSwitchTest, TheFirstTokenIsNeverTested) {
   });
 }
 
-// The line as typed, in a code page whose own form of it would differ.
-TEST_F(CommandLineSwitchTest, TheProcessCommandLineIsSplitAsTyped) {
-  standin::SetAnsiCodePage(932);
-  standin::SetCommandLine(u"\"C:\\\u8868\\p.exe\" a\uFF02 \xD800");
-  EXPECT_EQ(SplitCommandLine(),
-            (std::vector<std::string>{"C:\\\u8868\\p.exe", "a\uFF02", "\xED\xA0\x80"}));
-}
-
 // What one run did, seen from outside.
 struct Outcome {
   bool shortcut;
