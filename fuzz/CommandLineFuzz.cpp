@@ -1,69 +1,74 @@
-// Random bytes as the process command line, under code page 1252 or 932: the
-// arguments and the switches found must be those of the plain model below.
+// Random UTF-16 units as the command line as typed, under code page 1252 or
+// 932, which must change nothing: the arguments and the switches found must
+// be those of the plain model below.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "CodePage932.h"
 #include "CommandLine.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "StandInControl.h"
+#include "WideText.h"
 
 namespace {
 
-using standin::IsLeadByteOf932;
+using Units = std::u16string;
 
-// Bytes in the character at `i`: in code page 932 a lead byte and the byte
-// after it are one character, whatever that byte is.
-std::size_t CharacterLength(const std::string& line, std::size_t i, bool doubleByte) {
-  return doubleByte && IsLeadByteOf932(line[i]) && i + 1 < line.size() ? 2 : 1;
+// Two bytes make a unit, any unit, a lone surrogate included.
+Units UnitsOf(const std::string& bytes) {
+  Units line;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    line += static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                  static_cast<std::uint8_t>(bytes[i + 1]) << 8);
+  }
+  return line.substr(0, line.find(u'\0'));
 }
 
-// A separator or a quote is always a character of one byte.
-bool IsByte(const std::string& line, std::size_t i, bool doubleByte, bool (*test)(char)) {
-  return i < line.size() && CharacterLength(line, i, doubleByte) == 1 && test(line[i]);
+bool IsUnit(const Units& line, std::size_t i, bool (*test)(char16_t)) {
+  return i < line.size() && test(line[i]);
 }
 
-bool Separator(char c) { return c >= 1 && c <= 32; }
-bool Quote(char c) { return c == '"'; }
+bool Separator(char16_t c) { return c >= 1 && c <= 32; }
+bool Quote(char16_t c) { return c == '"'; }
 
-std::vector<std::string> ModelSplit(const std::string& line, bool doubleByte) {
+std::vector<std::string> ModelSplit(const Units& line) {
   std::vector<std::string> arguments;
   std::size_t i = 0;
   for (;;) {
-    while (IsByte(line, i, doubleByte, Separator)) ++i;
-    if (IsByte(line, i, doubleByte, Quote) && IsByte(line, i + 1, doubleByte, Quote)) {
+    while (IsUnit(line, i, Separator)) ++i;
+    if (IsUnit(line, i, Quote) && IsUnit(line, i + 1, Quote)) {
       i += 2;
       continue;
     }
     if (i == line.size()) return arguments;
-    std::string argument;
+    WideText argument;
     bool quoted = false;
-    while (i < line.size() && (quoted || !IsByte(line, i, doubleByte, Separator))) {
-      const std::size_t length = CharacterLength(line, i, doubleByte);
-      if (IsByte(line, i, doubleByte, Quote)) {
+    for (; i < line.size() && (quoted || !Separator(line[i])); ++i) {
+      if (Quote(line[i])) {
         quoted = !quoted;
       } else {
-        argument.append(line, i, length);
+        argument.push_back(line[i]);
       }
-      i += length;
     }
-    arguments.push_back(argument);
+    arguments.push_back(Utf8From(argument.data(), argument.size()));
   }
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+char16_t AsciiUpper(char16_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
 
-// The switch names are plain ASCII letters: no other byte, and no
-// double-byte character, can compare equal to one of them.
+// The switch names are plain ASCII letters, which no other unit folds to;
+// the locale's collation passes over a soft hyphen.
 bool ModelIsSwitch(const std::string& argument, const std::string& name) {
-  if (argument.size() != name.size() + 1) return false;
-  if (argument[0] != '-' && argument[0] != '/') return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (AsciiUpper(argument[i + 1]) != AsciiUpper(name[i])) return false;
+  if (argument.empty() || (argument[0] != '-' && argument[0] != '/')) return false;
+  const WideText units = Widen(argument);
+  Units rest;
+  for (std::size_t i = 1; i + 1 < units.size(); ++i) {
+    if (units[i] != 0xAD) rest += AsciiUpper(units[i]);
   }
-  return true;
+  Units upper;
+  for (const char c : name) upper += AsciiUpper(static_cast<char16_t>(c));
+  return rest == upper;
 }
 
 std::string Shown(const std::vector<std::string>& arguments) {
@@ -76,16 +81,17 @@ std::string Shown(const std::vector<std::string>& arguments) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
-  const bool doubleByte = input.Byte() & 1;
-  std::string line = input.Rest();
-  line.resize(line.find('\0') == std::string::npos ? line.size() : line.find('\0'));
-  standin::SetAnsiCodePage(doubleByte ? 932 : 1252);
+  standin::SetAnsiCodePage(input.Byte() & 1 ? 932 : 1252);
+  const Units line = UnitsOf(input.Rest());
   standin::SetCommandLine(line);
 
-  const std::vector<std::string> expected = ModelSplit(line, doubleByte);
+  const std::vector<std::string> expected = ModelSplit(line);
   const std::vector<std::string> split = SplitCommandLine();
-  Expect(split == expected,
-         [&] { return "split of " + Hex(line) + ": " + Shown(split) + " not " + Shown(expected); });
+  Expect(split == expected, [&] { return "split: " + Shown(split) + " not " + Shown(expected); });
+  for (const std::string& argument : split) {
+    const WideText units = Widen(argument);  // back exactly as typed
+    Expect(Utf8From(units.data(), units.size() - 1) == argument, "round trip");
+  }
   for (const char* name : {"SaveAllToFile", "SaveUrlToFile", "OpenUrl"}) {
     bool found = false;
     for (std::size_t i = 0; i < expected.size(); ++i) {

@@ -95,7 +95,7 @@ bool SameAsciiTextIgnoringCase(const std::string& a, const std::string& b) {
 
 std::int32_t IndexOfKeyName(const std::vector<std::string>& names, const std::string& name) {
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (SameTextIgnoringCase(names[i], name)) return static_cast<std::int32_t>(i);
+    if (SameKeyName(names[i], name)) return static_cast<std::int32_t>(i);
   }
   return -1;
 }

@@ -110,17 +110,22 @@ TEST_F(ButtonPlacementTest, CountsOnlyMatchingKeysBeforeTheOwnKey) {
   }
 }
 
-// "{0\u0416...}", before the own key; no ANSI code page of Western Europe
-// holds the letter, so only the wide calls name this key right.
-TEST_F(ButtonPlacementTest, AKeyNameBeyondTheCodePageIsCounted) {
-  const std::string other = std::string(kExtensionsKey) +
-                            "\\{0\xD0\x96"
-                            "000002-0000-0000-0000-000000000002}";
-  for (const char* name : {"clsid", "ButtonText", "Icon"}) {
-    SetUnicodeText(HKEY_LOCAL_MACHINE, other, name, name[0] == 'c' ? kClsid : "x");
+// A button of the class whose key name the wide calls alone can hold.
+void AddUnicodeKey(const std::vector<WCHAR>& name) {
+  std::vector<WCHAR> path = Wide(std::string(kExtensionsKey) + "\\");
+  path.insert(path.end() - 1, name.begin(), name.end() - 1);
+  for (const char* value : {"clsid", "ButtonText", "Icon"}) {
+    SetUnicodeText(HKEY_LOCAL_MACHINE, path, value, value[0] == 'c' ? kClsid : "x");
   }
+}
+
+// Before the own key: "{0\u0416...}", beyond the code pages of Western
+// Europe, and "B" with a surrogate that has no partner.
+TEST_F(ButtonPlacementTest, AKeyNameBeyondTheCodePageIsCounted) {
+  AddUnicodeKey(Wide("{0\u0416000002-0000-0000-0000-000000000002}"));
+  AddUnicodeKey({'B', 0xD800, 0});
   AddKey(kOwnGuid);
-  EXPECT_EQ(Count(), 1);
+  EXPECT_EQ(Count(), 2);
 }
 
 TEST_F(ButtonPlacementTest, TwoMatchingKeysBeforeTheOwnKeyGiveId18) {
@@ -142,6 +147,8 @@ TEST_F(ButtonPlacementTest, KeysAfterTheOwnKeyOrWithoutItNeverCount) {
   AddKey(kEarly1);
   AddKey(kLate);
   EXPECT_EQ(Count(), 0) << "own key absent";
+  // Another name to the registry, which ignores no character.
+  AddUnicodeKey(Wide(kOwnGuid + "\xC2\xAD"));
   PlaceButtonInCommandBar(kOwnGuid, kClsid, 2);
   EXPECT_FALSE(Layout().exists) << "no entry for a button that is not installed";
 }

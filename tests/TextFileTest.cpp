@@ -221,7 +221,8 @@ TEST_F(TextFileTest, StandardOutputToAFileIsUtf8WithoutAByteOrderMark) {
       {"B\xFC"
        "cher",
        "B\xEF\xBF\xBD"
-       "cher"},  // not UTF-8: the replacement character
+       "cher"},                            // not UTF-8: the replacement character
+      {"B\xED\xA0\x80", "B\xEF\xBF\xBD"},  // a name's lone surrogate: the same
       {"", ""},
   };
   const HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);

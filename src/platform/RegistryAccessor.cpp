@@ -71,6 +71,13 @@ static_assert(static_cast<REGSAM>(RegistryView::Bits64) == KEY_WOW64_64KEY, "vie
 
 }  // namespace
 
+bool SameKeyName(const std::string& a, const std::string& b) {
+  const WideText wideA = Widen(a);
+  const WideText wideB = Widen(b);
+  return CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size() - 1), wideB.data(),
+                              static_cast<int>(wideB.size() - 1), TRUE) == CSTR_EQUAL;
+}
+
 std::uint32_t RegistryAccessor::InView(std::uint32_t access) const {
   return access | static_cast<std::uint32_t>(view_);
 }

@@ -42,6 +42,11 @@ enum class KeyPresence {
   Refused,  // the key may exist, but the registry refused to open it
 };
 
+/// Whether `a` and `b` name the same key, as the registry finds a key by its
+/// name: each UTF-16 unit in the system's upper case, nothing ignored, no
+/// locale's collation.
+bool SameKeyName(const std::string& a, const std::string& b);
+
 /// What the registry says of a value without handing out its data.
 struct RegistryValueInfo {
   bool exists;

@@ -62,7 +62,9 @@ bool WriteStandardOutput(const std::string& text) {
   if (wide.empty()) return false;
   DWORD mode = 0;
   if (GetConsoleMode(output, &mode)) return WriteToConsole(output, wide);
-  const std::string utf8 = Utf8From(wide.data(), wide.size());
+  // A reader of the file takes only well-formed UTF-8; a name's lone
+  // surrogate shows as U+FFFD there.
+  const std::string utf8 = WellFormedUtf8From(wide.data(), wide.size());
   return !utf8.empty() && WriteToFile(output, utf8);
 }
 

@@ -13,7 +13,9 @@
 /// runtime's wide string would bring its own compiled instance along.
 using WideText = std::vector<WCHAR>;
 
-/// `utf8` as UTF-16, zero-terminated; an ill-formed sequence becomes U+FFFD.
+/// `utf8` as UTF-16, zero-terminated. The three-byte form of a surrogate,
+/// as Utf8From writes a lone one, gives that unit back; any other
+/// ill-formed sequence becomes U+FFFD.
 WideText Widen(const std::string& utf8);
 
 /// The same for a name asked for over and over (a value name): a short one
@@ -27,16 +29,21 @@ class WideName {
   const WCHAR* data() const { return longer_.empty() ? units_ : longer_.data(); }
 
  private:
-  static constexpr int kUnits = 64;
+  static constexpr std::size_t kUnits = 64;
   WCHAR units_[kUnits];
   WideText longer_;
 };
 
-/// `text` in the code page `codePage` as UTF-16, zero-terminated.
-WideText WidenFrom(UINT codePage, const std::string& text);
-
-/// The first `length` units of `text` as UTF-8.
+/// The first `length` units of `text` as UTF-8. Windows' names may hold a
+/// surrogate without its partner; it keeps the three-byte form of its
+/// number, so that Widen gives the very name back and the key or file it
+/// names can be opened. Not for a reader outside the program: see
+/// WellFormedUtf8From.
 std::string Utf8From(const WCHAR* text, std::size_t length);
+
+/// The first `length` units of `text` as UTF-8 that any reader accepts: a
+/// lone surrogate becomes U+FFFD.
+std::string WellFormedUtf8From(const WCHAR* text, std::size_t length);
 
 /// The first `length` units of `text` in the code page `codePage`; a
 /// character it lacks becomes its default character.

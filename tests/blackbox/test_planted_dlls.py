@@ -33,7 +33,7 @@ NATIVE_FIRST.env["WINEDLLOVERRIDES"] += ";%s=n,b" % ",".join(PLANTED_NAMES)
 
 PROGRAMS = {"vorlinde.exe": "VORLINDE_EXE", "vorlinde-inspect.exe": "VORLINDE_INSPECT_EXE",
             "vorlinde-agent.exe": "VORLINDE_AGENT_EXE", "careless.exe": "VORLINDE_CARELESS_EXE"}
-UMLAUT = "B\u00fccher"  # a byte above 0x7F: USER32 steps through the command line
+UMLAUT = "B\u00fccher"  # beyond ASCII: the command line's split loads nothing
 # (program, mode arguments): every mode of the shipped programs.
 RUNS = (("vorlinde.exe", ()), ("vorlinde.exe", ("/SaveAllToFile",)),
         ("vorlinde.exe", ("/SaveUrlToFile",)), ("vorlinde.exe", ("/OpenUrl",)),

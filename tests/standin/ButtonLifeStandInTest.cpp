@@ -182,6 +182,14 @@ TEST_F(ButtonLifeStandInTest, AKeyThatIsNotCountedShiftsNoOne) {
   EXPECT_NE(out_.Text().find("no other button's id changes"), std::string::npos);
 }
 
+// Our name and a soft hyphen (0xAD in code page 1252): another key.
+TEST_F(ButtonLifeStandInTest, AKeyNamedLikeOursWithASoftHyphenIsAnotherKey) {
+  SetValue(HKEY_LOCAL_MACHINE, kOwnKey + "\xAD", "clsid", REG_SZ, Sz("{0}"));
+  Install();
+  EXPECT_EQ(Remove(), 0) << out_.Text();
+  EXPECT_EQ(Layout(), kPlain);
+}
+
 TEST_F(ButtonLifeStandInTest, LinksInOurOwnKeysAreLeftAndAStoppedRemovalFinishes) {
   RunVorlinde();
   CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde");

@@ -92,23 +92,23 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) {
 
 std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
 
-namespace {
-
 std::vector<WCHAR> Wide(const std::string& utf8) {
   std::vector<WCHAR> wide(utf8.size() + 1, 0);  // never more units than bytes
   MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
   return wide;
 }
 
-}  // namespace
-
 void SetUnicodeText(HKEY root, const std::string& path, const std::string& name,
                     const std::string& text) {
+  SetUnicodeText(root, Wide(path), name, text);
+}
+
+void SetUnicodeText(HKEY root, const std::vector<WCHAR>& path, const std::string& name,
+                    const std::string& text) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(root, Wide(path).data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS)
-      << path;
+  ASSERT_EQ(
+      RegCreateKeyExW(root, path.data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
   const ScopedRegistryKey owner(key);
   const std::vector<WCHAR> data = Wide(text);
   const auto size = static_cast<DWORD>((std::char_traits<WCHAR>::length(data.data()) + 1) * 2);

@@ -41,6 +41,12 @@ std::string Sz(const std::string& text);
 /// `path`, created with every missing parent, and its REG_SZ value `name`.
 void SetUnicodeText(HKEY root, const std::string& path, const std::string& name,
                     const std::string& text);
+/// The same for a path given in UTF-16 units, zero-terminated: a name may
+/// hold what no UTF-8 spells, a surrogate without its partner.
+void SetUnicodeText(HKEY root, const std::vector<WCHAR>& path, const std::string& name,
+                    const std::string& text);
+/// `utf8` in UTF-16 units, zero-terminated, by the system's conversion.
+std::vector<WCHAR> Wide(const std::string& utf8);
 /// The REG_SZ value `name` of the key at `path` up to its first zero; empty
 /// when it cannot be read.
 std::string UnicodeText(HKEY root, const std::string& path, const std::string& name);

@@ -1,7 +1,6 @@
 #include "SameClassButtons.h"
 
 #include "BrowserRegistry.h"
-#include "CodePage.h"
 #include "Exceptions.h"
 #include "RegistryAccessor.h"
 #include "UnitVorlindeUtils.h"
@@ -36,7 +35,7 @@ SameClassButtons ListSameClassButtons(RegistryAccessor& machine) {
   machine.ListSubkeys(names);
   machine.CloseSubkey();
   for (const std::string& name : names) {
-    const bool own = !buttons.ownKeyListed && SameTextIgnoringCase(name, kButton.KeyGuid);
+    const bool own = !buttons.ownKeyListed && SameKeyName(name, kButton.KeyGuid);
     if (!IsButtonOfTheClass(machine, name)) {
       buttons.ownKeyListed = buttons.ownKeyListed || own;
     } else if (own) {
@@ -69,7 +68,7 @@ std::vector<std::string> SplitKeyNames(const std::string& text) {
 bool SameKeyNames(const std::vector<std::string>& a, const std::vector<std::string>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (!SameTextIgnoringCase(a[i], b[i])) return false;
+    if (!SameKeyName(a[i], b[i])) return false;
   }
   return true;
 }

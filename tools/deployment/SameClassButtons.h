@@ -25,5 +25,5 @@ SameClassButtons ListSameClassButtons(RegistryAccessor& machine);
 std::string JoinKeyNames(const std::vector<std::string>& names);
 std::vector<std::string> SplitKeyNames(const std::string& text);
 
-/// Whether two lists name the same keys in the same order, letter case aside.
+/// Whether two lists name the same keys in the same order (SameKeyName).
 bool SameKeyNames(const std::vector<std::string>& a, const std::vector<std::string>& b);

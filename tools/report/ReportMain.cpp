@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "Actions.h"
-#include "CodePage.h"
 #include "CommandLine.h"
 #include "Deployment.h"
 #include "Exceptions.h"
@@ -83,34 +82,27 @@ const Mode kModes[] = {
     {"?", Usage},
 };
 
-const Mode* FindMode(const std::string& argument) {
+const Mode* ModeOf(const std::string& argument) {
   for (const Mode& mode : kModes) {
-    if (SameAnsiTextIgnoringCase(argument.substr(1), mode.name)) return &mode;
+    if (IsCommandLineSwitch(argument, mode.name)) return &mode;
   }
   return nullptr;
 }
 
-const Mode* ModeOf(const std::string& argument) {
-  const bool isSwitch = argument.size() > 1 && (argument[0] == '/' || argument[0] == '-');
-  return isSwitch ? FindMode(argument) : nullptr;
-}
-
 // One switch decides; anything we do not know, or a second switch, stops the
 // run before it reads or changes anything: which of two was meant is not ours
-// to guess. The arguments come in the ANSI code page; the words go out in
-// UTF-8.
+// to guess. An argument is shown as it was typed.
 int Run(TextOut& out) {
   const std::vector<std::string> arguments = SplitCommandLine();
   const Mode* chosen = nullptr;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const Mode* mode = ModeOf(arguments[i]);
     if (mode == nullptr) {
-      out << "Unknown argument: " << Utf8FromAnsi(arguments[i]) << "\n\n" << kUsage;
+      out << "Unknown argument: " << arguments[i] << "\n\n" << kUsage;
       return 2;
     }
     if (chosen != nullptr) {
-      out << "One switch at a time: " << Utf8FromAnsi(arguments[i]) << " follows another.\n\n"
-          << kUsage;
+      out << "One switch at a time: " << arguments[i] << " follows another.\n\n" << kUsage;
       return 2;
     }
     chosen = mode;

@@ -13,9 +13,11 @@ unsigned char FoldToUpper(unsigned char byte);
 std::string FoldToUpper(const std::string& text);
 
 /// UTF-8, the stand-in's own form of names and text, and the forms the calls
-/// take: UTF-16 for the "W" calls, the ANSI code page for the "A" calls. An
-/// ANSI text beyond the stand-in's tables gives false; a character the code
-/// page lacks becomes "?".
+/// take: UTF-16 for the "W" calls, the ANSI code page for the "A" calls. A
+/// surrogate without its partner, which Windows' names may hold, keeps the
+/// three-byte form of its number in UTF-8 and comes back. An ANSI text
+/// beyond the stand-in's tables gives false; a character the code page lacks
+/// becomes its best fit or "?".
 std::u16string WideFromUtf8(const std::string& utf8);
 std::string Utf8FromWide(const std::u16string& wide);
 bool Utf8FromAnsi(const std::string& ansi, std::string& utf8);

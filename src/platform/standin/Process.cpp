@@ -19,7 +19,8 @@ namespace {
 
 struct Process {
   std::string moduleFileName;
-  std::string commandLine;
+  std::u16string commandLine;   // as typed, zero-terminated
+  std::string ansiCommandLine;  // what GetCommandLineA last gave
   std::vector<std::string> callLog;
   bool windows64 = false;
 };
@@ -34,7 +35,7 @@ Process FreshProcess() {
   static const std::string realCommandLine = RealCommandLine();
   Process process;
   process.moduleFileName = realPath;
-  process.commandLine = realCommandLine;
+  process.commandLine = WideFromUtf8(realCommandLine) + u'\0';
   return process;
 }
 
@@ -128,7 +129,10 @@ const std::vector<std::string>& CallLog() { return State().callLog; }
 void ClearCallLog() { State().callLog.clear(); }
 
 void SetModuleFileName(const std::string& windowsPath) { State().moduleFileName = windowsPath; }
-void SetCommandLine(const std::string& commandLine) { State().commandLine = commandLine; }
+void SetCommandLine(const std::string& commandLine) { SetCommandLine(WideFromUtf8(commandLine)); }
+void SetCommandLine(const std::u16string& commandLine) {
+  State().commandLine = commandLine + u'\0';
+}
 void SetWindows64Bit(bool windows64) { State().windows64 = windows64; }
 bool Windows64Bit() { return State().windows64; }
 
@@ -198,7 +202,16 @@ BOOL IsWow64Process(HANDLE process, PBOOL wow64) {
   return TRUE;
 }
 
-LPSTR GetCommandLineA() { return &State().commandLine[0]; }
+LPWSTR GetCommandLineW() { return &State().commandLine[0]; }
+
+// The line as typed in the ANSI code page, a character the code page lacks
+// in its best fit, as Windows makes it for the "A" call.
+LPSTR GetCommandLineA() {
+  const std::u16string& line = State().commandLine;
+  State().ansiCommandLine =
+      standin::AnsiFromUtf8(standin::Utf8FromWide(std::u16string(line.begin(), line.end() - 1)));
+  return &State().ansiCommandLine[0];
+}
 
 DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
                      void*) {

@@ -48,16 +48,20 @@ void ClearCallLog();
 // ---- Process --------------------------------------------------------------
 /// What GetModuleFileNameA reports for the process's own module.
 void SetModuleFileName(const std::string& windowsPath);
-/// What GetCommandLineA returns.
+/// The command line as typed: what GetCommandLineW returns, in UTF-8 or in
+/// UTF-16 units (which may hold a lone surrogate). GetCommandLineA gives it
+/// in the ANSI code page.
 void SetCommandLine(const std::string& commandLine);
+void SetCommandLine(const std::u16string& commandLine);
 /// Plays 64-bit Windows (true) or 32-bit Windows (false, the default): the
 /// process then runs under WOW64 and sees HKLM\SOFTWARE through its 32-bit
 /// view, SOFTWARE\WOW6432Node, unless it asks for KEY_WOW64_64KEY.
 void SetWindows64Bit(bool windows64);
 /// The ANSI code page: 1252 (single-byte) or 932 (double-byte lead bytes).
-/// MultiByteToWideChar and WideCharToMultiByte convert 1252 and UTF-8 whole;
-/// of 932 only its characters of one byte, and they refuse the rest with
-/// ERROR_INVALID_PARAMETER (see Unicode.cpp).
+/// MultiByteToWideChar and WideCharToMultiByte convert 1252 and UTF-8 whole
+/// (of 1252's best fits those into ASCII); of 932 only its characters of one
+/// byte, and they refuse the rest with ERROR_INVALID_PARAMETER (see
+/// Unicode.cpp).
 void SetAnsiCodePage(UINT codePage);
 /// The account the process runs as: its token's user maps to `domain` and
 /// `user` (an empty user: to no name, ERROR_NONE_MAPPED), and the token is

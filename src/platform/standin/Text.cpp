@@ -102,22 +102,60 @@ int CompareStringA(LCID, DWORD flags, LPCSTR string1, int count1, LPCSTR string2
   return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
 }
 
+namespace standin {
+namespace {
+
+// The soft hyphen weighs nothing in the locales' collation, which passes
+// over it as if it were not there; of the many such characters the stand-in
+// plays this one.
+constexpr char16_t kSoftHyphen = 0x00AD;
+
+std::u16string Units(LPCWSTR text, int count, bool collated) {
+  std::u16string units;
+  for (int i = 0; count < 0 ? text[i] != 0 : i < count; ++i) {
+    if (!collated || text[i] != kSoftHyphen) units += text[i];
+  }
+  return units;
+}
+
+int Order(const std::string& a, const std::string& b) {
+  const int order = a.compare(b);
+  return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
+}
+
+}  // namespace
+}  // namespace standin
+
+// The user's locale is one without a case rule of its own: the dotted
+// capital I is no capital of "i" there, as it is in Turkish. A full-width
+// letter is the same letter in another width, which only NORM_IGNOREWIDTH
+// would pass over. Equality is what the program relies on; the order is that
+// of the folded characters.
 int CompareStringW(LCID, DWORD flags, LPCWSTR string1, int count1, LPCWSTR string2, int count2) {
   if (string1 == nullptr || string2 == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const auto utf8 = [](LPCWSTR text, int count) {
-    std::u16string wide;
-    for (int i = 0; count < 0 ? text[i] != 0 : i < count; ++i) wide += text[i];
-    return standin::Utf8FromWide(wide);
-  };
-  std::string a = utf8(string1, count1);
-  std::string b = utf8(string2, count2);
+  std::string a = standin::Utf8FromWide(standin::Units(string1, count1, true));
+  std::string b = standin::Utf8FromWide(standin::Units(string2, count2, true));
   if (flags & NORM_IGNORECASE) {
     a = standin::FoldName(a);
     b = standin::FoldName(b);
   }
-  const int order = a.compare(b);
-  return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
+  return standin::Order(a, b);
+}
+
+// Unit by unit, each in the upper case the registry folds names by.
+int CompareStringOrdinal(LPCWCH string1, int count1, LPCWCH string2, int count2, BOOL ignoreCase) {
+  if (string1 == nullptr || string2 == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::string a = standin::Utf8FromWide(standin::Units(string1, count1, false));
+  std::string b = standin::Utf8FromWide(standin::Units(string2, count2, false));
+  if (ignoreCase) {
+    a = standin::FoldName(a);
+    b = standin::FoldName(b);
+  }
+  return standin::Order(a, b);
 }

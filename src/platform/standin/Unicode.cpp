@@ -3,10 +3,11 @@
 // byte (ASCII and the half-width katakana). 932's double-byte characters
 // would need its table of some 7,000 characters; the stand-in refuses them as
 // Windows refuses a code page whose table it lacks (ERROR_INVALID_PARAMETER),
-// so a test meets a refusal, never a made-up character. Best-fit mappings
-// (a character missing from 1252 written as a similar one) are not played
-// either: what 1252 lacks becomes the default character, as under
-// WC_NO_BEST_FIT_CHARS.
+// so a test meets a refusal, never a made-up character. Of 1252's best-fit
+// mappings (a character missing from the code page written as a similar
+// one, unless WC_NO_BEST_FIT_CHARS) only those are played that turn a
+// character into ASCII: the full-width forms, the dotted capital I and the
+// two quote-like marks; what else 1252 lacks becomes the default character.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -79,7 +80,11 @@ struct Utf8Step {
   char32_t codePoint;
 };
 
-Utf8Step NextUtf8(const std::string& bytes, std::size_t i) {
+// How a surrogate's own three-byte form reads: as ill-formed, as the system
+// reads UTF-8, or as that unit, as the stand-in keeps names that hold one.
+enum class Surrogates { Refused, Kept };
+
+Utf8Step NextUtf8(const std::string& bytes, std::size_t i, Surrogates surrogates) {
   const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes[at]); };
   const unsigned char lead = byte(i);
   if (lead < 0x80) return {1, true, lead};
@@ -90,8 +95,8 @@ Utf8Step NextUtf8(const std::string& bytes, std::size_t i) {
     length = 2, codePoint = lead & 0x1F;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
     length = 3, codePoint = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
+    if (lead == 0xE0) low = 0xA0;  // no overlong forms
+    if (lead == 0xED && surrogates == Surrogates::Refused) high = 0x9F;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     length = 4, codePoint = lead & 0x07;
     if (lead == 0xF0) low = 0x90;   // no overlong forms
@@ -111,10 +116,11 @@ Utf8Step NextUtf8(const std::string& bytes, std::size_t i) {
 // Ill-formed input: each longest start of a sequence that breaks off becomes
 // one U+FFFD, as Unicode recommends and the system does (the text file test
 // checks it against the real call); with MB_ERR_INVALID_CHARS the call fails.
-Converted<std::u16string> FromUtf8(const std::string& bytes, bool strict) {
+Converted<std::u16string> FromUtf8(const std::string& bytes, bool strict,
+                                   Surrogates surrogates = Surrogates::Refused) {
   std::u16string text;
   for (std::size_t i = 0; i < bytes.size();) {
-    const Utf8Step step = NextUtf8(bytes, i);
+    const Utf8Step step = NextUtf8(bytes, i, surrogates);
     i += step.length;
     if (!step.complete) {
       if (strict) return Failed<std::u16string>(ERROR_NO_UNICODE_TRANSLATION);
@@ -132,11 +138,24 @@ Converted<std::u16string> FromUtf8(const std::string& bytes, bool strict) {
 
 // ---- UTF-16 to bytes ------------------------------------------------------------
 
-std::string To1252(const std::u16string& text, char defaultChar, bool& usedDefault) {
+// The ASCII character that 1252's best fit writes for `unit`, or 0.
+char BestFitOf1252(char16_t unit) {
+  if (unit >= 0xFF01 && unit <= 0xFF5E) return static_cast<char>(unit - 0xFF01 + 0x21);
+  if (unit == 0x0130) return 'I';
+  if (unit == 0x02BA || unit == 0x030E) return '"';
+  return 0;
+}
+
+std::string To1252(const std::u16string& text, char defaultChar, bool& usedDefault,
+                   bool bestFit = true) {
   std::string bytes;
   for (const char16_t unit : text) {
     if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
       bytes += static_cast<char>(unit);
+      continue;
+    }
+    if (bestFit && BestFitOf1252(unit) != 0) {
+      bytes += BestFitOf1252(unit);
       continue;
     }
     const char16_t* found =
@@ -184,9 +203,10 @@ void AppendUtf8(std::string& bytes, char32_t codePoint) {
   }
 }
 
-// A surrogate without its partner becomes U+FFFD; with WC_ERR_INVALID_CHARS
-// the call fails.
-Converted<std::string> ToUtf8(const std::u16string& text, bool strict) {
+// A surrogate without its partner becomes U+FFFD, or with
+// WC_ERR_INVALID_CHARS fails the call; kept, it is written as its number.
+Converted<std::string> ToUtf8(const std::u16string& text, bool strict,
+                              Surrogates surrogates = Surrogates::Refused) {
   std::string bytes;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
@@ -195,7 +215,7 @@ Converted<std::string> ToUtf8(const std::u16string& text, bool strict) {
     if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       AppendUtf8(bytes, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
-    } else if (high || low) {
+    } else if ((high || low) && surrogates == Surrogates::Refused) {
       if (strict) return Failed<std::string>(ERROR_NO_UNICODE_TRANSLATION);
       AppendUtf8(bytes, kReplacementCharacter);
     } else {
@@ -246,7 +266,8 @@ int Deliver(const Converted<std::basic_string<Unit>>& result, Unit* buffer, int 
 }
 
 // Upper case of one character, for the letters whose case the stand-in
-// plays: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic. Others stay.
+// plays: ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic and the
+// full-width Latin letters. Others stay.
 char32_t UpperCase(char32_t c) {
   const auto inRange = [c](char32_t first, char32_t last) { return c >= first && c <= last; };
   if (inRange('a', 'z') || (inRange(0xE0, 0xFE) && c != 0xF7)) return c - 0x20;
@@ -255,15 +276,20 @@ char32_t UpperCase(char32_t c) {
   if (inRange(0x100, 0x137) || inRange(0x14A, 0x177)) return c & ~char32_t{1};
   if (inRange(0x139, 0x148) || inRange(0x179, 0x17E)) return (c & 1) ? c : c - 1;
   if ((inRange(0x3B1, 0x3C9) && c != 0x3C2) || inRange(0x430, 0x44F)) return c - 0x20;
+  if (inRange(0xFF41, 0xFF5A)) return c - 0x20;  // full-width letters
   if (inRange(0x450, 0x45F)) return c - 0x50;
   return c;
 }
 
 }  // namespace
 
-std::u16string WideFromUtf8(const std::string& utf8) { return FromUtf8(utf8, false).text; }
+std::u16string WideFromUtf8(const std::string& utf8) {
+  return FromUtf8(utf8, false, Surrogates::Kept).text;
+}
 
-std::string Utf8FromWide(const std::u16string& wide) { return ToUtf8(wide, false).text; }
+std::string Utf8FromWide(const std::u16string& wide) {
+  return ToUtf8(wide, false, Surrogates::Kept).text;
+}
 
 bool Utf8FromAnsi(const std::string& ansi, std::string& utf8) {
   Converted<std::u16string> wide;
@@ -290,7 +316,7 @@ std::string AnsiFromUtf8(const std::string& utf8) {
 std::string FoldName(const std::string& utf8) {
   std::string folded;
   for (std::size_t i = 0; i < utf8.size();) {
-    const Utf8Step step = NextUtf8(utf8, i);
+    const Utf8Step step = NextUtf8(utf8, i, Surrogates::Kept);
     if (step.complete) {
       AppendUtf8(folded, UpperCase(step.codePoint));
     } else {
@@ -355,7 +381,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, 
     result = To932(text);
   } else {
     bool usedDefault = false;
-    result = {ERROR_SUCCESS, To1252(text, defaultChar ? *defaultChar : '?', usedDefault)};
+    result = {ERROR_SUCCESS, To1252(text, defaultChar ? *defaultChar : '?', usedDefault,
+                                    (flags & WC_NO_BEST_FIT_CHARS) == 0)};
     if (usedDefaultChar) *usedDefaultChar = usedDefault ? TRUE : FALSE;
   }
   return Deliver(result, multiByte, multiByteCount);

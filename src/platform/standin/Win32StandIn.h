@@ -169,6 +169,7 @@ void SetLastError(DWORD code);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 LPSTR GetCommandLineA();
+LPWSTR GetCommandLineW();
 HANDLE GetCurrentProcess();
 BOOL IsWow64Process(HANDLE process, PBOOL wow64);
 
@@ -190,6 +191,7 @@ int CompareStringA(LCID locale, DWORD flags, LPCSTR string1, int count1, LPCSTR 
                    int count2);
 int CompareStringW(LCID locale, DWORD flags, LPCWSTR string1, int count1, LPCWSTR string2,
                    int count2);
+int CompareStringOrdinal(LPCWCH string1, int count1, LPCWCH string2, int count2, BOOL ignoreCase);
 
 constexpr UINT CP_ACP = 0;
 constexpr UINT MAX_LEADBYTES = 12;
