@@ -122,6 +122,36 @@ TEST_F(ButtonLifeStandInTest, PlacementAndRemovalReachEveryUserOncePerEvent) {
   EXPECT_EQ(LogOn(), kPlain);
 }
 
+TEST_F(ButtonLifeStandInTest, AClockOnceAheadAndTheCleanUpNeverLowerTheNextStamp) {
+  standin::SetClock({2027, 12, 3, 8, 10, 0, 0, 0});
+  Install();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlaced);
+  Become("admin");
+  EXPECT_EQ(Remove(), 0) << out_.Text();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlain);
+  Become("admin");
+  DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde");  // the README's clean-up
+  EXPECT_EQ(Remove(), 0) << "nothing recorded: the component goes";
+  standin::SetClock({2026, 12, 3, 8, 10, 0, 0, 0});
+  Install();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlaced);
+}
+
+TEST_F(ButtonLifeStandInTest, AStampThatCannotBeRaisedStopsTheRemovalBeforeAnythingGoes) {
+  Install();
+  SetValue(HKEY_LOCAL_MACHINE, kComponent, "Version", REG_SZ, Sz("65535,65535,65535,65535"));
+  EXPECT_EQ(Remove(), 1);
+  EXPECT_NE(out_.Text().find("the value \"Version\" of HKEY_LOCAL_MACHINE\\" + kComponent +
+                             " is 65535,65535,65535,65535, the highest stamp there is"),
+            std::string::npos)
+      << out_.Text();
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
+  EXPECT_EQ(Layout(), kPlaced);
+}
+
 TEST_F(ButtonLifeStandInTest, AnIconThatNamesNoFileIsAProblemYetTheButtonIsPlaced) {
   Install();
   SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "Icon", REG_SZ, Sz("C:\\gone\\shop.ico"));

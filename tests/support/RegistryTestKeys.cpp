@@ -157,6 +157,7 @@ void DeleteTestKeys() {
     return path.substr(0, path.rfind('\\'));
   };
   DeleteTree(HKEY_LOCAL_MACHINE, parent(kRemovalKey));
+  DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kStampMarkKey));
   DeleteTree(HKEY_CURRENT_USER, parent(kUserNoteKey));
   for (const std::string component : {kPlacementComponent, kLegacyFixUpComponent}) {
     DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kActiveSetupKey) + ("\\" + component));

@@ -33,7 +33,7 @@ AgentComponent ReadAgentComponent() {
 }
 
 void RegisterAgent(const std::string& agentPath) {
-  RegisterAgentForEvent(agentPath, NewEventStamp({ReadAgentComponent().version}));
+  RegisterAgentForEvent(agentPath, NewEventStamp());
 }
 
 void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp) {

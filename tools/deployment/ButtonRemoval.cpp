@@ -79,9 +79,7 @@ bool RemoveCountedButton(TextOut& out, const SameClassButtons& buttons, std::str
     out << "The per-user agent cannot be put in place (" << e.Message() << "). " << kNothingChanged;
     return false;
   }
-  const RemovalRecord before = ReadRemovalRecord();
-  const EventStamp planned =
-      NewEventStamp({before.stamp, before.planned, ReadAgentComponent().version});
+  const EventStamp planned = NewEventStamp();
   WriteRemovalPlan(removedId, buttons.ownPosition, buttons.others, planned);
   if (!DeleteExtensionKey()) {
     out << "The registry refused to delete " << OwnKeyName()

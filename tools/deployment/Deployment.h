@@ -43,15 +43,22 @@ inline constexpr char kButtonKeysValue[] = "ButtonKeys";
 /// from there on each moved one id down.
 inline constexpr char kRemovedPositionValue[] = "RemovedPosition";
 
+/// The highest stamp this machine has used for an event, kept apart from the
+/// records above so that deleting them (once every user has logged on)
+/// never lets a later stamp fall below one a user's copy holds.
+inline constexpr char kStampMarkKey[] = "\\SOFTWARE\\Vorlinde.Machine";
+inline constexpr char kHighestStampValue[] = "HighestStamp";
+
 /// Each user's note of the agent's last run for them: the event's stamp
 /// (kStampValue) and what came of it.
 inline constexpr char kUserSoftwareKey[] = "\\Software";
 inline constexpr char kUserNoteKey[] = "\\Software\\Vorlinde\\Layout";
 inline constexpr char kOutcomeValue[] = "Outcome";
 
-/// Claimed by every writer of a user's layout before it reads the note, so
-/// that one at a time brings the layout in line: a mutex of the session's
-/// own namespace, released by Windows when its owner ends.
+/// Claimed by every run of the agent (at logon, /FixLayout, /Remove) before
+/// it reads the note, so that one at a time brings the layout in line: a
+/// mutex of the session's own namespace, released by Windows when its owner
+/// ends. vorlinde.exe's install run takes no turn.
 inline constexpr char kUserTurnMutex[] = "Local\\Vorlinde.UserLayout";
 /// How long a second writer waits for the first before it leaves.
 inline constexpr unsigned kUserTurnWaitMilliseconds = 60000;

@@ -16,6 +16,7 @@
 #include "SameClassButtons.h"
 #include "SystemErrorText.h"
 #include "TextOut.h"
+#include "UserNote.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
 
@@ -26,15 +27,24 @@ using namespace deployment;
 struct MachineState {
   SameClassButtons buttons;
   RemovalRecord record;
-  EventStamp event;  // the latest install, upgrade or removal
+  EventStamp component;  // the Version of the agent's Active Setup component
+  EventStamp event;      // the latest install, upgrade or removal
 };
 
 MachineState ReadMachine() {
   RegistryAccessor machine(RegistryRights::Read);
   machine.SelectHive(RegistryRoot::LocalMachine);
-  MachineState state{ListSameClassButtons(machine), ReadRemovalRecord(), {}};
-  state.event = std::max(ReadAgentComponent().version, state.record.stamp);
+  MachineState state{ListSameClassButtons(machine), ReadRemovalRecord(),
+                     ReadAgentComponent().version, {}};
+  state.event = std::max(state.component, state.record.stamp);
   return state;
+}
+
+// The user's note of `stamp`, and Active Setup's copy with it when the
+// component stands at that event.
+void Note(const MachineState& machine, const EventStamp& stamp, const std::string& outcome) {
+  WriteUserNote({stamp, outcome});
+  if (machine.component == stamp) RaiseActiveSetupCopy(stamp);
 }
 
 std::string Entries(int count) {
@@ -91,7 +101,7 @@ bool Place(TextOut& out, const MachineState& machine) {
     outcome =
         "placed: command id " + std::to_string(id) + " at entry index " + std::to_string(index);
   }
-  WriteUserNote(machine.event, outcome);
+  Note(machine, machine.event, outcome);
   out << "This account's command bar layout: " << outcome << ".\n";
   const bool placeable = layout.refusal.empty() && id <= browserreg::kLargestCommandId;
   return IconFileStands(out) && placeable;
@@ -107,17 +117,17 @@ bool KeysStandAsRecorded(const MachineState& machine) {
 bool ApplyRemoval(TextOut& out, const MachineState& machine) {
   const RemovalRecord& record = machine.record;
   if (!KeysStandAsRecorded(machine)) {
-    WriteUserNote(record.stamp, "left as it is: the extension keys changed");
+    Note(machine, record.stamp, "left as it is: the extension keys changed");
     out << "The extension keys no longer stand as the removal left them (another button was "
            "added or removed since): this account's layout was left as it is.\n";
     return true;
   }
   // Noted before the layout changes: a note that cannot be written stops the
   // fix here, and a layout fixed twice would point entries at wrong buttons.
-  WriteUserNote(record.stamp, "begun, not finished");
+  Note(machine, record.stamp, "begun, not finished");
   const LayoutFix fix = FixCurrentUsersLayout(record.Shift());
   const std::string outcome = Outcome(fix);
-  WriteUserNote(record.stamp, outcome);
+  Note(machine, record.stamp, outcome);
   out << "This account's command bar layout: " << outcome << ".\n";
   return fix.result != LayoutFixResult::Refused;
 }
@@ -130,7 +140,7 @@ bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note
     out << "This account's layout was dealt with for the last removal already (" << note.outcome
         << "): nothing changed.\n";
   }
-  if (note.stamp < machine.event) WriteUserNote(machine.event, "unchanged: nothing to do");
+  if (note.stamp < machine.event) Note(machine, machine.event, "unchanged: nothing to do");
   return true;
 }
 

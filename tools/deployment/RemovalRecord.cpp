@@ -1,6 +1,5 @@
 #include "RemovalRecord.h"
 
-#include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "RegistryKeyItself.h"
@@ -13,11 +12,6 @@ using namespace deployment;
 KeyItself OpenRecord(bool create, RegistryRights rights) {
   return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey, kRemovalKey,
                    create, rights);
-}
-
-KeyItself OpenUserKey(const std::string& base, const std::string& path, bool create,
-                      RegistryRights rights) {
-  return KeyItself(RegistryRoot::CurrentUser, RegistryView::Own, base, path, create, rights);
 }
 
 // A link in our place is never read through; a key that is merely missing
@@ -66,24 +60,4 @@ void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
 
 void FinishRemovalRecord(const EventStamp& planned) {
   WritableRecord().WriteText(kStampValue, planned.Text());
-}
-
-UserNote ReadUserNote() {
-  KeyItself key = OpenUserKey(kUserSoftwareKey, kUserNoteKey, false, RegistryRights::Read);
-  RaiseUnlessRead(key);
-  return {EventStamp::Parse(key.ReadText(kStampValue)), key.ReadText(kOutcomeValue)};
-}
-
-void WriteUserNote(const EventStamp& stamp, const std::string& outcome) {
-  KeyItself note = OpenUserKey(kUserSoftwareKey, kUserNoteKey, true, RegistryRights::Full);
-  if (!note.IsOpen()) throw ERegistryException(note.Problem());
-  note.WriteText(kOutcomeValue, outcome);
-  note.WriteText(kStampValue, stamp.Text());
-  // Active Setup's own copy only spares the user a run that would change
-  // nothing; our note above is what keeps a layout from being fixed twice.
-  if (ReadAgentComponent().version != stamp) return;
-  KeyItself copy = OpenUserKey(kUserActiveSetupKey,
-                               std::string(kUserActiveSetupKey) + "\\" + kPlacementComponent, true,
-                               RegistryRights::Full);
-  if (copy.IsOpen()) copy.WriteText(kVersionValue, stamp.Text());
 }

@@ -1,6 +1,5 @@
 // What a removal leaves for the users who were not there: one record under
-// the machine hive, which the agent applies to each user's layout, and each
-// user's own note of the agent's last run for them.
+// the machine hive, which the agent applies to each user's layout.
 #pragma once
 
 #include <cstdint>
@@ -32,16 +31,3 @@ void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
                       const std::vector<std::string>& buttonKeys, const EventStamp& planned);
 /// Marks the planned removal done, once the button's key is gone.
 void FinishRemovalRecord(const EventStamp& planned);
-
-/// This user's note of the agent's last run: the event it ran for and what
-/// came of it.
-struct UserNote {
-  EventStamp stamp;
-  std::string outcome;
-};
-UserNote ReadUserNote();
-/// Notes that this user is done with the event `stamp`, also in Active
-/// Setup's per-user copy when the component stands at that stamp, so that
-/// the next logon does not run the agent again for it. Raises when the note
-/// cannot be written (a link in its place included).
-void WriteUserNote(const EventStamp& stamp, const std::string& outcome);

@@ -3,6 +3,7 @@
 #include "RemovalRecord.h"
 #include "Report.h"
 #include "Sections.h"
+#include "UserNote.h"
 
 namespace {
 
