@@ -152,6 +152,58 @@ TEST_F(ButtonLifeStandInTest, AStampThatCannotBeRaisedStopsTheRemovalBeforeAnyth
   EXPECT_EQ(Layout(), kPlaced);
 }
 
+// Each row damages one value of the record of a removal of id 18 (position
+// 2 of 4 keys); a user who has not had it keeps the layout, and hears which
+// value. A link in the record's place blocks no placement.
+TEST_F(ButtonLifeStandInTest, NothingIsAppliedFromADamagedRemovalRecord) {
+  struct Row {
+    std::string name;
+    DWORD type;  // REG_NONE: the value is deleted
+    std::string data;
+    std::string what;
+  };
+  const std::string number = "is not a number (REG_DWORD) from ";
+  const Row rows[] = {
+      {"RemovedId", REG_SZ, Sz("18"), number + "16 to 255"},
+      {"RemovedId", REG_QWORD, std::string("\x12\0\0\0\0\0\0\0", 8), number + "16 to 255"},
+      {"RemovedId", REG_BINARY, std::string("\x12\0\0\0", 4), number + "16 to 255"},
+      {"RemovedId", REG_NONE, "", "is missing"},
+      {"RemovedId", REG_DWORD, std::string("\x07\0\0\0", 4), number + "16 to 255"},
+      {"RemovedPosition", REG_DWORD, std::string("\0\0\0\xC0", 4), number + "0 to 4"},
+      {"ButtonKeys", REG_MULTI_SZ, Sz("{0A}") + '\0', "is not a list of key names (REG_SZ)"},
+      {"Stamp", REG_SZ, Sz("2026,65536,1,1"), "is not a stamp of four numbers below 65536"},
+  };
+  const std::string record = "SOFTWARE\\Vorlinde\\Removal";
+  Install();
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  for (const Row& row : rows) {
+    const StoredValue sound = GetValue(HKEY_LOCAL_MACHINE, record, row.name);
+    if (row.type == REG_NONE) {
+      HKEY key = nullptr;
+      ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, record.c_str(), 0, KEY_SET_VALUE, &key), 0);
+      EXPECT_EQ(RegDeleteValueA(key, row.name.c_str()), 0);
+      RegCloseKey(key);
+    } else {
+      SetValue(HKEY_LOCAL_MACHINE, record, row.name, row.type, row.data);
+    }
+    Become(row.name + row.data, kPlaced);
+    TextBuffer out;
+    EXPECT_EQ(FixLayout(out), 1) << row.name;
+    EXPECT_NE(out.Text().find("the value \"" + row.name + "\" of HKEY_LOCAL_MACHINE\\" + record +
+                              " " + row.what),
+              std::string::npos)
+        << out.Text();
+    EXPECT_EQ(Layout(), kPlaced) << row.name;
+    SetValue(HKEY_LOCAL_MACHINE, record, row.name, sound.type, sound.bytes);
+  }
+  Become("admin");
+  Install();
+  DeleteTree(HKEY_LOCAL_MACHINE, record);
+  CreateLink(HKEY_LOCAL_MACHINE, record, "\\REGISTRY\\MACHINE\\SOFTWARE\\Elsewhere");
+  Become("carl");
+  EXPECT_EQ(LogOn(), kPlaced);
+}
+
 TEST_F(ButtonLifeStandInTest, AnIconThatNamesNoFileIsAProblemYetTheButtonIsPlaced) {
   Install();
   SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "Icon", REG_SZ, Sz("C:\\gone\\shop.ico"));

@@ -33,6 +33,9 @@ class UserTurnStandInTest : public ::testing::Test {
     SetValue(HKEY_LOCAL_MACHINE, kRecord, deployment::kStampValue, REG_SZ, Sz("2026,101,1,1"));
     SetValue(HKEY_LOCAL_MACHINE, kRecord, deployment::kRemovedIdValue, REG_DWORD,
              std::string("\x10\0\0\0", 4));
+    SetValue(HKEY_LOCAL_MACHINE, kRecord, deployment::kRemovedPositionValue, REG_DWORD,
+             std::string(4, '\0'));
+    SetValue(HKEY_LOCAL_MACHINE, kRecord, deployment::kButtonKeysValue, REG_SZ, Sz(""));
     SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY,
              std::string("\x07\0\0\0\x10\x01\0\0", 8));
   }

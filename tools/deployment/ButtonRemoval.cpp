@@ -115,7 +115,7 @@ bool RemoveUncountedKey(TextOut& out) {
 // Completes a removal whose key is gone but whose stamp was not yet raised.
 RemovalRecord FinishedRecord(const SameClassButtons& buttons) {
   RemovalRecord record = ReadRemovalRecord();
-  if (record.stamp < record.planned && !buttons.ownKeyListed) {
+  if (record.damage.empty() && record.stamp < record.planned && !buttons.ownKeyListed) {
     FinishRemovalRecord(record.planned);
     record.stamp = record.planned;
   }
@@ -126,6 +126,11 @@ RemovalRecord FinishedRecord(const SameClassButtons& buttons) {
 // with no removal recorded, no component at all.
 bool ReachOtherUsers(TextOut& out, const RemovalRecord& record, std::string agentCopy,
                      const std::string& agentSource) {
+  if (!record.damage.empty()) {
+    out << "The removal record cannot be used (" << record.damage
+        << "): no other user's layout is fixed from it.\n";
+    return false;
+  }
   if (record.stamp.IsNone()) return UnregisterOwnComponent(out);
   const AgentComponent component = ReadAgentComponent();
   try {

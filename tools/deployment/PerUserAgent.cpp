@@ -132,6 +132,17 @@ bool ApplyRemoval(TextOut& out, const MachineState& machine) {
   return fix.result != LayoutFixResult::Refused;
 }
 
+// Nothing is applied from a record that breaks its own rules: it could name
+// any entry of the layout.
+bool LeaveForDamagedRecord(TextOut& out, const RemovalRecord& record) {
+  out << "The removal record cannot be used (" << record.damage
+      << "): this account's layout was left as it is.\n"
+      << "  What to do: an administrator runs vorlinde-inspect.exe /Remove on a machine where the "
+         "button is installed, which records the removal anew; deleting HKEY_LOCAL_MACHINE"
+      << kRemovalKey << " leaves every layout as it is.\n";
+  return false;
+}
+
 bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note) {
   if (machine.record.stamp.IsNone()) {
     out << "The button is not installed as a button of its class, and no removal is "
@@ -148,9 +159,12 @@ bool InLine(TextOut& out) {
   const MachineState machine = ReadMachine();
   const UserNote note = ReadUserNote();
   if (machine.buttons.ownPosition >= 0) return Place(out, machine);
-  if (!machine.record.stamp.IsNone() && note.stamp < machine.record.stamp) {
-    return ApplyRemoval(out, machine);
+  const RemovalRecord& record = machine.record;
+  const bool pending = note.stamp < record.stamp;
+  if (!record.damage.empty() && (pending || record.stamp.IsNone())) {
+    return LeaveForDamagedRecord(out, record);
   }
+  if (pending) return ApplyRemoval(out, machine);
   return LeaveAsItIs(out, machine, note);
 }
 

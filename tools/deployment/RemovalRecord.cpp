@@ -1,9 +1,12 @@
 #include "RemovalRecord.h"
 
+#include "BrowserRegistry.h"
 #include "Deployment.h"
 #include "Exceptions.h"
+#include "RecordReader.h"
 #include "RegistryKeyItself.h"
 #include "SameClassButtons.h"
+#include "UnitVorlindeUtils.h"
 
 namespace {
 
@@ -12,14 +15,6 @@ using namespace deployment;
 KeyItself OpenRecord(bool create, RegistryRights rights) {
   return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey, kRemovalKey,
                    create, rights);
-}
-
-// A link in our place is never read through; a key that is merely missing
-// holds nothing.
-void RaiseUnlessRead(const KeyItself& key) {
-  if (key.Result() != KeyItself::Outcome::Opened && key.Result() != KeyItself::Outcome::Missing) {
-    throw ERegistryException(key.Problem());
-  }
 }
 
 KeyItself WritableRecord() {
@@ -37,25 +32,33 @@ IdShift RemovalRecord::Shift() const {
 
 RemovalRecord ReadRemovalRecord() {
   KeyItself key = OpenRecord(false, RegistryRights::Read);
-  RaiseUnlessRead(key);
-  RemovalRecord record{EventStamp::Parse(key.ReadText(kStampValue)),
-                       EventStamp::Parse(key.ReadText(kPlannedStampValue)),
-                       0,
-                       0,
-                       {}};
-  record.removedId = static_cast<std::int32_t>(key.ReadNumber(kRemovedIdValue, 0));
-  record.removedPosition = static_cast<std::int32_t>(key.ReadNumber(kRemovedPositionValue, 0));
-  record.buttonKeys = SplitKeyNames(key.ReadText(kButtonKeysValue));
+  RemovalRecord record;
+  if (key.Result() != KeyItself::Outcome::Opened) {
+    if (key.Result() != KeyItself::Outcome::Missing) record.damage = key.Problem();
+    return record;
+  }
+  RecordReader values(key);
+  // A removal is recorded once either stamp stands; then all of it must.
+  if (!values.Has(kStampValue) && !values.Has(kPlannedStampValue)) return record;
+  if (values.Has(kStampValue)) record.stamp = values.Stamp(kStampValue);
+  if (values.Has(kPlannedStampValue)) record.planned = values.Stamp(kPlannedStampValue);
+  record.removedId = static_cast<std::int32_t>(
+      values.Number(kRemovedIdValue, FirstCustomCommandId, browserreg::kLargestCommandId));
+  record.buttonKeys = values.KeyNames(kButtonKeysValue);
+  record.removedPosition = static_cast<std::int32_t>(
+      values.Number(kRemovedPositionValue, 0, static_cast<std::uint32_t>(record.buttonKeys.size())));
+  record.damage = values.Damage();
   return record;
 }
 
 void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
                       const std::vector<std::string>& buttonKeys, const EventStamp& planned) {
   KeyItself key = WritableRecord();
-  key.WriteText(kPlannedStampValue, planned.Text());
   key.WriteNumber(kRemovedIdValue, static_cast<std::uint32_t>(removedId));
-  key.WriteNumber(kRemovedPositionValue, static_cast<std::uint32_t>(removedPosition));
   key.WriteText(kButtonKeysValue, JoinKeyNames(buttonKeys));
+  key.WriteNumber(kRemovedPositionValue, static_cast<std::uint32_t>(removedPosition));
+  // The stamp last: a plan half written is no plan.
+  key.WriteText(kPlannedStampValue, planned.Text());
 }
 
 void FinishRemovalRecord(const EventStamp& planned) {

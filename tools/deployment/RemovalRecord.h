@@ -12,15 +12,20 @@
 struct RemovalRecord {
   EventStamp stamp;    // none: no removal finished
   EventStamp planned;  // above `stamp` while a removal is unfinished
-  std::int32_t removedId;
-  std::int32_t removedPosition;         // in `buttonKeys`, where the button stood
+  std::int32_t removedId = 0;
+  std::int32_t removedPosition = 0;     // in `buttonKeys`, where the button stood
   std::vector<std::string> buttonKeys;  // the same-class buttons left after it
+  std::string damage;  // why nothing may be applied from it (a link in its place
+                       // included); empty when it is sound
 
+  bool Recorded() const { return !stamp.IsNone() || !damage.empty(); }
   IdShift Shift() const;
 };
 
-/// The machine's record, its key opened as itself; raises ERegistryException
-/// naming the key when a link stands there.
+/// The machine's record, its key opened as itself. Each value has one type
+/// and range (ids 16 to 255, a position within the recorded keys, stamps of
+/// four numbers below 65536); a record that breaks them, or a link in its
+/// place, is damaged, and says so.
 RemovalRecord ReadRemovalRecord();
 
 /// Records what a removal is about to do, with the stamp it is to have,
