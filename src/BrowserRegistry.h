@@ -24,6 +24,8 @@ inline constexpr char kCommandBarKey[] =
 /// The command bar layout value, and the most of it an install run reads.
 inline constexpr char kLayoutValue[] = "ButtonLayout";
 inline constexpr std::int32_t kLayoutCapacity = 2048;
+/// Bytes per layout entry: the command id, a flag, two zero bytes.
+inline constexpr std::size_t kLayoutEntrySize = 4;
 /// The largest command id a layout entry can name: it holds the id in its
 /// first byte.
 inline constexpr std::int32_t kLargestCommandId = 0xFF;

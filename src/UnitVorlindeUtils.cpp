@@ -1,10 +1,10 @@
 #include "UnitVorlindeUtils.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "BrowserRegistry.h"
 #include "CodePage.h"
+#include "CommandBarLayout.h"
 #include "Exceptions.h"
 #include "ExecutablePath.h"
 #include "RegistryAccessor.h"
@@ -140,15 +140,17 @@ PrecedingButtons CountBefore(RegistryAccessor& registry, const std::string& keyG
 
 // Read rights: the count only reads, and a key that the user (or even an
 // administrator) may read but not write is still a button the browser shows.
-void PlaceButtonInCommandBar(const std::string& keyGuid, const std::string& classId,
-                             std::int32_t entryIndex) {
+Placement PlaceButtonInCommandBar(const std::string& keyGuid, const std::string& classId,
+                                  std::int32_t entryIndex) {
   RegistryAccessor registry(RegistryRights::Read);
   registry.SelectHive(RegistryRoot::LocalMachine);
   const PrecedingButtons before = CountBefore(registry, keyGuid, classId);
   // Without its own key the button is not installed, and an entry would
   // name whichever button holds that id.
-  if (!before.listed || !before.ownListed) return;
-  InsertLayoutEntry(entryIndex, FirstCustomCommandId + before.count, 1);
+  if (!before.listed || !before.ownListed) return Placement::NotInstalled;
+  const bool written =
+      InsertLayoutEntry(entryIndex, FirstCustomCommandId + before.count, commandbar::kShownFlag);
+  return written ? Placement::Placed : Placement::LayoutKeyRefused;
 }
 
 std::int32_t CountPrecedingButtons(const std::string& keyGuid, const std::string& classId) {
@@ -176,66 +178,25 @@ bool IsMatchingButtonKey(RegistryAccessor& registry, const std::string& name,
 
 // ---- Command bar layout -----------------------------------------------------
 
-namespace {
-
-using browserreg::kCommandBarKey;
-using browserreg::kLargestCommandId;
-using browserreg::kLayoutCapacity;
-using browserreg::kLayoutValue;
-constexpr std::int32_t kEntrySize = 4;
-
-// A constant array rather than a static vector: no guarded initialisation,
-// which would bring the runtime's thread synchronisation into the program.
-constexpr std::uint8_t kDefaultCommandBarLayout[] = {
-    0x07, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x03, 0x01, 0x00, 0x00, 0x04, 0x01,
-    0x00, 0x00, 0x05, 0x01, 0x00, 0x00, 0x06, 0x01, 0x00, 0x00, 0x07, 0x01, 0x00, 0x00,
-};
-
-void InsertEntryAt(std::vector<std::uint8_t>& layout, std::int32_t offset, std::int32_t id,
-                   std::int32_t flag) {
-  const auto oldLength = static_cast<std::int32_t>(layout.size());
-  layout.resize(layout.size() + kEntrySize);
-  // From the last byte downwards, so that no byte is overwritten before it moved.
-  for (std::int32_t i = oldLength - 1; i >= offset; --i) {
-    layout[static_cast<std::size_t>(i + kEntrySize)] = layout[static_cast<std::size_t>(i)];
-  }
-  const auto at = static_cast<std::size_t>(offset);
-  layout[at] = static_cast<std::uint8_t>(id & 0xFF);
-  layout[at + 1] = static_cast<std::uint8_t>(flag & 0xFF);
-  layout[at + 2] = 0;
-  layout[at + 3] = 0;
-}
-
-}  // namespace
-
 std::int32_t ClampedEntryOffset(std::int32_t entryIndex, std::int32_t layoutLength) {
-  const std::int64_t wanted = std::int64_t{kEntrySize} * entryIndex;
-  return static_cast<std::int32_t>(std::min<std::int64_t>(wanted, layoutLength - kEntrySize));
+  return commandbar::ClampedEntryOffset(entryIndex, layoutLength);
 }
 
-void InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int32_t flag) {
+bool InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int32_t flag) {
   Check(commandId >= FirstCustomCommandId, "Eigene Buttons haben IDs im Bereich >= $10");
   // An entry holds the id in one byte: a larger id would name another button.
-  Check(commandId <= kLargestCommandId, "Eigene Buttons haben IDs im Bereich <= $FF");
+  Check(commandId <= browserreg::kLargestCommandId, "Eigene Buttons haben IDs im Bereich <= $FF");
   // A negative index would move bytes before the start of the layout.
   Check(entryIndex >= 0, "Der Eintragsindex darf nicht negativ sein");
 
+  using commandbar::LayoutFound;
   RegistryAccessor registry;
-  registry.SelectHive(RegistryRoot::CurrentUser);
-  if (!registry.OpenSubkey(kCommandBarKey, true)) return;
-
-  std::vector<std::uint8_t> layout(kLayoutCapacity, 0);
-  const std::int32_t length = registry.ReadBytes(kLayoutValue, layout.data(), kLayoutCapacity);
-  layout.resize(static_cast<std::size_t>(length));
-  Check(length % kEntrySize == 0);
-  if (length == 0) {
-    layout.assign(std::begin(kDefaultCommandBarLayout), std::end(kDefaultCommandBarLayout));
-  }
-
-  const std::int32_t offset =
-      ClampedEntryOffset(entryIndex, static_cast<std::int32_t>(layout.size()));
-  InsertEntryAt(layout, offset, commandId, flag);
-  registry.WriteBytes(kLayoutValue, layout.data(), static_cast<std::int32_t>(layout.size()));
+  commandbar::LayoutRead layout =
+      commandbar::ReadLayout(registry, commandbar::LayoutRules::InstallRun);
+  if (layout.found == LayoutFound::KeyRefused) return false;
+  Check(layout.found != LayoutFound::PartialEntry);
+  commandbar::InsertEntry(layout.bytes, entryIndex, commandId, flag);
+  return commandbar::WriteLayout(registry, layout.bytes);
 }
 
 // ---- Files and URL launch ---------------------------------------------------

@@ -39,10 +39,17 @@ constexpr std::int32_t FirstCustomCommandId = 16;
 /// Whether the companion button's extension key exists and can be read.
 bool ProbeCompanionButton(const std::string& companionKeyGuid);
 
+/// What PlaceButtonInCommandBar did.
+enum class Placement {
+  Placed,            // the entry was inserted and the layout written
+  NotInstalled,      // the Extensions key unreadable or the own key not among them: nothing written
+  LayoutKeyRefused,  // the CommandBar key could be neither opened nor created: nothing written
+};
+
 /// Inserts the button into the command bar layout at `entryIndex`, with the
 /// command id that its place among the extension keys gives it.
-void PlaceButtonInCommandBar(const std::string& keyGuid, const std::string& classId,
-                             std::int32_t entryIndex);
+Placement PlaceButtonInCommandBar(const std::string& keyGuid, const std::string& classId,
+                                  std::int32_t entryIndex);
 
 /// Number of buttons of class `classId` listed before the key `keyGuid`;
 /// -1 when the Extensions key cannot be opened for reading.
@@ -61,8 +68,10 @@ bool IsMatchingButtonKey(RegistryAccessor& registry, const std::string& name,
 // ---- Command bar layout -----------------------------------------------------
 
 /// Inserts one 4-byte entry (id, flag, 0, 0) at `entryIndex` into the
-/// current user's ButtonLayout value, never behind its last entry.
-void InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int32_t flag);
+/// current user's ButtonLayout value, never behind its last entry, under the
+/// install run's rules (CommandBarLayout.h). False, with nothing written,
+/// when the CommandBar key can be neither opened nor created.
+bool InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int32_t flag);
 
 /// Byte offset of entry `entryIndex` in a layout of `layoutLength` bytes,
 /// clamped to the offset of the last entry.

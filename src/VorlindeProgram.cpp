@@ -28,8 +28,7 @@ void RunInstallMode() {
                           kButton.TargetUrl, kButton.IconFileName, kButton.HotIconFileName,
                           kButton.ButtonClsid);
   const bool companion = ProbeCompanionButton(kButton.CompanionKeyGuid);
-  PlaceButtonInCommandBar(kButton.KeyGuid, kButton.ButtonClsid,
-                          companion ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone);
+  PlaceButtonInCommandBar(kButton.KeyGuid, kButton.ButtonClsid, kButton.LayoutIndex(companion));
 }
 
 // The side modes, in their fixed order of priority; false when the command

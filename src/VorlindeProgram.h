@@ -16,6 +16,12 @@ struct ButtonDefinition {
   const char* CompanionKeyGuid;
   std::int32_t LayoutIndexAlone;
   std::int32_t LayoutIndexWithCompanion;
+
+  /// The entry index an install run gives the button: beside the companion
+  /// button where that one is installed (ProbeCompanionButton).
+  constexpr std::int32_t LayoutIndex(bool companionInstalled) const {
+    return companionInstalled ? LayoutIndexWithCompanion : LayoutIndexAlone;
+  }
 };
 
 extern const ButtonDefinition kButton;

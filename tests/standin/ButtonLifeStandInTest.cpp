@@ -220,6 +220,25 @@ TEST_F(ButtonLifeStandInTest, AnIconThatNamesNoFileIsAProblemYetTheButtonIsPlace
   EXPECT_EQ(Layout(), kPlaced);
 }
 
+// The install routine writes nothing to a CommandBar key this user may only
+// read; the note once said "placed" all the same.
+TEST_F(ButtonLifeStandInTest, TheNoteSaysWhatThePlacementDid) {
+  Install();
+  Become("ann");
+  standin::SetKeyRights(HKEY_CURRENT_USER, kCommandBarKey, standin::KeyRights::ReadOnly);
+  EXPECT_EQ(PlaceButtonInCommandBar(kButton.KeyGuid, kButton.ButtonClsid, 2),
+            Placement::LayoutKeyRefused);
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 1) << out.Text();
+  EXPECT_EQ(Text(HKEY_CURRENT_USER, kNote, "Outcome"),
+            "left as it is: this account may not change its CommandBar key");
+  standin::SetKeyRights(HKEY_CURRENT_USER, kCommandBarKey, standin::KeyRights::Full);
+  EXPECT_EQ(Layout(), kPlain);
+  EXPECT_EQ(FixLayout(out), 0) << out.Text();
+  EXPECT_EQ(Text(HKEY_CURRENT_USER, kNote, "Outcome"), "placed: command id 18 at entry index 2");
+  EXPECT_EQ(Layout(), kPlaced);
+}
+
 TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
   for (int i = 0; i < 1000; ++i) AddButton("{F2-" + std::to_string(100000 + i) + "}");
   Install();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "CommandBarLayout.h"
 #include "Exceptions.h"
 #include "FailureMessage.h"
 #include "LayoutBytes.h"
@@ -149,6 +150,57 @@ TEST_F(ButtonPlacementFaultTest, WithoutTheExtensionKeyAStandardUserGetsNoEntry)
   EXPECT_LT(probe, place) << "the probe runs, then the placement";
   EXPECT_LT(place, standin::CallLog().size());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCommandBarKey));
+}
+
+using commandbar::LayoutFound;
+using commandbar::LayoutRules;
+
+struct SortCase {
+  const char* label;
+  standin::KeyRights rights;  // on the CommandBar key
+  DWORD type;                 // REG_NONE with no bytes: no value
+  std::string bytes;
+  LayoutFound asInstallRunSees;
+  LayoutFound binaryOnly;
+};
+
+// Each value sorted once, never raised, the key left as it stood.
+TEST_F(ButtonPlacementFaultTest, TheLayoutReaderSortsWhatItFinds) {
+  using F = LayoutFound;
+  const auto full = standin::KeyRights::Full;
+  const SortCase cases[] = {
+      {"no key", full, REG_NONE, "", F::KeyMissing, F::KeyMissing},
+      {"refused key", standin::KeyRights::None, REG_BINARY, "", F::KeyRefused, F::KeyRefused},
+      {"no value", full, REG_NONE, "", F::ValueMissing, F::ValueMissing},
+      {"unreadable", full, REG_BINARY, Hex("2A 01 00 00"), F::Unreadable, F::Unreadable},
+      {"text", full, REG_SZ, Sz("x"), F::WrongType, F::WrongType},
+      {"number", full, REG_DWORD, std::string(4, '\1'), F::WrongType, F::WrongType},
+      {"untyped", full, 0x55, Hex("2A 01 00 00"), F::Bytes, F::WrongType},
+      {"2052 bytes", full, REG_BINARY, std::string(2052, '\5'), F::TooLong, F::TooLong},
+      {"6 bytes", full, REG_BINARY, Hex("2A 01 00 00 2B 01"), F::PartialEntry, F::PartialEntry},
+      {"empty", full, REG_BINARY, "", F::Bytes, F::Bytes},
+      {"whole entries", full, REG_BINARY, Hex("2A 01 00 00 2B 01 00 00"), F::Bytes, F::Bytes},
+  };
+  for (const SortCase& c : cases) {
+    standin::Reset();
+    if (c.label != std::string("no key")) CreateKey(HKEY_CURRENT_USER, kCommandBarKey);
+    if (c.type != REG_NONE)
+      SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", c.type, c.bytes);
+    standin::SetKeyRights(HKEY_CURRENT_USER, kCommandBarKey, c.rights);
+    if (c.asInstallRunSees == F::Unreadable) standin::FailValueReads("ButtonLayout");
+    for (const LayoutRules rules : {LayoutRules::InstallRunSorted, LayoutRules::BinaryOnly}) {
+      RegistryAccessor registry(RegistryRights::Read);
+      const commandbar::LayoutRead read = commandbar::ReadLayout(registry, rules);
+      const bool install = rules == LayoutRules::InstallRunSorted;
+      EXPECT_EQ(read.found, install ? c.asInstallRunSees : c.binaryOnly) << c.label;
+      const bool hasBytes =
+          read.found == F::Bytes || read.found == F::TooLong || read.found == F::PartialEntry;
+      EXPECT_EQ(std::string(read.bytes.begin(), read.bytes.end()), hasBytes ? c.bytes : "")
+          << c.label;
+    }
+    standin::SetKeyRights(HKEY_CURRENT_USER, kCommandBarKey, full);
+    EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, kCommandBarKey), c.label != std::string("no key"));
+  }
 }
 
 }  // namespace

@@ -5,10 +5,10 @@
 
 #include "AgentRegistration.h"
 #include "BrowserRegistry.h"
+#include "CommandBarLayout.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "IconFile.h"
-#include "LayoutRemoval.h"
 #include "NamedMutex.h"
 #include "OwnExtensionKey.h"
 #include "RegistryAccessor.h"
@@ -51,15 +51,35 @@ std::string Entries(int count) {
   return std::to_string(count) + (count == 1 ? " entry" : " entries");
 }
 
-std::string Outcome(const LayoutFix& fix) {
-  switch (fix.result) {
-    case LayoutFixResult::NoLayout:
-      return "nothing to fix: no layout";
-    case LayoutFixResult::Refused:
-      return "left as it is: " + fix.refusal;
-    case LayoutFixResult::Edited:
+using commandbar::LayoutFound;
+
+// Why a layout is left as it is, in the agent's words.
+std::string Refusal(LayoutFound found, const std::string& unreadable) {
+  switch (found) {
+    case LayoutFound::KeyRefused:
+      return "this account may not open its CommandBar key";
+    case LayoutFound::Unreadable:
+      return "it changed while it was read (" + unreadable + ")";
+    case LayoutFound::WrongType:
+      return "it is not binary (REG_BINARY)";
+    case LayoutFound::TooLong:
+      return "it is longer than " + std::to_string(browserreg::kLayoutCapacity) + " bytes";
+    case LayoutFound::PartialEntry:
+      return "its length is not a multiple of 4 bytes";
+    case LayoutFound::KeyMissing:
+    case LayoutFound::ValueMissing:
+    case LayoutFound::Bytes:
       break;
   }
+  return std::string();
+}
+
+std::string Outcome(const commandbar::LayoutFix& fix) {
+  if (fix.found == LayoutFound::KeyMissing || fix.found == LayoutFound::ValueMissing) {
+    return "nothing to fix: no layout";
+  }
+  if (fix.found != LayoutFound::Bytes)
+    return "left as it is: " + Refusal(fix.found, fix.unreadable);
   return "fixed: " + Entries(fix.edit.removed) + " removed, " + Entries(fix.edit.renumbered) +
          " renumbered";
 }
@@ -81,30 +101,44 @@ bool IconFileStands(TextOut& out) {
   return false;
 }
 
-// The install run's own rule: its index, its id from the read-only count.
-bool Place(TextOut& out, const MachineState& machine) {
-  const std::int32_t id = FirstCustomCommandId + machine.buttons.ownPosition;
-  const CurrentLayout layout = ReadCurrentUsersLayout();
+// What a placement did, in the note's words; `placeable` false when the
+// layout was left although it lacks the button.
+struct PlaceStep {
   std::string outcome;
-  if (!layout.refusal.empty()) {
-    outcome = "left as it is: " + layout.refusal;
-  } else if (id > browserreg::kLargestCommandId) {
-    outcome = "left as it is: the command id " + std::to_string(id) +
-              " does not fit a layout entry, which holds it in one byte";
-  } else if (HasEntryWithId(layout.bytes, id)) {
-    outcome = "unchanged: an entry carries the button's command id " + std::to_string(id);
-  } else {
-    const bool companion = ProbeCompanionButton(kButton.CompanionKeyGuid);
-    const std::int32_t index =
-        companion ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone;
-    PlaceButtonInCommandBar(kButton.KeyGuid, kButton.ButtonClsid, index);
-    outcome =
-        "placed: command id " + std::to_string(id) + " at entry index " + std::to_string(index);
+  bool placeable;
+};
+
+// The install run's own rule: its index, its id from the read-only count.
+// The layout is read once, edited, and written once.
+PlaceStep PlaceEntry(std::int32_t id) {
+  RegistryAccessor reader(RegistryRights::Read);
+  commandbar::LayoutRead layout = ReadLayout(reader, commandbar::LayoutRules::BinaryOnly);
+  if (!commandbar::IsEditable(layout.found)) {
+    return {"left as it is: " + Refusal(layout.found, layout.unreadable), false};
   }
-  Note(machine, machine.event, outcome);
-  out << "This account's command bar layout: " << outcome << ".\n";
-  const bool placeable = layout.refusal.empty() && id <= browserreg::kLargestCommandId;
-  return IconFileStands(out) && placeable;
+  const std::string named = "command id " + std::to_string(id);
+  if (id > browserreg::kLargestCommandId) {
+    return {
+        "left as it is: the " + named + " does not fit a layout entry, which holds it in one byte",
+        false};
+  }
+  if (commandbar::FindEntry(layout.bytes, id) >= 0) {
+    return {"unchanged: an entry carries the button's " + named, true};
+  }
+  const std::int32_t index = kButton.LayoutIndex(ProbeCompanionButton(kButton.CompanionKeyGuid));
+  commandbar::InsertEntry(layout.bytes, index, id, commandbar::kShownFlag);
+  RegistryAccessor writer;
+  if (!commandbar::WriteLayout(writer, layout.bytes)) {
+    return {"left as it is: this account may not change its CommandBar key", false};
+  }
+  return {"placed: " + named + " at entry index " + std::to_string(index), true};
+}
+
+bool Place(TextOut& out, const MachineState& machine) {
+  const PlaceStep step = PlaceEntry(FirstCustomCommandId + machine.buttons.ownPosition);
+  Note(machine, machine.event, step.outcome);
+  out << "This account's command bar layout: " << step.outcome << ".\n";
+  return IconFileStands(out) && step.placeable;
 }
 
 // Renumbering on stale information would point entries at the wrong buttons:
@@ -125,11 +159,11 @@ bool ApplyRemoval(TextOut& out, const MachineState& machine) {
   // Noted before the layout changes: a note that cannot be written stops the
   // fix here, and a layout fixed twice would point entries at wrong buttons.
   Note(machine, record.stamp, "begun, not finished");
-  const LayoutFix fix = FixCurrentUsersLayout(record.Shift());
+  const commandbar::LayoutFix fix = commandbar::FixCurrentUsersLayout(record.Shift());
   const std::string outcome = Outcome(fix);
   Note(machine, record.stamp, outcome);
   out << "This account's command bar layout: " << outcome << ".\n";
-  return fix.result != LayoutFixResult::Refused;
+  return commandbar::IsEditable(fix.found);
 }
 
 // Nothing is applied from a record that breaks its own rules: it could name

@@ -25,9 +25,9 @@ KeyItself WritableRecord() {
 
 }  // namespace
 
-IdShift RemovalRecord::Shift() const {
+commandbar::IdShift RemovalRecord::Shift() const {
   const auto later = static_cast<std::int32_t>(buttonKeys.size()) - removedPosition;
-  return IdShift{removedId, later < 0 ? 0 : later};
+  return commandbar::IdShift{removedId, later < 0 ? 0 : later};
 }
 
 RemovalRecord ReadRemovalRecord() {

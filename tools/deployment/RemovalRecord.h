@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "CommandBarLayout.h"
 #include "EventStamp.h"
-#include "LayoutRemoval.h"
 
 struct RemovalRecord {
   EventStamp stamp;    // none: no removal finished
@@ -18,8 +18,7 @@ struct RemovalRecord {
   std::string damage;  // why nothing may be applied from it (a link in its place
                        // included); empty when it is sound
 
-  bool Recorded() const { return !stamp.IsNone() || !damage.empty(); }
-  IdShift Shift() const;
+  commandbar::IdShift Shift() const;
 };
 
 /// The machine's record, its key opened as itself. Each value has one type

@@ -2,14 +2,15 @@
 #include <string>
 
 #include "BrowserRegistry.h"
-#include "Exceptions.h"
-#include "LayoutValue.h"
+#include "CommandBarLayout.h"
 #include "Report.h"
 #include "Sections.h"
 
 namespace {
 
-constexpr std::size_t kEntrySize = 4;
+using commandbar::kEntrySize;
+using commandbar::LayoutFound;
+using commandbar::LayoutRead;
 
 const char kPlaceAgain[] =
     "Close Internet Explorer and run vorlinde.exe as this user; it adds the button's entry.";
@@ -46,19 +47,19 @@ int ReportEntries(Report& report, const std::vector<std::uint8_t>& bytes, std::i
 }
 
 // What an install run refuses, as one cause; empty when it accepts the value.
-std::string RefusedShape(const LayoutValue& value) {
-  if (value.kind == LayoutValueKind::TooLong) {
+std::string RefusedShape(const LayoutRead& value) {
+  if (value.found == LayoutFound::TooLong) {
     return "the layout is longer than " + std::to_string(browserreg::kLayoutCapacity) +
            " bytes, so an install run refuses it.";
   }
-  if (value.bytes.size() % kEntrySize != 0) {
+  if (value.found == LayoutFound::PartialEntry) {
     return "the layout's length (" + std::to_string(value.bytes.size()) +
            " bytes) is not a multiple of 4, so an install run refuses it.";
   }
   return std::string();
 }
 
-void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
+void ReportBytes(Report& report, const LayoutRead& value, std::int32_t id) {
   const std::size_t length = value.bytes.size();
   report.Out() << "  " << TypeAndSize(value.info) << ", " << length / kEntrySize << " entries\n";
   const int marked = length == 0 ? 0 : ReportEntries(report, value.bytes, id);
@@ -68,8 +69,8 @@ void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
   } else if (id >= 0 && marked == 0) {
     report.Problem(length == 0 ? "the layout is empty: the browser shows its default command "
                                  "bar, without the button."
-                               : "no entry carries the button's command id " +
-                                     std::to_string(id) + ": the browser does not show it.",
+                               : "no entry carries the button's command id " + std::to_string(id) +
+                                     ": the browser does not show it.",
                    kPlaceAgain);
   }
   if (marked > 1) {
@@ -78,13 +79,10 @@ void ReportBytes(Report& report, const LayoutValue& value, std::int32_t id) {
   }
 }
 
-LayoutValue ReadLayoutValueFor(Report& report) {
-  try {
-    return ReadLayoutValue();
-  } catch (const ERegistryException& e) {  // the value changed while it was read
-    report.Out() << "  (unreadable: " << Quoted(e.Message()) << ")\n";
-    return {LayoutValueKind::Unreadable, {}, {}};
-  }
+// The layout as an install run would take it, read with read rights only.
+LayoutRead ReadAsInstallRunWould() {
+  RegistryAccessor registry(RegistryRights::Read);
+  return commandbar::ReadLayout(registry, commandbar::LayoutRules::InstallRunSorted);
 }
 
 }  // namespace
@@ -92,35 +90,38 @@ LayoutValue ReadLayoutValueFor(Report& report) {
 void ReportLayout(Report& report, std::int32_t placeableId) {
   report.Out() << "Command bar layout HKEY_CURRENT_USER" << browserreg::kCommandBarKey << ", value "
                << browserreg::kLayoutValue << "\n";
-  const LayoutValue value = ReadLayoutValueFor(report);
-  switch (value.kind) {
-    case LayoutValueKind::KeyMissing:
-    case LayoutValueKind::Missing:
-      report.Out() << (value.kind == LayoutValueKind::KeyMissing ? "  (no CommandBar key)\n"
-                                                                 : "  (no ButtonLayout value)\n");
+  const LayoutRead value = ReadAsInstallRunWould();
+  switch (value.found) {
+    case LayoutFound::KeyMissing:
+    case LayoutFound::ValueMissing:
+      report.Out() << (value.found == LayoutFound::KeyMissing ? "  (no CommandBar key)\n"
+                                                              : "  (no ButtonLayout value)\n");
       if (placeableId >= 0) {
-        report.Problem("the button is not in this user's command bar layout: the browser shows "
-                       "its default command bar.",
-                       kPlaceAgain);
+        report.Problem(
+            "the button is not in this user's command bar layout: the browser shows "
+            "its default command bar.",
+            kPlaceAgain);
       }
       return;
-    case LayoutValueKind::KeyRefused:
+    case LayoutFound::KeyRefused:
       report.Out() << "  (access denied)\n";
       report.Problem("this account may not read its own CommandBar key.",
                      "Ask an administrator to check the key's permissions.");
       return;
-    case LayoutValueKind::Unreadable:
+    case LayoutFound::Unreadable:
+      report.Out() << "  (unreadable: " << Quoted(value.unreadable) << ")\n";
       report.Problem("the layout changed while it was read.",
                      "Close Internet Explorer and run vorlinde-inspect.exe again.");
       return;
-    case LayoutValueKind::WrongType:
+    case LayoutFound::WrongType:
       report.Out() << "  " << TypeAndSize(value.info) << "\n";
       report.Problem("ButtonLayout is " + TypeName(value.info.type) +
                          ", not binary (REG_BINARY), so an install run refuses it.",
                      kRefusedByInstall);
       return;
-    case LayoutValueKind::Bytes:
-    case LayoutValueKind::TooLong:
+    case LayoutFound::Bytes:
+    case LayoutFound::TooLong:
+    case LayoutFound::PartialEntry:
       ReportBytes(report, value, placeableId);
       return;
   }

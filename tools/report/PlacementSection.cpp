@@ -29,8 +29,7 @@ void ReportCompanion(Report& report) {
   const bool installed = ProbeCompanionButton(kButton.CompanionKeyGuid);
   report.Out() << "Companion button " << kButton.CompanionKeyGuid << ": "
                << (installed ? "installed" : "not installed") << "; an install run puts "
-               << "the button at entry index "
-               << (installed ? kButton.LayoutIndexWithCompanion : kButton.LayoutIndexAlone) << "\n";
+               << "the button at entry index " << kButton.LayoutIndex(installed) << "\n";
 }
 
 std::int32_t ReportCommandId(Report& report, MachineKey machineKey) {
