@@ -4,9 +4,14 @@
 
 #include <string>
 
-/// "DOMAIN\user" of the account the process runs as, in the ANSI code page;
-/// empty when the system cannot say.
+/// "DOMAIN\user" of the account the process runs as, in UTF-8; empty when
+/// the system cannot say.
 std::string CurrentAccountName();
+
+/// The account's SID as text ("S-1-5-21-..."), the same in every session
+/// and on every machine the account logs on to; empty when the system
+/// cannot say.
+std::string CurrentAccountSid();
 
 enum class Elevation { Elevated, NotElevated, Unknown };
 

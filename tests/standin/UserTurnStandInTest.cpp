@@ -9,6 +9,7 @@
 #include "Actions.h"
 #include "Deployment.h"
 #include "NamedMutex.h"
+#include "PerUserAgent.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "TextOut.h"
@@ -21,8 +22,6 @@ namespace {
 
 const std::string kRecord = deployment::kRemovalKey + 1;
 const std::string kOwnKey = std::string(kExtensionsKey) + "\\" + kButton.KeyGuid;
-const std::u16string kTurn(std::begin(deployment::kUserTurnMutex),
-                           std::end(deployment::kUserTurnMutex));
 
 class UserTurnStandInTest : public ::testing::Test {
  protected:
@@ -46,17 +45,22 @@ class UserTurnStandInTest : public ::testing::Test {
   }
   // Another process's claim, made on the calling thread.
   static HANDLE Claim() {
-    const HANDLE turn = CreateMutexW(nullptr, FALSE, kTurn.c_str());
+    const std::string name = UserTurnMutexName();
+    const std::u16string turnName(name.begin(), name.end());
+    const HANDLE turn = CreateMutexW(nullptr, FALSE, turnName.c_str());
     EXPECT_EQ(WaitForSingleObject(turn, 0), WAIT_OBJECT_0);
     return turn;
   }
 };
 
+// The first run in another session of the same user, as a second remote
+// desktop or a fast user switch has it.
 TEST_F(UserTurnStandInTest, ASecondRunWaitsForTheTurnBeforeItReadsAnything) {
   standin::ClearCallLog();
   TextBuffer out;
   int exitCode = -1;
   std::thread holder([&] {
+    standin::SetThreadSession(2);
     const HANDLE turn = Claim();
     std::thread second([&] { exitCode = FixLayout(out); });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -73,6 +77,7 @@ TEST_F(UserTurnStandInTest, ASecondRunWaitsForTheTurnBeforeItReadsAnything) {
             release);
   EXPECT_EQ(FixLayout(out), 0);
   EXPECT_EQ(Layout(), std::string("\x07\0\0\0", 4)) << "fixed once";
+  EXPECT_EQ(UserTurnMutexName(), "Global\\Vorlinde.UserLayout.S-1-5-21-1000-2000-3000-1001");
 }
 
 TEST_F(UserTurnStandInTest, ARunThatEndedHoldingTheTurnBlocksNoOne) {

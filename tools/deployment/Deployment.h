@@ -57,9 +57,10 @@ inline constexpr char kOutcomeValue[] = "Outcome";
 
 /// Claimed by every run of the agent (at logon, /FixLayout, /Remove) before
 /// it reads the note, so that one at a time brings the layout in line: a
-/// mutex of the session's own namespace, released by Windows when its owner
-/// ends. vorlinde.exe's install run takes no turn.
-inline constexpr char kUserTurnMutex[] = "Local\\Vorlinde.UserLayout";
+/// mutex of the machine's global namespace, so that it covers every session
+/// of the user, named by this prefix and the user's SID, and released by
+/// Windows when its owner ends. vorlinde.exe's install run takes no turn.
+inline constexpr char kUserTurnMutexPrefix[] = "Global\\Vorlinde.UserLayout.";
 /// How long a second writer waits for the first before it leaves.
 inline constexpr unsigned kUserTurnWaitMilliseconds = 60000;
 

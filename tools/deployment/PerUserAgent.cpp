@@ -11,6 +11,7 @@
 #include "IconFile.h"
 #include "NamedMutex.h"
 #include "OwnExtensionKey.h"
+#include "ProcessAccount.h"
 #include "RegistryAccessor.h"
 #include "RemovalRecord.h"
 #include "SameClassButtons.h"
@@ -208,15 +209,17 @@ void SayNoTurn(TextOut& out, const NamedMutexClaim& turn) {
     out << "Another run is bringing this account's layout in line and kept its turn for "
         << kUserTurnWaitMilliseconds / 1000 << " seconds: nothing was read or changed.\n";
   } else {
-    out << "This account's turn (the mutex " << kUserTurnMutex << ") cannot be claimed ("
+    out << "This account's turn (the mutex " << UserTurnMutexName() << ") cannot be claimed ("
         << SystemErrorText(turn.ErrorCode()) << "): nothing was read or changed.\n";
   }
 }
 
 }  // namespace
 
+std::string UserTurnMutexName() { return kUserTurnMutexPrefix + CurrentAccountSid(); }
+
 bool BringThisUsersLayoutInLine(TextOut& out) {
-  const NamedMutexClaim turn(kUserTurnMutex, kUserTurnWaitMilliseconds);
+  const NamedMutexClaim turn(UserTurnMutexName(), kUserTurnWaitMilliseconds);
   if (!turn.Held()) {
     SayNoTurn(out, turn);
     return false;
