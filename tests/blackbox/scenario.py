@@ -20,6 +20,7 @@ BROWSER_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer",
 ACTIVE_SETUP = r"Software\Microsoft\Active Setup\Installed Components"
 DEPLOYMENT_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine",
                    r"HKEY_CURRENT_USER\Software\Vorlinde",
+                   r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde",
                    *("%s\\%s\\%s" % (root, ACTIVE_SETUP, component)
                      for root in ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
                      for component in ("Vorlinde", "Vorlinde.LayoutFixUp")))

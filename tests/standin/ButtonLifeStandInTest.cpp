@@ -64,7 +64,7 @@ class ButtonLifeStandInTest : public ::testing::Test {
   void Become(const std::string& name, const std::string& layout = kPlain) {
     users_[user_] = {Layout(), Text(HKEY_CURRENT_USER, kNote, "Stamp"),
                      Text(HKEY_CURRENT_USER, kUserCopy, "Version")};
-    DeleteTree(HKEY_CURRENT_USER, "Software\\Vorlinde");
+    DeleteTree(HKEY_CURRENT_USER, kNote);
     DeleteTree(HKEY_CURRENT_USER, kUserCopy);
     const auto saved =
         users_.emplace(user_ = name, std::array<std::string, 3>{layout}).first->second;
@@ -245,7 +245,7 @@ TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
   ASSERT_EQ(Remove(), 0) << out_.Text();
   for (int round = 0; round < 10; ++round) {
     SetLayout(kFour);
-    DeleteTree(HKEY_CURRENT_USER, "Software\\Vorlinde");
+    DeleteTree(HKEY_CURRENT_USER, kNote);
     NoTextOut quiet[2];
     std::thread first([&] { FixLayout(quiet[0]); });
     std::thread second([&] { FixLayout(quiet[1]); });

@@ -159,6 +159,7 @@ void DeleteTestKeys() {
   DeleteTree(HKEY_LOCAL_MACHINE, parent(kRemovalKey));
   DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kStampMarkKey));
   DeleteTree(HKEY_CURRENT_USER, parent(kUserNoteKey));
+  DeleteTree(HKEY_CURRENT_USER, parent(kLegacyUserNoteKey));
   for (const std::string component : {kPlacementComponent, kLegacyFixUpComponent}) {
     DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kActiveSetupKey) + ("\\" + component));
     DeleteTree(HKEY_CURRENT_USER, browserreg::BelowRoot(kUserActiveSetupKey) + ("\\" + component));

@@ -49,10 +49,17 @@ inline constexpr char kRemovedPositionValue[] = "RemovedPosition";
 inline constexpr char kStampMarkKey[] = "\\SOFTWARE\\Vorlinde.Machine";
 inline constexpr char kHighestStampValue[] = "HighestStamp";
 
-/// Each user's note of the agent's last run for them: the event's stamp
-/// (kStampValue) and what came of it.
+/// Each user's note of the agent's last run for them on this machine: the
+/// event's stamp (kStampValue) and what came of it. In the part of the
+/// user's hive that never roams with the profile, so that no other
+/// machine's events ever stand for this one's.
+inline constexpr char kUserLocalKey[] = "\\Software\\Classes\\Local Settings";
+inline constexpr char kUserNoteKey[] =
+    "\\Software\\Classes\\Local Settings\\Software\\Vorlinde\\Layout";
+/// Where earlier versions kept the note, in the part that roams: read only
+/// while a user has no note of this machine's yet.
 inline constexpr char kUserSoftwareKey[] = "\\Software";
-inline constexpr char kUserNoteKey[] = "\\Software\\Vorlinde\\Layout";
+inline constexpr char kLegacyUserNoteKey[] = "\\Software\\Vorlinde\\Layout";
 inline constexpr char kOutcomeValue[] = "Outcome";
 
 /// Claimed by every run of the agent (at logon, /FixLayout, /Remove) before

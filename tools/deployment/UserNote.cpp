@@ -19,20 +19,29 @@ KeyItself WritableUserKey(const std::string& base, const std::string& path) {
   return key;
 }
 
-}  // namespace
-
-UserNote ReadUserNote() {
-  KeyItself key = OpenUserKey(kUserSoftwareKey, kUserNoteKey, false, RegistryRights::Read);
-  // A link in our place is never read through; a key that is merely
-  // missing holds nothing.
+// A link in our place is never read through; a key that is merely missing
+// holds nothing.
+UserNote ReadNote(const char* base, const char* path, bool& found) {
+  KeyItself key = OpenUserKey(base, path, false, RegistryRights::Read);
   if (key.Result() != KeyItself::Outcome::Opened && key.Result() != KeyItself::Outcome::Missing) {
     throw ERegistryException(key.Problem());
   }
+  found = key.IsOpen();
   return {EventStamp::Parse(key.ReadText(kStampValue)), key.ReadText(kOutcomeValue)};
 }
 
+}  // namespace
+
+// An earlier version's note still counts until this machine's is written: a
+// layout it fixed must not be fixed again.
+UserNote ReadUserNote() {
+  bool found = false;
+  const UserNote note = ReadNote(kUserLocalKey, kUserNoteKey, found);
+  return found ? note : ReadNote(kUserSoftwareKey, kLegacyUserNoteKey, found);
+}
+
 void WriteUserNote(const UserNote& note) {
-  KeyItself key = WritableUserKey(kUserSoftwareKey, kUserNoteKey);
+  KeyItself key = WritableUserKey(kUserLocalKey, kUserNoteKey);
   key.WriteText(kOutcomeValue, note.outcome);
   key.WriteText(kStampValue, note.stamp.Text());
 }
