@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CommandBarLayout.h"
+#include "LayoutRenumbering.h"
 #include "Exceptions.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"

@@ -2,14 +2,17 @@
 // one reader that sorts what it finds, pure edits over its bytes, and one
 // writer. The install run, the per-user agent, the removal and the inspector
 // all go through it; where their rules differ, the difference is a
-// `LayoutRules` choice.
+// `LayoutRules` choice. The edits that renumber ids are in
+// LayoutRenumbering.h.
 //
 // A layout is a run of 4-byte entries: the command id, a flag, two zero
 // bytes. An empty layout stands for the browser's default command bar.
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BrowserRegistry.h"
@@ -71,73 +74,99 @@ struct LayoutRead {
   std::string unreadable;  // the accessor's message, for Unreadable
 };
 
+/// Opens the current user's CommandBar key on `registry`, creating it
+/// (with every missing parent) when `create` holds; false when it can be
+/// neither opened nor, where asked, created.
+inline bool OpenLayoutKey(RegistryAccessor& registry, bool create) {
+  registry.SelectHive(RegistryRoot::CurrentUser);
+  return registry.OpenSubkey(browserreg::kCommandBarKey, create);
+}
+
+// What the install run uses is defined here, inline: the linker keeps
+// every function of an object file it keeps anything of, and vorlinde.exe
+// needs none of the sorting, which CommandBarLayout.cpp holds.
+namespace detail {
+
+// A constant array rather than a static vector: no guarded initialisation,
+// which would bring the runtime's thread synchronisation into the program.
+inline constexpr std::uint8_t kDefaultLayout[] = {
+    0x07, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x03, 0x01, 0x00, 0x00, 0x04, 0x01,
+    0x00, 0x00, 0x05, 0x01, 0x00, 0x00, 0x06, 0x01, 0x00, 0x00, 0x07, 0x01, 0x00, 0x00,
+};
+
+// The shape of bytes a type allowed reading.
+inline LayoutFound Shape(const LayoutBytes& bytes) {
+  if (bytes.size() > static_cast<std::size_t>(browserreg::kLayoutCapacity)) {
+    return LayoutFound::TooLong;
+  }
+  return bytes.size() % kEntrySize == 0 ? LayoutFound::Bytes : LayoutFound::PartialEntry;
+}
+
+// The install run reads at most the capacity in one go, and lets the
+// accessor raise for what it refuses; a key it cannot even create is refused.
+inline LayoutRead ReadAsInstallRun(RegistryAccessor& registry) {
+  if (!OpenLayoutKey(registry, true)) return {LayoutFound::KeyRefused, {}, {}, {}};
+  LayoutBytes bytes(browserreg::kLayoutCapacity, 0);
+  bytes.resize(static_cast<std::size_t>(
+      registry.ReadBytes(browserreg::kLayoutValue, bytes.data(), browserreg::kLayoutCapacity)));
+  const LayoutFound found = Shape(bytes);
+  return {found, {}, std::move(bytes), {}};
+}
+
+LayoutRead ReadSorted(RegistryAccessor& registry, LayoutRules rules);
+
+}  // namespace detail
+
 /// Reads the current user's ButtonLayout through `registry` (a fresh
 /// accessor; its rights decide what counts as refused). Where the key
 /// opens, it stays open on `registry` for WriteLayout.
-LayoutRead ReadLayout(RegistryAccessor& registry, LayoutRules rules);
+inline LayoutRead ReadLayout(RegistryAccessor& registry, LayoutRules rules) {
+  return rules == LayoutRules::InstallRun ? detail::ReadAsInstallRun(registry)
+                                          : detail::ReadSorted(registry, rules);
+}
 
 // ---- Writing ----------------------------------------------------------------
 
-/// Writes `bytes` as the ButtonLayout value (REG_BINARY) through
-/// `registry`: on the key ReadLayout left open on it, or, on an accessor
-/// without an open key, on the CommandBar key opened or created now. False
-/// when that key can be neither opened nor created; a refused write raises.
-bool WriteLayout(RegistryAccessor& registry, const LayoutBytes& bytes);
+/// Writes `bytes` as the ButtonLayout value (REG_BINARY) on the CommandBar
+/// key open on `registry` (by ReadLayout or OpenLayoutKey); a refused write
+/// raises.
+inline void WriteLayout(RegistryAccessor& registry, const LayoutBytes& bytes) {
+  registry.WriteBytes(browserreg::kLayoutValue, bytes.data(),
+                      static_cast<std::int32_t>(bytes.size()));
+}
 
 // ---- Pure edits -------------------------------------------------------------
 
 /// Byte offset of entry `entryIndex` in a layout of `layoutLength` bytes,
 /// clamped to the offset of the last entry: an insertion never goes behind
 /// the last entry.
-std::int32_t ClampedEntryOffset(std::int32_t entryIndex, std::int32_t layoutLength);
+constexpr std::int32_t ClampedEntryOffset(std::int32_t entryIndex, std::int32_t layoutLength) {
+  const std::int64_t wanted = static_cast<std::int64_t>(kEntrySize) * entryIndex;
+  const std::int64_t last = std::int64_t{layoutLength} - static_cast<std::int64_t>(kEntrySize);
+  return static_cast<std::int32_t>(wanted < last ? wanted : last);
+}
 
 /// Inserts the entry (low byte of `commandId`, low byte of `flag`, 0, 0) at
 /// `entryIndex` as an install run does: an empty layout is first the
 /// browser's default one, and the index is clamped (ClampedEntryOffset, and
 /// never before the first entry). Bytes after the last whole entry stay last.
-void InsertEntry(LayoutBytes& layout, std::int32_t entryIndex, std::int32_t commandId,
-                 std::int32_t flag);
-
-/// Index of the first entry that carries the command id `id`; -1 when none.
-std::int32_t FindEntry(const LayoutBytes& layout, std::int32_t id);
-
-/// Which way MoveIds moves ids.
-enum class IdStep { Down = -1, Up = 1 };
-
-/// Moves the id of every entry with an id from `first` to `last` one step;
-/// an id that would leave the byte that holds it stays. Returns how many
-/// entries moved. Wide bounds: a record's numbers may be anything.
-int MoveIds(LayoutBytes& layout, std::int64_t first, std::int64_t last, IdStep step);
-
-/// The ids a removal changes: `removedId` goes, and the `laterCount` ids
-/// above it each move one down.
-struct IdShift {
-  std::int32_t removedId;
-  std::int32_t laterCount;
-};
-
-/// What one removal edit did.
-struct LayoutEdit {
-  int removed = 0;
-  int renumbered = 0;
-};
-
-/// Takes the entries of `shift.removedId` out and moves each later id one
-/// down, so that every other button keeps its entries. Every other byte
-/// stays where it was; bytes after the last whole entry go.
-LayoutEdit RemoveButtonEntries(LayoutBytes& layout, const IdShift& shift);
-
-// ---- The removal's fix ------------------------------------------------------
-
-/// What FixCurrentUsersLayout found and did.
-struct LayoutFix {
-  LayoutFound found;  // Bytes: edited (written where anything changed)
-  LayoutEdit edit;
-  std::string unreadable;  // the accessor's message, for Unreadable
-};
-
-/// Applies `shift` to the current user's ButtonLayout under BinaryOnly
-/// rules: read once, edited, written once where anything changed.
-LayoutFix FixCurrentUsersLayout(const IdShift& shift);
+inline void InsertEntry(LayoutBytes& layout, std::int32_t entryIndex, std::int32_t commandId,
+                        std::int32_t flag) {
+  if (layout.empty()) {
+    layout.assign(std::begin(detail::kDefaultLayout), std::end(detail::kDefaultLayout));
+  }
+  const auto whole = static_cast<std::int32_t>(layout.size() - layout.size() % kEntrySize);
+  const std::int32_t wanted = ClampedEntryOffset(entryIndex < 0 ? 0 : entryIndex, whole);
+  const std::size_t offset = wanted < 0 ? 0 : static_cast<std::size_t>(wanted);  // under 4 bytes
+  layout.resize(layout.size() + kEntrySize);
+  // From the last byte downwards, so that no byte is overwritten before it moved.
+  for (std::size_t i = layout.size() - 1; i >= offset + kEntrySize; --i) {
+    layout[i] = layout[i - kEntrySize];
+  }
+  layout[offset] = static_cast<std::uint8_t>(commandId & 0xFF);
+  layout[offset + 1] = static_cast<std::uint8_t>(flag & 0xFF);
+  layout[offset + 2] = 0;
+  layout[offset + 3] = 0;
+}
 
 }  // namespace commandbar

@@ -196,7 +196,8 @@ bool InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int
   if (layout.found == LayoutFound::KeyRefused) return false;
   Check(layout.found != LayoutFound::PartialEntry);
   commandbar::InsertEntry(layout.bytes, entryIndex, commandId, flag);
-  return commandbar::WriteLayout(registry, layout.bytes);
+  commandbar::WriteLayout(registry, layout.bytes);
+  return true;
 }
 
 // ---- Files and URL launch ---------------------------------------------------

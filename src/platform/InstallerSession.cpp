@@ -1,9 +1,6 @@
 #include "InstallerSession.h"
 
-#include <vector>
-
 #include "Exceptions.h"
-#include "Handles.h"
 #include "SystemErrorText.h"
 #include "WideText.h"
 #include "Win32.h"
@@ -71,42 +68,4 @@ void InstallerSession::Log(const std::string& text) const {
   setString(record.Get(), 0, Widen("[1]").data());
   setString(record.Get(), 1, Widen(text).data());
   Find<ProcessMessageCall>(msi_, "MsiProcessMessage")(handle_, kInformationMessage, record.Get());
-}
-
-TemporaryFile::TemporaryFile(const std::string& bytes) {
-  WCHAR folder[MAX_PATH + 1] = {};
-  WCHAR path[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-  if (length == 0 || length > MAX_PATH) RaiseLastSystemError();
-  if (GetTempFileNameW(folder, Widen("vor").data(), 0, path) == 0) RaiseLastSystemError();
-  std::size_t pathLength = 0;
-  while (path[pathLength] != 0) ++pathLength;
-  // GetTempFileName made the file: from here on it is deleted whatever follows.
-  name_.path = Utf8From(path, pathLength);
-  const ScopedFileHandle file(
-      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) RaiseLastSystemError();
-  DWORD written = 0;
-  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    RaiseLastSystemError();
-  }
-  if (written != bytes.size()) throw EOSError("Writing " + name_.path + " stopped short", 0);
-}
-
-TemporaryFile::DeletedWhenGone::~DeletedWhenGone() {
-  if (!path.empty()) DeleteFileW(Widen(path).data());
-}
-
-std::string OwnRawResource(int id) {
-  HMODULE self = nullptr;
-  if (!GetModuleHandleExA(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<const char*>(&OwnRawResource), &self)) {
-    RaiseLastSystemError();
-  }
-  const HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
-  const HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(self, found);
-  const void* bytes = loaded == nullptr ? nullptr : LockResource(loaded);
-  if (bytes == nullptr) RaiseLastSystemError();
-  return std::string(static_cast<const char*>(bytes), SizeofResource(self, found));
 }

@@ -1,6 +1,6 @@
 // What a custom action in a DLL of a Windows Installer package needs of the
-// installer and of its own DLL: the session's properties and log, and the
-// bytes the DLL carries. Windows only: only the package's actions use it.
+// installer: the session's properties and its log. Windows only: only the
+// package's actions use it.
 #pragma once
 
 #include <string>
@@ -29,27 +29,3 @@ class InstallerSession {
   unsigned long handle_;
   SystemLibrary msi_;
 };
-
-/// A file in the temporary folder holding `bytes`, deleted when the object
-/// goes. Raises EOSError when it cannot be made whole.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::string& bytes);
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& Path() const { return name_.path; }
-
- private:
-  // A member, so that the file goes also when the constructor stops after
-  // the name was taken: a constructor that raises runs no destructor of its
-  // own class, only those of the members it made.
-  struct DeletedWhenGone {
-    std::string path;
-    ~DeletedWhenGone();
-  };
-  DeletedWhenGone name_;
-};
-
-/// The bytes of the raw-data resource `id` of the module (program or DLL)
-/// this code is linked into. Raises EOSError when it has none.
-std::string OwnRawResource(int id);

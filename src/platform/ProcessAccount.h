@@ -4,8 +4,8 @@
 
 #include <string>
 
-/// "DOMAIN\user" of the account the process runs as, in UTF-8; empty when
-/// the system cannot say.
+/// "DOMAIN\user" of the account the process runs as, in UTF-8 as every
+/// text the program holds; empty when the system cannot say.
 std::string CurrentAccountName();
 
 /// The account's SID as text ("S-1-5-21-..."), the same in every session

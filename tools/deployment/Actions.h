@@ -1,5 +1,6 @@
-// What the inspector changes, and only when a switch asks for it. Each
-// writes what it did to `out` and answers the process's exit code.
+// What our tools change, each only when its caller was asked to (a switch
+// of vorlinde-inspect, the agent's run, the package's actions). Each writes
+// what it did to `out` and answers the process's exit code.
 #pragma once
 
 #include <string>

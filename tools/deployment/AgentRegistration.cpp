@@ -2,7 +2,7 @@
 
 #include "Deployment.h"
 #include "Exceptions.h"
-#include "RegistryKeyItself.h"
+#include "KeyItself.h"
 #include "RegistryTree.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "FileCopy.h"
+#include "KeyItself.h"
 #include "OwnExtensionKey.h"
 #include "PerUserAgent.h"
 #include "RegistryAccessor.h"
-#include "RegistryKeyItself.h"
 #include "RegistryTree.h"
 #include "RemovalRecord.h"
 #include "RemovalRights.h"
@@ -146,7 +146,7 @@ bool ReachOtherUsers(TextOut& out, const RemovalRecord& record, std::string agen
     return true;
   } catch (const Exception& e) {
     out << "The other users' fix-up cannot be registered (" << e.Message()
-        << "): run vorlinde-inspect.exe /Remove again to finish the removal.\n";
+        << "): run the removal again to finish it.\n";
     return false;
   }
 }
@@ -154,7 +154,7 @@ bool ReachOtherUsers(TextOut& out, const RemovalRecord& record, std::string agen
 }  // namespace
 
 int RemoveButton(TextOut& out, const std::string& agentSource) {
-  out << "vorlinde-inspect /Remove: takes the button out for every user\n\n";
+  out << "Removal: takes the button out for every user\n\n";
   SameClassButtons buttons;
   try {
     RegistryAccessor machine(RegistryRights::Read);
@@ -189,8 +189,8 @@ int RemoveButton(TextOut& out, const std::string& agentSource) {
 // No record and no fix-ups: no other user's layout ever saw the button, and
 // once its key is gone their entries match the ids again as they stand.
 int UndoInstall(TextOut& out) {
-  out << "vorlinde-inspect /UndoInstall: deletes the extension key of an install that did "
-         "not complete\n\n";
+  out << "Undoing the install: deletes the extension key of an install that did not "
+         "complete\n\n";
   if (!DeleteExtensionKey()) {
     out << "The registry refused to delete HKEY_LOCAL_MACHINE" << OwnExtensionKey() << ".\n";
     return 1;

@@ -5,7 +5,7 @@
 
 #include "Deployment.h"
 #include "Exceptions.h"
-#include "RegistryKeyItself.h"
+#include "KeyItself.h"
 #include "SystemClock.h"
 
 namespace {

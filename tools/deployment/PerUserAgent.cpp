@@ -9,6 +9,7 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "IconFile.h"
+#include "LayoutRenumbering.h"
 #include "NamedMutex.h"
 #include "OwnExtensionKey.h"
 #include "ProcessAccount.h"
@@ -129,9 +130,10 @@ PlaceStep PlaceEntry(std::int32_t id) {
   const std::int32_t index = kButton.LayoutIndex(ProbeCompanionButton(kButton.CompanionKeyGuid));
   commandbar::InsertEntry(layout.bytes, index, id, commandbar::kShownFlag);
   RegistryAccessor writer;
-  if (!commandbar::WriteLayout(writer, layout.bytes)) {
+  if (!commandbar::OpenLayoutKey(writer, true)) {
     return {"left as it is: this account may not change its CommandBar key", false};
   }
+  commandbar::WriteLayout(writer, layout.bytes);
   return {"placed: " + named + " at entry index " + std::to_string(index), true};
 }
 

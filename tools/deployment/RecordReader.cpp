@@ -1,6 +1,6 @@
 #include "RecordReader.h"
 
-#include "RegistryKeyItself.h"
+#include "KeyItself.h"
 #include "SameClassButtons.h"
 
 bool RecordReader::Has(const std::string& name) { return key_.Query(name).exists; }

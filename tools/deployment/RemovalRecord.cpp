@@ -3,8 +3,8 @@
 #include "BrowserRegistry.h"
 #include "Deployment.h"
 #include "Exceptions.h"
+#include "KeyItself.h"
 #include "RecordReader.h"
-#include "RegistryKeyItself.h"
 #include "SameClassButtons.h"
 #include "UnitVorlindeUtils.h"
 

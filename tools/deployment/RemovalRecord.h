@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "CommandBarLayout.h"
 #include "EventStamp.h"
+#include "LayoutRenumbering.h"
 
 struct RemovalRecord {
   EventStamp stamp;    // none: no removal finished

@@ -2,10 +2,10 @@
 
 #include "BrowserRegistry.h"
 #include "Deployment.h"
+#include "KeyItself.h"
 #include "OwnExtensionKey.h"
 #include "ProcessAccount.h"
 #include "RegistryAccessor.h"
-#include "RegistryKeyItself.h"
 #include "TextOut.h"
 
 namespace {

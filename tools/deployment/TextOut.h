@@ -1,4 +1,4 @@
-// Where the inspector's words go: a small writer of our own rather than the
+// Where a tool's words go: a small writer of our own rather than the
 // C++ streams, whose runtime would be most of the program's size. Texts are
 // in UTF-8, as the program holds them.
 #pragma once

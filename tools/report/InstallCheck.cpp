@@ -1,6 +1,7 @@
 #include "InstallCheck.h"
 
 #include "BrowserRegistry.h"
+#include "MachineCheck.h"
 #include "Report.h"
 #include "Sections.h"
 #include "TextOut.h"
@@ -10,25 +11,6 @@ namespace {
 
 std::int32_t Placeable(std::int32_t id) {
   return id >= FirstCustomCommandId && id <= browserreg::kLargestCommandId ? id : -1;
-}
-
-int Summary(Report& report, const char* allWell) {
-  if (report.Problems() == 0) {
-    report.Out() << allWell << "\n";
-  } else {
-    report.Out() << report.Problems() << (report.Problems() == 1 ? " problem" : " problems")
-                 << " found.\n";
-  }
-  return report.Problems();
-}
-
-// Both reports begin alike: whose view of the registry this is, then the
-// machine part.
-MachineKey ReportHead(Report& report, const char* title) {
-  report.Out() << title << "\n";
-  ReportAccount(report);
-  report.Out() << "\n";
-  return ReportExtensionKey(report);
 }
 
 }  // namespace
@@ -47,15 +29,4 @@ int InspectVorlinde(TextOut& out) {
   ReportRemoval(report, machineKey == MachineKey::Present);
   out << "\n";
   return Summary(report, "All is well: the button is registered and stands in the layout.");
-}
-
-int InspectMachinePart(TextOut& out) {
-  Report report(out);
-  const MachineKey machineKey =
-      ReportHead(report, "vorlinde-inspect /CheckMachine: the machine part alone (read only)");
-  ReportCommandId(report, machineKey);
-  out << "\n";
-  ReportRegistryViews(report);
-  out << "\n";
-  return Summary(report, "All is well: the button is registered for this machine.");
 }

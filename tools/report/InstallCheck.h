@@ -6,8 +6,3 @@ class TextOut;
 
 /// Writes the report to `out`; returns the number of problems found.
 int InspectVorlinde(TextOut& out);
-
-/// The machine part alone (the extension key, and a command id it can
-/// place), as a deployment checks it: the account that installs is not one
-/// whose layout matters. Returns the number of problems found.
-int InspectMachinePart(TextOut& out);

@@ -11,6 +11,7 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "InstallCheck.h"
+#include "MachineCheck.h"
 #include "StandardOutputText.h"
 #include "SystemLibrary.h"
 #include "TextOut.h"

@@ -1,47 +1,17 @@
-#include "RegistryKeyItself.h"
-
-#include <vector>
+#include "KeyItself.h"
 
 #include "Exceptions.h"
+#include "RegistryWalk.h"
 #include "SystemErrorText.h"
 #include "WideText.h"
 #include "Win32.h"
 
 namespace {
 
-const char kLinkValue[] = "SymbolicLinkValue";
-// What a key on the way is opened with: enough to see whether it is a link,
-// and to create the next key below it when the walk creates.
-constexpr REGSAM kLookRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
-constexpr REGSAM kWayRights = kLookRights | KEY_CREATE_SUB_KEY;
-
 HKEY AsKey(void* key) { return static_cast<HKEY>(key); }
-
-HKEY RootKey(RegistryRoot root) {
-  return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-}
-
-bool IsLinkKey(HKEY key) {
-  DWORD type = REG_NONE;
-  DWORD size = 0;
-  return RegQueryValueExW(key, Widen(kLinkValue).data(), nullptr, &type, nullptr, &size) ==
-             ERROR_SUCCESS &&
-         type == REG_LINK;
-}
 
 bool IsMissing(LONG status) {
   return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND;
-}
-
-// `name` below `parent` as itself; created when missing and `create`.
-LONG OpenOrCreate(HKEY parent, const std::string& name, REGSAM rights, bool create, HKEY& key) {
-  key = nullptr;
-  const WideText wideName = Widen(name);
-  const LONG status = RegOpenKeyExW(parent, wideName.data(), REG_OPTION_OPEN_LINK, rights, &key);
-  if (!IsMissing(status) || !create) return status;
-  DWORD disposition = 0;
-  return RegCreateKeyExW(parent, wideName.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, rights,
-                         nullptr, &key, &disposition);
 }
 
 }  // namespace
@@ -60,39 +30,22 @@ KeyItself::KeyItself(RegistryRoot root, RegistryView view, const std::string& ba
 }
 
 void KeyItself::Walk(const std::string& base, bool create, std::uint32_t rights) {
-  const auto flags = static_cast<REGSAM>(view_);
-  const REGSAM way = (create ? kWayRights : kLookRights) | flags;
-  // The base through the links the system lays out, as every program opens it.
-  HKEY opened = nullptr;
-  DWORD disposition = 0;
-  const WideText wideBase = Widen(base.substr(1));
-  LONG status = create
-                    ? RegCreateKeyExW(RootKey(root_), wideBase.data(), 0, nullptr,
-                                      REG_OPTION_NON_VOLATILE, way, nullptr, &opened, &disposition)
-                    : RegOpenKeyExW(RootKey(root_), wideBase.data(), 0, way, &opened);
-  ScopedRegistryKey key(status == ERROR_SUCCESS ? opened : nullptr);
-  for (std::size_t start = base.size() + 1; status == ERROR_SUCCESS && start <= path_.size();) {
-    const std::size_t cut = std::min(path_.find('\\', start), path_.size());
-    const bool last = cut == path_.size();
-    status = OpenOrCreate(AsKey(key.get()), path_.substr(start, cut - start),
-                          last ? rights | flags : way, create, opened);
-    if (status != ERROR_SUCCESS) break;
-    key.reset(opened);
-    if (IsLinkKey(opened)) {
-      outcome_ = Outcome::Link;
-      link_ = FindRegistryTree(root_, view_, base, path_);
-      if (link_.path.empty()) link_.path = path_.substr(0, cut);
+  RegistryWalk walk = WalkAsItself(root_, view_, base, path_, rights, create);
+  switch (walk.entry.kind) {
+    case RegistryTreeEntry::Kind::Key:
+      outcome_ = Outcome::Opened;
+      key_ = std::move(walk.key);
       return;
-    }
-    start = cut + 1;
+    case RegistryTreeEntry::Kind::Link:
+    case RegistryTreeEntry::Kind::LinkAbove:
+      outcome_ = Outcome::Link;
+      link_ = walk.entry;
+      return;
+    case RegistryTreeEntry::Kind::Missing:
+      break;
   }
-  if (status == ERROR_SUCCESS) {
-    outcome_ = Outcome::Opened;
-    key_ = std::move(key);
-  } else {
-    outcome_ = IsMissing(status) ? Outcome::Missing : Outcome::Refused;
-    refusal_ = static_cast<std::uint32_t>(status);
-  }
+  outcome_ = walk.refused ? Outcome::Refused : Outcome::Missing;
+  refusal_ = walk.status;
 }
 
 std::string KeyItself::Name() const { return std::string(RootName(root_)) + path_; }

@@ -1,3 +1,5 @@
+#include "VirtualStoreCleanUp.h"
+
 #include <string>
 #include <vector>
 
@@ -6,7 +8,6 @@
 #include "RegistryTree.h"
 #include "TextOut.h"
 #include "VirtualStore.h"
-#include "VirtualStoreCleanUp.h"
 
 namespace {
 
