@@ -9,6 +9,7 @@
 
 #include "Actions.h"
 #include "AgentRegistration.h"
+#include "InstallRecord.h"
 #include "Deployment.h"
 #include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
@@ -62,19 +63,25 @@ class ButtonLifeStandInTest : public ::testing::Test {
   // `name` logs on in place of the current user: their layout and notes as
   // they left them; a new user has `layout` and no notes.
   void Become(const std::string& name, const std::string& layout = kPlain) {
-    users_[user_] = {Layout(), Text(HKEY_CURRENT_USER, kNote, "Stamp"),
-                     Text(HKEY_CURRENT_USER, kUserCopy, "Version")};
+    const std::pair<std::string, const char*> own[] = {
+        {kNote, "Stamp"}, {kNote, "InstallStamp"}, {kUserCopy, "Version"}};
+    Saved& mine = users_[user_] = {Layout()};
+    for (int i = 0; i < 3; ++i) mine[i + 1] = Text(HKEY_CURRENT_USER, own[i].first, own[i].second);
     DeleteTree(HKEY_CURRENT_USER, kNote);
     DeleteTree(HKEY_CURRENT_USER, kUserCopy);
-    const auto saved =
-        users_.emplace(user_ = name, std::array<std::string, 3>{layout}).first->second;
+    const Saved saved = users_.emplace(user_ = name, Saved{layout}).first->second;
     SetLayout(saved[0]);
-    if (!saved[1].empty()) SetValue(HKEY_CURRENT_USER, kNote, "Stamp", REG_SZ, Sz(saved[1]));
-    if (!saved[2].empty()) SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz(saved[2]));
+    for (int i = 0; i < 3; ++i) {
+      if (!saved[i + 1].empty()) SetValue(HKEY_CURRENT_USER, own[i].first, own[i].second, REG_SZ, Sz(saved[i + 1]));
+    }
   }
+  // As the package installs: the machine part alone, no layout touched.
   void Install() {
-    RunVorlinde();
-    RegisterAgent("C:\\agent.exe");
+    const bool fresh = !ButtonCounted();
+    RegisterExtensionButton(kButton.KeyGuid, kButton.ButtonCaption, kButton.DefaultVisible,
+                            kButton.TargetUrl, kButton.IconFileName, kButton.HotIconFileName,
+                            kButton.ButtonClsid);
+    RegisterAgent("C:\\agent.exe", fresh);
   }
   // Active Setup at a logon: the agent runs when the machine's Version is higher.
   std::string LogOn() {
@@ -94,7 +101,8 @@ class ButtonLifeStandInTest : public ::testing::Test {
 
   TempDirectory folder_;
   TextBuffer out_;
-  std::map<std::string, std::array<std::string, 3>> users_;
+  using Saved = std::array<std::string, 4>;  // the layout, the note, Active Setup's copy
+  std::map<std::string, Saved> users_;
   std::string user_ = "admin";
 };
 
@@ -149,7 +157,7 @@ TEST_F(ButtonLifeStandInTest, AStampThatCannotBeRaisedStopsTheRemovalBeforeAnyth
             std::string::npos)
       << out_.Text();
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
-  EXPECT_EQ(Layout(), kPlaced);
+  EXPECT_EQ(Layout(), kPlain);
 }
 
 // Each row damages one value of the record of a removal of id 18 (position
@@ -243,9 +251,11 @@ TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
   for (int i = 0; i < 1000; ++i) AddButton("{F2-" + std::to_string(100000 + i) + "}");
   Install();
   ASSERT_EQ(Remove(), 0) << out_.Text();
+  const std::string install = Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Removal", "InstallStamp");
   for (int round = 0; round < 10; ++round) {
     SetLayout(kFour);
-    DeleteTree(HKEY_CURRENT_USER, kNote);
+    SetValue(HKEY_CURRENT_USER, kNote, "Stamp", REG_SZ, Sz("1,0,0,0"));  // placed by the install
+    SetValue(HKEY_CURRENT_USER, kNote, "InstallStamp", REG_SZ, Sz(install));
     NoTextOut quiet[2];
     std::thread first([&] { FixLayout(quiet[0]); });
     std::thread second([&] { FixLayout(quiet[1]); });
@@ -295,6 +305,7 @@ TEST_F(ButtonLifeStandInTest, WordsExitCodesAndBothViews) {
   SetValue(HKEY_LOCAL_MACHINE, deployment::kWindowsCurrentVersionKey + 1,
            deployment::kCommonFilesDirValue, REG_SZ, Sz(folder_.Windows()));
   Install();
+  LogOn();
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_SZ, Sz("text"));
   EXPECT_EQ(Remove(), 1) << "this user's layout is left as it is";
   EXPECT_NE(out_.Text().find("left as it is: it is not binary"), std::string::npos) << out_.Text();

@@ -11,6 +11,7 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "FileCopy.h"
+#include "InstallRecord.h"
 #include "KeyItself.h"
 #include "OwnExtensionKey.h"
 #include "PerUserAgent.h"
@@ -80,7 +81,10 @@ bool RemoveCountedButton(TextOut& out, const SameClassButtons& buttons, std::str
     return false;
   }
   const EventStamp planned = NewEventStamp();
-  WriteRemovalPlan(removedId, buttons.ownPosition, buttons.others, planned);
+  const InstallRecord install = ReadInstallRecord();
+  const bool known = install.damage.empty() && !install.adopted;
+  WriteRemovalPlan(removedId, buttons.ownPosition, buttons.others,
+                   known ? install.stamp : EventStamp{}, planned);
   if (!DeleteExtensionKey()) {
     out << "The registry refused to delete " << OwnKeyName()
         << ": nothing was removed, and no removal is recorded.\n";

@@ -43,6 +43,20 @@ inline constexpr char kButtonKeysValue[] = "ButtonKeys";
 /// from there on each moved one id down.
 inline constexpr char kRemovedPositionValue[] = "RemovedPosition";
 
+/// What an install records, where its machine part is written, for the
+/// agent's placement: its stamp (kStampValue), the same-class buttons
+/// besides the program's (kButtonKeysValue) and the program's position
+/// among them, as they stood once the button's key was written.
+inline constexpr char kInstallKey[] = "\\SOFTWARE\\Vorlinde\\Install";
+inline constexpr char kPositionValue[] = "Position";
+/// 1 when the keys were recorded after the install, by a repair or an
+/// upgrade of an install older than the record: then no one knows the ids
+/// the install moved.
+inline constexpr char kAdoptedValue[] = "Adopted";
+/// In the removal record: the stamp of the install it removed, whose
+/// placement alone it undoes.
+inline constexpr char kInstallStampValue[] = "InstallStamp";
+
 /// The highest stamp this machine has used for an event, kept apart from the
 /// records above so that deleting them (once every user has logged on)
 /// never lets a later stamp fall below one a user's copy holds.

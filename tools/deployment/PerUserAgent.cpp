@@ -9,6 +9,7 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "IconFile.h"
+#include "InstallRecord.h"
 #include "LayoutRenumbering.h"
 #include "NamedMutex.h"
 #include "OwnExtensionKey.h"
@@ -26,26 +27,31 @@ namespace {
 
 using namespace deployment;
 
+// What the run found, on the machine and in this user's note.
 struct MachineState {
   SameClassButtons buttons;
+  InstallRecord install;
   RemovalRecord record;
   EventStamp component;  // the Version of the agent's Active Setup component
   EventStamp event;      // the latest install, upgrade or removal
+  UserNote note;         // this user's, as the run found it
 };
 
 MachineState ReadMachine() {
   RegistryAccessor machine(RegistryRights::Read);
   machine.SelectHive(RegistryRoot::LocalMachine);
-  MachineState state{ListSameClassButtons(machine), ReadRemovalRecord(),
-                     ReadAgentComponent().version, {}};
+  MachineState state{ListSameClassButtons(machine), ReadInstallRecord(), ReadRemovalRecord(),
+                     ReadAgentComponent().version, {}, ReadUserNote()};
   state.event = std::max(state.component, state.record.stamp);
   return state;
 }
 
 // The user's note of `stamp`, and Active Setup's copy with it when the
-// component stands at that event.
-void Note(const MachineState& machine, const EventStamp& stamp, const std::string& outcome) {
-  WriteUserNote({stamp, outcome});
+// component stands at that event. The install the placement reached stays
+// noted unless `reached` names another.
+void Note(const MachineState& machine, const EventStamp& stamp, const std::string& outcome,
+          const EventStamp* reached = nullptr) {
+  WriteUserNote({stamp, outcome, reached != nullptr ? *reached : machine.note.install});
   if (machine.component == stamp) RaiseActiveSetupCopy(stamp);
 }
 
@@ -104,43 +110,96 @@ bool IconFileStands(TextOut& out) {
 }
 
 // What a placement did, in the note's words; `placeable` false when the
-// layout was left although it lacks the button.
+// layout was left although it lacks the button; `reached` when the layout
+// now holds this install's entry.
 struct PlaceStep {
   std::string outcome;
   bool placeable;
+  bool reached;
+  std::string wayOut;  // for the reader, where there is one
 };
 
-// The install run's own rule: its index, its id from the read-only count.
-// The layout is read once, edited, and written once.
-PlaceStep PlaceEntry(std::int32_t id) {
+// The mirror of a removal: the entries of the `later` buttons the install
+// moved one id up move with them, then the button's entry goes in at the
+// install run's index. Read once, edited, written once, and never longer
+// than any tool accepts.
+PlaceStep PlaceEntry(std::int32_t id, std::int32_t later) {
   RegistryAccessor reader(RegistryRights::Read);
   commandbar::LayoutRead layout = ReadLayout(reader, commandbar::LayoutRules::BinaryOnly);
   if (!commandbar::IsEditable(layout.found)) {
-    return {"left as it is: " + Refusal(layout.found, layout.unreadable), false};
+    return {"left as it is: " + Refusal(layout.found, layout.unreadable), false, false, {}};
   }
   const std::string named = "command id " + std::to_string(id);
   if (id > browserreg::kLargestCommandId) {
-    return {
-        "left as it is: the " + named + " does not fit a layout entry, which holds it in one byte",
-        false};
+    return {"left as it is: the " + named +
+                " does not fit a layout entry, which holds it in one byte",
+            false, false, {}};
   }
-  if (commandbar::FindEntry(layout.bytes, id) >= 0) {
-    return {"unchanged: an entry carries the button's " + named, true};
+  const int moved =
+      commandbar::MoveIds(layout.bytes, id, std::int64_t{id} + later - 1, commandbar::IdStep::Up);
+  if (moved == 0 && commandbar::FindEntry(layout.bytes, id) >= 0) {
+    return {"unchanged: an entry carries the button's " + named, true, true, {}};
   }
   const std::int32_t index = kButton.LayoutIndex(ProbeCompanionButton(kButton.CompanionKeyGuid));
   commandbar::InsertEntry(layout.bytes, index, id, commandbar::kShownFlag);
+  if (layout.bytes.size() > static_cast<std::size_t>(browserreg::kLayoutCapacity)) {
+    return {"left as it is: with the button's entry it would be longer than " +
+                std::to_string(browserreg::kLayoutCapacity) + " bytes, the most any tool accepts",
+            false, false,
+            "take some buttons off this account's command bar, then run "
+            "vorlinde-inspect.exe /FixLayout"};
+  }
   RegistryAccessor writer;
   if (!commandbar::OpenLayoutKey(writer, true)) {
-    return {"left as it is: this account may not change its CommandBar key", false};
+    return {"left as it is: this account may not change its CommandBar key", false, false, {}};
   }
   commandbar::WriteLayout(writer, layout.bytes);
-  return {"placed: " + named + " at entry index " + std::to_string(index), true};
+  const std::string movedUp =
+      moved == 0 ? "" : ", " + Entries(moved) + " of later buttons one id up";
+  return {"placed: " + named + " at entry index " + std::to_string(index) + movedUp, true, true,
+          {}};
+}
+
+// The ids the install moved are known only while the keys stand as it
+// recorded them.
+bool KeysStandAsInstalled(const MachineState& machine) {
+  return machine.install.adopted ||
+         (machine.buttons.ownPosition == machine.install.position &&
+          SameKeyNames(machine.buttons.others, machine.install.buttonKeys));
+}
+
+// A user this install's placement reached already keeps their layout, also
+// when they took the button off: a repair or an upgrade does not undo it.
+bool PlacedForThisInstall(TextOut& out, const MachineState& machine) {
+  out << "This account had this install's placement already (" << machine.note.outcome
+      << "): nothing changed, and a button taken off stays off.\n";
+  if (machine.note.stamp < machine.event) {
+    Note(machine, machine.event, "unchanged: placed for this install already");
+  }
+  return IconFileStands(out);
 }
 
 bool Place(TextOut& out, const MachineState& machine) {
-  const PlaceStep step = PlaceEntry(FirstCustomCommandId + machine.buttons.ownPosition);
-  Note(machine, machine.event, step.outcome);
+  const InstallRecord& install = machine.install;
+  if (!install.damage.empty()) {
+    out << "The install record cannot be used (" << install.damage
+        << "): this account's layout was left as it is.\n"
+        << "  What to do: an administrator repairs the installation, which records it anew.\n";
+    return false;
+  }
+  const bool recorded = !install.stamp.IsNone();
+  if (recorded && machine.note.install == install.stamp) return PlacedForThisInstall(out, machine);
+  if (recorded && !KeysStandAsInstalled(machine)) {
+    Note(machine, machine.event, "left as it is: the extension keys changed since the install");
+    out << "The extension keys no longer stand as the install left them (another button was "
+           "added or removed since): this account's layout was left as it is.\n";
+    return true;
+  }
+  const PlaceStep step = PlaceEntry(FirstCustomCommandId + machine.buttons.ownPosition,
+                                    recorded ? install.LaterCount() : 0);
+  Note(machine, machine.event, step.outcome, step.reached ? &install.stamp : nullptr);
   out << "This account's command bar layout: " << step.outcome << ".\n";
+  if (!step.wayOut.empty()) out << "  What to do: " << step.wayOut << ".\n";
   return IconFileStands(out) && step.placeable;
 }
 
@@ -153,6 +212,12 @@ bool KeysStandAsRecorded(const MachineState& machine) {
 
 bool ApplyRemoval(TextOut& out, const MachineState& machine) {
   const RemovalRecord& record = machine.record;
+  if (!record.install.IsNone() && machine.note.install != record.install) {
+    Note(machine, record.stamp, "left as it is: the removed install's placement never reached it");
+    out << "The removed install's placement never reached this account: its layout was left as "
+           "it is.\n";
+    return true;
+  }
   if (!KeysStandAsRecorded(machine)) {
     Note(machine, record.stamp, "left as it is: the extension keys changed");
     out << "The extension keys no longer stand as the removal left them (another button was "
@@ -194,7 +259,7 @@ bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note
 
 bool InLine(TextOut& out) {
   const MachineState machine = ReadMachine();
-  const UserNote note = ReadUserNote();
+  const UserNote& note = machine.note;
   if (machine.buttons.ownPosition >= 0) return Place(out, machine);
   const RemovalRecord& record = machine.record;
   const bool pending = note.stamp < record.stamp;

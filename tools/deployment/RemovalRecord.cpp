@@ -3,6 +3,7 @@
 #include "BrowserRegistry.h"
 #include "Deployment.h"
 #include "Exceptions.h"
+#include "InstallRecord.h"
 #include "KeyItself.h"
 #include "RecordReader.h"
 #include "SameClassButtons.h"
@@ -47,13 +48,20 @@ RemovalRecord ReadRemovalRecord() {
   record.buttonKeys = values.KeyNames(kButtonKeysValue);
   record.removedPosition = static_cast<std::int32_t>(
       values.Number(kRemovedPositionValue, 0, static_cast<std::uint32_t>(record.buttonKeys.size())));
+  if (values.Has(kInstallStampValue)) record.install = values.Stamp(kInstallStampValue);
   record.damage = values.Damage();
   return record;
 }
 
 void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
-                      const std::vector<std::string>& buttonKeys, const EventStamp& planned) {
+                      const std::vector<std::string>& buttonKeys, const EventStamp& install,
+                      const EventStamp& planned) {
   KeyItself key = WritableRecord();
+  if (install.IsNone()) {
+    key.DeleteValue(kInstallStampValue);
+  } else {
+    key.WriteText(kInstallStampValue, install.Text());
+  }
   key.WriteNumber(kRemovedIdValue, static_cast<std::uint32_t>(removedId));
   key.WriteText(kButtonKeysValue, JoinKeyNames(buttonKeys));
   key.WriteNumber(kRemovedPositionValue, static_cast<std::uint32_t>(removedPosition));
@@ -63,4 +71,5 @@ void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
 
 void FinishRemovalRecord(const EventStamp& planned) {
   WritableRecord().WriteText(kStampValue, planned.Text());
+  DeleteInstallRecord();
 }

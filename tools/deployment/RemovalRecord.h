@@ -15,6 +15,8 @@ struct RemovalRecord {
   std::int32_t removedId = 0;
   std::int32_t removedPosition = 0;     // in `buttonKeys`, where the button stood
   std::vector<std::string> buttonKeys;  // the same-class buttons left after it
+  EventStamp install;  // the install it removed; none when not recorded (the
+                       // removal is then applied to every user, as before)
   std::string damage;  // why nothing may be applied from it (a link in its place
                        // included); empty when it is sound
 
@@ -30,8 +32,11 @@ RemovalRecord ReadRemovalRecord();
 /// Records what a removal is about to do, with the stamp it is to have,
 /// before the button's key goes, so that a run stopped after that can finish
 /// the removal. The stamp the agent reads stays as it stood: a removal that
-/// removed nothing raises none.
+/// removed nothing raises none. `install` is the recorded install it
+/// removes (none when unknown).
 void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
-                      const std::vector<std::string>& buttonKeys, const EventStamp& planned);
-/// Marks the planned removal done, once the button's key is gone.
+                      const std::vector<std::string>& buttonKeys, const EventStamp& install,
+                      const EventStamp& planned);
+/// Marks the planned removal done, once the button's key is gone, and
+/// deletes the install's record with it.
 void FinishRemovalRecord(const EventStamp& planned);

@@ -27,7 +27,8 @@ UserNote ReadNote(const char* base, const char* path, bool& found) {
     throw ERegistryException(key.Problem());
   }
   found = key.IsOpen();
-  return {EventStamp::Parse(key.ReadText(kStampValue)), key.ReadText(kOutcomeValue)};
+  return {EventStamp::Parse(key.ReadText(kStampValue)), key.ReadText(kOutcomeValue),
+          EventStamp::Parse(key.ReadText(kInstallStampValue))};
 }
 
 }  // namespace
@@ -43,6 +44,7 @@ UserNote ReadUserNote() {
 void WriteUserNote(const UserNote& note) {
   KeyItself key = WritableUserKey(kUserLocalKey, kUserNoteKey);
   key.WriteText(kOutcomeValue, note.outcome);
+  key.WriteText(kInstallStampValue, note.install.Text());
   key.WriteText(kStampValue, note.stamp.Text());
 }
 

@@ -10,6 +10,7 @@
 struct UserNote {
   EventStamp stamp;
   std::string outcome;
+  EventStamp install;  // the install whose placement reached this user; none when none did
 };
 
 /// This user's note; none when there is none. Raises ERegistryException

@@ -14,6 +14,7 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "InstallerLog.h"
+#include "InstallRecord.h"
 #include "InstallerSession.h"
 #include "KeyItself.h"
 #include "MachineCheck.h"
@@ -98,18 +99,25 @@ bool WriteExtensionKey(const std::string& folder, TextOut& log) {
 // inspector checks it, and then the per-user agent registered with a new
 // Version, so that each user's layout gets the button at their next logon.
 // The agent comes last: a failed check leaves its component as it stood
-// (after a removal it may still owe some users their fix-up).
+// (after a removal it may still owe some users their fix-up). A button that
+// counted before the run is a repair or an upgrade of the same install.
 extern "C" unsigned __stdcall RegisterMachinePart(unsigned long handle) {
   return RunAction(handle, [](const InstallerSession& session, TextOut& log) {
     std::string folder;
+    bool newInstall = false;
     return RunStep(log, "reading the install folder",
                    [&] { return !(folder = InstallFolder(session)).empty(); }) &&
+           RunStep(log, "listing the buttons of the class",
+                   [&] {
+                     newInstall = !ButtonCounted();
+                     return true;
+                   }) &&
            RunStep(log, "writing the extension key",
                    [&] { return WriteExtensionKey(folder, log); }) &&
            RunStep(log, "checking the machine part",
                    [&] { return InspectMachinePart(log) == 0; }) &&
            RunStep(log, "registering the per-user agent", [&] {
-             RegisterAgent(folder + deployment::kAgentFileName);
+             RegisterAgent(folder + deployment::kAgentFileName, newInstall);
              log << "Active Setup runs " << AgentStubPath(folder + deployment::kAgentFileName)
                  << " at each user's next logon.\n";
              return true;
