@@ -130,6 +130,58 @@ TEST_F(ButtonLifeStandInTest, PlacementAndRemovalReachEveryUserOncePerEvent) {
   EXPECT_EQ(LogOn(), kPlain);
 }
 
+// Ann's entries name {0A} (16), {F0} (18) and {F1} (19); the install puts
+// ours at 18 and moves {F0} and {F1} one up, the removal moves them back.
+TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
+  const std::string before = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00";
+  const std::string placed = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
+  const std::string takenOff = "07 00 00 00 10 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
+  Install();
+  Become("ann", before);
+  EXPECT_EQ(LogOn(), placed);
+  SetLayout(takenOff);  // by hand: a repair keeps it off
+  Become("admin");
+  Install();
+  Become("ann");
+  EXPECT_EQ(LogOn(), takenOff);
+  Become("bea", before);  // away during the whole install
+  Become("admin");
+  standin::ClearCallLog();
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  const auto& log = standin::CallLog();
+  const auto first = [&](const std::string& a, const std::string& b) {
+    return std::find_if(log.begin(), log.end(), [&](const std::string& call) {
+      return call.find(a) != std::string::npos && call.find(b) != std::string::npos;
+    });
+  };
+  EXPECT_LT(first("RegSetValueExW", "Removal:PlannedStamp"), first("NtDeleteKey", kButton.KeyGuid))
+      << "the plan stands before the key goes, so that a stop between them can be finished";
+  Become("ann");
+  EXPECT_EQ(LogOn(), "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00");
+  Become("bea");
+  EXPECT_EQ(LogOn(), before);
+  Become("admin");
+  Install();  // a new install, then its key made one of another class: listed, not counted
+  SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "clsid", REG_SZ, Sz("{00000000-0000-0000-0000-00000000000C}"));
+  Become("cai", before);
+  EXPECT_EQ(LogOn(), before);
+}
+
+// Item by item the layout grows: one entry more than 2048 bytes is never written.
+TEST_F(ButtonLifeStandInTest, APlacementThatWouldOverflowTheLayoutLeavesIt) {
+  std::string full = "07 00 00 00";
+  for (int i = 0; i < 511; ++i) full += " 01 01 00 00";
+  Install();
+  Become("ann", full);
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 1);
+  EXPECT_EQ(Layout(), full);
+  EXPECT_NE(out.Text().find("longer than 2048 bytes, the most any tool accepts.\n  What to do: take "
+                            "some buttons off"),
+            std::string::npos)
+      << out.Text();
+}
+
 TEST_F(ButtonLifeStandInTest, AClockOnceAheadAndTheCleanUpNeverLowerTheNextStamp) {
   standin::SetClock({2027, 12, 3, 8, 10, 0, 0, 0});
   Install();
