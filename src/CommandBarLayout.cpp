@@ -19,8 +19,8 @@ bool TypeAccepted(RegistryValueType type, LayoutRules rules) {
 
 namespace detail {
 
-LayoutRead ReadSorted(RegistryAccessor& registry, LayoutRules rules) {
-  LayoutRead read{LayoutFound::KeyMissing, {false, RegistryValueType::None, 0}, {}, {}};
+LayoutRead ReadSorted(RegistryAccessor& registry, LayoutRules rules, std::string* unreadable) {
+  LayoutRead read{LayoutFound::KeyMissing, {false, RegistryValueType::None, 0}, {}};
   if (!OpenLayoutKey(registry, false)) {
     // A read-only look tells a missing key from a refused one.
     if (registry.ProbeSubkey(kCommandBarKey) != KeyPresence::Missing) {
@@ -29,15 +29,16 @@ LayoutRead ReadSorted(RegistryAccessor& registry, LayoutRules rules) {
     return read;
   }
   read.info = registry.QueryValue(kLayoutValue);
-  if (!read.info.exists) return {LayoutFound::ValueMissing, read.info, {}, {}};
-  if (!TypeAccepted(read.info.type, rules)) return {LayoutFound::WrongType, read.info, {}, {}};
+  if (!read.info.exists) return {LayoutFound::ValueMissing, read.info, {}};
+  if (!TypeAccepted(read.info.type, rules)) return {LayoutFound::WrongType, read.info, {}};
   read.bytes.resize(read.info.size);
   try {
     const std::int32_t length = registry.ReadBytes(kLayoutValue, read.bytes.data(),
                                                    static_cast<std::int32_t>(read.info.size));
     read.bytes.resize(static_cast<std::size_t>(length));
   } catch (const ERegistryException& e) {
-    return {LayoutFound::Unreadable, read.info, {}, e.Message()};
+    if (unreadable != nullptr) *unreadable = e.Message();
+    return {LayoutFound::Unreadable, read.info, {}};
   }
   read.found = Shape(read.bytes);
   return read;

@@ -71,7 +71,6 @@ struct LayoutRead {
   LayoutFound found;
   RegistryValueInfo info;  // type and size as queried; left empty under InstallRun
   LayoutBytes bytes;
-  std::string unreadable;  // the accessor's message, for Unreadable
 };
 
 /// Opens the current user's CommandBar key on `registry`, creating it
@@ -104,25 +103,32 @@ inline LayoutFound Shape(const LayoutBytes& bytes) {
 
 // The install run reads at most the capacity in one go, and lets the
 // accessor raise for what it refuses; a key it cannot even create is refused.
-inline LayoutRead ReadAsInstallRun(RegistryAccessor& registry) {
-  if (!OpenLayoutKey(registry, true)) return {LayoutFound::KeyRefused, {}, {}, {}};
-  LayoutBytes bytes(browserreg::kLayoutCapacity, 0);
-  bytes.resize(static_cast<std::size_t>(
-      registry.ReadBytes(browserreg::kLayoutValue, bytes.data(), browserreg::kLayoutCapacity)));
-  const LayoutFound found = Shape(bytes);
-  return {found, {}, std::move(bytes), {}};
+// Of internal linkage, so that the one call the install run makes takes it
+// in whole.
+static inline LayoutRead ReadAsInstallRun(RegistryAccessor& registry) {
+  LayoutRead read{LayoutFound::KeyRefused, {false, RegistryValueType::None, 0}, {}};
+  if (!OpenLayoutKey(registry, true)) return read;
+  read.bytes.resize(browserreg::kLayoutCapacity);
+  const std::int32_t length = registry.ReadBytes(browserreg::kLayoutValue, read.bytes.data(),
+                                                 browserreg::kLayoutCapacity);
+  read.bytes.resize(static_cast<std::size_t>(length));  // never above the capacity
+  read.found = length % kEntrySize == 0 ? LayoutFound::Bytes : LayoutFound::PartialEntry;
+  return read;
 }
 
-LayoutRead ReadSorted(RegistryAccessor& registry, LayoutRules rules);
+LayoutRead ReadSorted(RegistryAccessor& registry, LayoutRules rules, std::string* unreadable);
 
 }  // namespace detail
 
 /// Reads the current user's ButtonLayout through `registry` (a fresh
 /// accessor; its rights decide what counts as refused). Where the key
-/// opens, it stays open on `registry` for WriteLayout.
-inline LayoutRead ReadLayout(RegistryAccessor& registry, LayoutRules rules) {
+/// opens, it stays open on `registry` for WriteLayout. Where a sorted read
+/// finds the value Unreadable, `unreadable` (if given) receives the
+/// accessor's message.
+inline LayoutRead ReadLayout(RegistryAccessor& registry, LayoutRules rules,
+                             std::string* unreadable = nullptr) {
   return rules == LayoutRules::InstallRun ? detail::ReadAsInstallRun(registry)
-                                          : detail::ReadSorted(registry, rules);
+                                          : detail::ReadSorted(registry, rules, unreadable);
 }
 
 // ---- Writing ----------------------------------------------------------------

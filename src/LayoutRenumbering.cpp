@@ -42,10 +42,10 @@ LayoutEdit RemoveButtonEntries(LayoutBytes& layout, const IdShift& shift) {
 LayoutFix FixCurrentUsersLayout(const IdShift& shift) {
   RegistryAccessor registry;
   LayoutRead layout = ReadLayout(registry, LayoutRules::BinaryOnly);
-  if (layout.found != LayoutFound::Bytes) return {layout.found, {}, layout.unreadable};
+  if (layout.found != LayoutFound::Bytes) return {layout.found, {}};
   const LayoutEdit edit = RemoveButtonEntries(layout.bytes, shift);
   if (edit.removed + edit.renumbered > 0) WriteLayout(registry, layout.bytes);
-  return {LayoutFound::Bytes, edit, {}};
+  return {LayoutFound::Bytes, edit};
 }
 
 }  // namespace commandbar

@@ -45,7 +45,6 @@ LayoutEdit RemoveButtonEntries(LayoutBytes& layout, const IdShift& shift);
 struct LayoutFix {
   LayoutFound found;  // Bytes: edited (written where anything changed)
   LayoutEdit edit;
-  std::string unreadable;  // the accessor's message, for Unreadable
 };
 
 /// Applies `shift` to the current user's ButtonLayout under BinaryOnly

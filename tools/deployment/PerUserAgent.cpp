@@ -62,12 +62,12 @@ std::string Entries(int count) {
 using commandbar::LayoutFound;
 
 // Why a layout is left as it is, in the agent's words.
-std::string Refusal(LayoutFound found, const std::string& unreadable) {
+std::string Refusal(LayoutFound found) {
   switch (found) {
     case LayoutFound::KeyRefused:
       return "this account may not open its CommandBar key";
     case LayoutFound::Unreadable:
-      return "it changed while it was read (" + unreadable + ")";
+      return "it changed while it was read";
     case LayoutFound::WrongType:
       return "it is not binary (REG_BINARY)";
     case LayoutFound::TooLong:
@@ -86,8 +86,7 @@ std::string Outcome(const commandbar::LayoutFix& fix) {
   if (fix.found == LayoutFound::KeyMissing || fix.found == LayoutFound::ValueMissing) {
     return "nothing to fix: no layout";
   }
-  if (fix.found != LayoutFound::Bytes)
-    return "left as it is: " + Refusal(fix.found, fix.unreadable);
+  if (fix.found != LayoutFound::Bytes) return "left as it is: " + Refusal(fix.found);
   return "fixed: " + Entries(fix.edit.removed) + " removed, " + Entries(fix.edit.renumbered) +
          " renumbered";
 }
@@ -127,7 +126,7 @@ PlaceStep PlaceEntry(std::int32_t id, std::int32_t later) {
   RegistryAccessor reader(RegistryRights::Read);
   commandbar::LayoutRead layout = ReadLayout(reader, commandbar::LayoutRules::BinaryOnly);
   if (!commandbar::IsEditable(layout.found)) {
-    return {"left as it is: " + Refusal(layout.found, layout.unreadable), false, false, {}};
+    return {"left as it is: " + Refusal(layout.found), false, false, {}};
   }
   const std::string named = "command id " + std::to_string(id);
   if (id > browserreg::kLargestCommandId) {

@@ -23,8 +23,8 @@ const char* ElevationText(Elevation elevation) {
 // account's layout and VirtualStore, not their own: say whose they are.
 void ReportAccount(Report& report) {
   const std::string account = CurrentAccountName();
-  report.Out() << "Account:   " << (account.empty() ? "(the system does not say)" : account) << ", "
-               << ElevationText(CurrentElevation()) << "\n"
+  report.Out() << "Account:   " << (account.empty() ? "(the system does not say)" : account)
+               << ", " << ElevationText(CurrentElevation()) << "\n"
                << "Windows:   "
                << (RunsOn64BitWindows() ? "64-bit (this 32-bit inspector, like vorlinde.exe, "
                                           "sees the 32-bit registry view)"

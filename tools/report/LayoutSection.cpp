@@ -80,9 +80,9 @@ void ReportBytes(Report& report, const LayoutRead& value, std::int32_t id) {
 }
 
 // The layout as an install run would take it, read with read rights only.
-LayoutRead ReadAsInstallRunWould() {
+LayoutRead ReadAsInstallRunWould(std::string& unreadable) {
   RegistryAccessor registry(RegistryRights::Read);
-  return commandbar::ReadLayout(registry, commandbar::LayoutRules::InstallRunSorted);
+  return commandbar::ReadLayout(registry, commandbar::LayoutRules::InstallRunSorted, &unreadable);
 }
 
 }  // namespace
@@ -90,7 +90,8 @@ LayoutRead ReadAsInstallRunWould() {
 void ReportLayout(Report& report, std::int32_t placeableId) {
   report.Out() << "Command bar layout HKEY_CURRENT_USER" << browserreg::kCommandBarKey << ", value "
                << browserreg::kLayoutValue << "\n";
-  const LayoutRead value = ReadAsInstallRunWould();
+  std::string unreadable;
+  const LayoutRead value = ReadAsInstallRunWould(unreadable);
   switch (value.found) {
     case LayoutFound::KeyMissing:
     case LayoutFound::ValueMissing:
@@ -109,7 +110,7 @@ void ReportLayout(Report& report, std::int32_t placeableId) {
                      "Ask an administrator to check the key's permissions.");
       return;
     case LayoutFound::Unreadable:
-      report.Out() << "  (unreadable: " << Quoted(value.unreadable) << ")\n";
+      report.Out() << "  (unreadable: " << Quoted(unreadable) << ")\n";
       report.Problem("the layout changed while it was read.",
                      "Close Internet Explorer and run vorlinde-inspect.exe again.");
       return;

@@ -15,10 +15,10 @@ void ReportAccount(Report& report);
 
 /// What the report found of the machine part.
 enum class MachineKey {
-  Present,         // the extension key stands in the machine hive
-  OnlyRedirected,  // it stands only in the user's VirtualStore
-  Missing,         // it stands nowhere
-  Refused,         // the registry refused to let us read it
+  Present,          // the extension key stands in the machine hive
+  OnlyRedirected,   // it stands only in the user's VirtualStore
+  Missing,          // it stands nowhere
+  Refused,          // the registry refused to let us read it
 };
 
 /// The program's extension key and its seven values, and copies of it that
