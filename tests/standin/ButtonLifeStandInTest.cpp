@@ -11,6 +11,7 @@
 #include "AgentRegistration.h"
 #include "InstallRecord.h"
 #include "Deployment.h"
+#include "InstallCheck.h"
 #include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
@@ -165,6 +166,16 @@ TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
   SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "clsid", REG_SZ, Sz("{00000000-0000-0000-0000-00000000000C}"));
   Become("cai", before);
   EXPECT_EQ(LogOn(), before);
+}
+
+TEST_F(ButtonLifeStandInTest, TheReportNamesAnEntryThatAHandRunAdded) {
+  Install();
+  RunVorlinde();
+  TextBuffer out;
+  InspectVorlinde(out);
+  EXPECT_NE(out.Text().find("never reached this account: a run of vorlinde.exe by hand added it"),
+            std::string::npos)
+      << out.Text();
 }
 
 // Item by item the layout grows: one entry more than 2048 bytes is never written.
