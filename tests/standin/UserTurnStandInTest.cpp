@@ -80,6 +80,18 @@ TEST_F(UserTurnStandInTest, ASecondRunWaitsForTheTurnBeforeItReadsAnything) {
   EXPECT_EQ(UserTurnMutexName(), "Global\\Vorlinde.UserLayout.S-1-5-21-1000-2000-3000-1001");
 }
 
+TEST_F(UserTurnStandInTest, ARunThatCannotClaimTheTurnReadsAndWritesNothing) {
+  standin::FailMutexCreation(ERROR_ACCESS_DENIED);
+  standin::ClearCallLog();
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 1);
+  EXPECT_NE(out.Text().find(") cannot be claimed (Access is denied): nothing was read or changed"),
+            std::string::npos)
+      << out.Text();
+  for (const std::string& call : standin::CallLog()) EXPECT_NE(call.rfind("Reg", 0), 0u) << call;
+  EXPECT_EQ(Layout(), std::string("\x07\0\0\0\x10\x01\0\0", 8));
+}
+
 TEST_F(UserTurnStandInTest, ARunThatEndedHoldingTheTurnBlocksNoOne) {
   std::thread([] { Claim(); }).join();  // ends without releasing, as a crash would
   TextBuffer out;

@@ -32,6 +32,7 @@ struct Mutexes {
   std::map<std::u16string, std::shared_ptr<MutexObject>> named;
   std::map<ULONG_PTR, std::shared_ptr<MutexObject>> handles;
   ULONG_PTR nextHandle = 0x7000;
+  DWORD creationFault = 0;
 };
 
 thread_local DWORD threadSession = 1;
@@ -97,8 +98,14 @@ DWORD Take(MutexObject& mutex) {
 
 void SetThreadSession(DWORD session) { threadSession = session; }
 
+void FailMutexCreation(DWORD error) {
+  const std::lock_guard<std::mutex> guard(State().lock);
+  State().creationFault = error;
+}
+
 void ResetMutexes() {
   const std::lock_guard<std::mutex> guard(State().lock);
+  State().creationFault = 0;
   State().named.clear();
   State().handles.clear();
 }
@@ -123,6 +130,10 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, const WCHAR* name)
   RecordCall("CreateMutexW " + Narrow(given));
   const std::u16string key = ObjectName(given);
   const std::lock_guard<std::mutex> guard(State().lock);
+  if (State().creationFault != 0) {
+    SetLastError(State().creationFault);
+    return nullptr;
+  }
   std::shared_ptr<MutexObject>& named = State().named[key];
   const bool existed = named != nullptr && !key.empty();
   if (!existed) {

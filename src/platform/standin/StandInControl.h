@@ -58,6 +58,9 @@ void SetWindows64Bit(bool windows64);
 /// named mutex "Local\\..." (or without a prefix) is one per session,
 /// "Global\\..." one for the machine.
 void SetThreadSession(DWORD session);
+/// Makes CreateMutexW fail with `error` (0: back to normal), as it does for
+/// a name another account made first and keeps from us.
+void FailMutexCreation(DWORD error);
 /// The ANSI code page: 1252 (single-byte) or 932 (double-byte lead bytes).
 /// MultiByteToWideChar and WideCharToMultiByte convert 1252 and UTF-8 whole;
 /// of 932 only its characters of one byte, and they refuse the rest with
