@@ -16,7 +16,7 @@ struct RemovalRecord {
   std::int32_t removedPosition = 0;     // in `buttonKeys`, where the button stood
   std::vector<std::string> buttonKeys;  // the same-class buttons left after it
   EventStamp install;  // the install it removed; none when not recorded (the
-                       // removal is then applied to every user, as before)
+                       // removal then reaches every user it has not reached)
   std::string damage;  // why nothing may be applied from it (a link in its place
                        // included); empty when it is sound
 
