@@ -28,10 +28,12 @@ UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Unins
 PROGRAMS = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.arch == "win64"
                         else "Program Files")
 FOLDER = os.path.join(PROGRAMS, "Vorlinde")
-# No trace of an earlier run: the user's Active Setup notes, the removal's records.
+# No trace of an earlier run: the user's Active Setup notes and Vorlinde's own,
+# the install's and the removal's records, the machine's highest stamp.
 FRESH = "".join("\n[-%s]" % key for key in (
     USER_SETUP, OWN_SETUP, FIX_UP, r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde",
-    r"HKEY_CURRENT_USER\Software\Vorlinde"))
+    r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine", r"HKEY_CURRENT_USER\Software\Vorlinde",
+    r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde"))
 FRESH += "\n[%s]\n" % USER_SETUP
 ONE_ENTRY = default_layout_with(0x10, 2)
 DEFAULT_LAYOUT = bytes.fromhex(" ".join(DEFAULT_ENTRIES))

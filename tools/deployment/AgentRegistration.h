@@ -11,8 +11,8 @@
 
 /// Registers the agent at `agentPath` for an install, a repair or an
 /// upgrade, once the button's key is written: a new stamp, the install
-/// recorded with it (a new install when `newInstall`, the button not counted
-/// before), and the component's Version that stamp. Opens the keys as
+/// recorded with it unless its record stands (`newInstall`: the button did
+/// not count before), and the component's Version that stamp. Opens the keys as
 /// themselves; raises ERegistryException naming the key when the registry
 /// refuses or a link stands there.
 void RegisterAgent(const std::string& agentPath, bool newInstall);

@@ -50,8 +50,10 @@ InstallRecord ReadInstallRecord() {
 bool ButtonCounted() { return ButtonsNow().ownPosition >= 0; }
 
 void RecordInstall(const EventStamp& stamp, bool newInstall) {
+  // A removal deletes the record: one that stands belongs to this install,
+  // also when its key was deleted by hand and is put back by a repair.
   const InstallRecord standing = ReadInstallRecord();
-  if (!newInstall && !standing.stamp.IsNone() && standing.damage.empty()) return;
+  if (!standing.stamp.IsNone() && standing.damage.empty()) return;
   const SameClassButtons buttons = ButtonsNow();
   if (buttons.ownPosition < 0) {
     throw EAssertionFailed("the button's key does not count as a button of its class");

@@ -30,9 +30,10 @@ InstallRecord ReadInstallRecord();
 /// package asks before it writes the machine part.
 bool ButtonCounted();
 
-/// Records the install whose machine part now stands, stamped `stamp`:
-/// a new one when `newInstall`, or when no sound record stands (then
-/// adopted). A repair or upgrade of a recorded install keeps its record.
+/// Records the install whose machine part now stands, stamped `stamp`,
+/// unless a sound record stands: a repair or an upgrade keeps the record of
+/// the install it repairs. `newInstall`: the button did not count before
+/// the machine part was written; else the record is adopted.
 void RecordInstall(const EventStamp& stamp, bool newInstall);
 
 /// Deletes the record, once the install's removal is finished.
