@@ -152,9 +152,9 @@ bool ApplyRemoval(TextOut& out, const MachineState& machine) {
 bool LeaveForDamagedRecord(TextOut& out, const RemovalRecord& record) {
   out << "The removal record cannot be used (" << record.damage
       << "): this account's layout was left as it is.\n"
-      << "  What to do: an administrator runs vorlinde-inspect.exe /Remove on a machine where the "
-         "button is installed, which records the removal anew; deleting HKEY_LOCAL_MACHINE"
-      << kRemovalKey << " leaves every layout as it is.\n";
+      << "  What to do: an administrator deletes HKEY_LOCAL_MACHINE" << kRemovalKey
+      << ", which leaves every layout as it is; an entry that then shows another button "
+         "is taken off by hand.\n";
   return false;
 }
 
