@@ -168,6 +168,18 @@ TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
   EXPECT_EQ(LogOn(), before);
 }
 
+// Rita's roaming copy carries machine B's later Version: this machine's run
+// places the button and leaves B's Version as it stands.
+TEST_F(ButtonLifeStandInTest, AnotherMachinesLaterVersionIsNeverLowered) {
+  Install();
+  Become("rita");
+  SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz("2099,101,1,1"));
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 0) << out.Text();
+  EXPECT_EQ(Layout(), kPlaced);
+  EXPECT_EQ(Text(HKEY_CURRENT_USER, kUserCopy, "Version"), "2099,101,1,1");
+}
+
 TEST_F(ButtonLifeStandInTest, TheReportNamesAnEntryThatAHandRunAdded) {
   Install();
   RunVorlinde();
