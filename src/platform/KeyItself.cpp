@@ -126,6 +126,16 @@ std::uint32_t KeyItself::ReadNumber(const std::string& name, std::uint32_t fallb
   return number;
 }
 
+RegistryValueInfo KeyItself::Query(const std::string& name) {
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  if (!IsOpen() || RegQueryValueExW(AsKey(key_.get()), Widen(name).data(), nullptr, &type,
+                                    nullptr, &size) != ERROR_SUCCESS) {
+    return {false, RegistryValueType::None, 0};
+  }
+  return {true, static_cast<RegistryValueType>(type), size};
+}
+
 bool KeyItself::DeleteValue(const std::string& name) {
   if (!IsOpen()) return false;
   const LONG status = RegDeleteValueW(AsKey(key_.get()), Widen(name).data());

@@ -43,6 +43,8 @@ class KeyItself {
   /// Empty, or `fallback`, when the value is absent or of another type.
   std::string ReadText(const std::string& name);
   std::uint32_t ReadNumber(const std::string& name, std::uint32_t fallback);
+  /// What the registry says of the value; absent when the key is not open.
+  RegistryValueInfo Query(const std::string& name);
   /// True when the value is gone afterwards.
   bool DeleteValue(const std::string& name);
 

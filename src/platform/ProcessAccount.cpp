@@ -1,6 +1,7 @@
 #include "ProcessAccount.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "Handles.h"
@@ -60,6 +61,27 @@ std::string CurrentAccountName() {
   const std::string domain = Utf8From(wideDomain.data(), UpToZero(wideDomain, domainSize));
   // Accounts such as "Everyone" belong to no domain.
   return domain.empty() ? name : domain + "\\" + name;
+}
+
+// A SID's own layout: revision, count, a 48-bit authority (big-endian),
+// then that many 32-bit sub-authorities, within the buffer that holds it.
+std::string CurrentAccountSid() {
+  const ScopedKernelObject token = OwnToken();
+  if (!token) return std::string();
+  const std::vector<BYTE> user = TokenUserOf(token.get());
+  if (user.empty()) return std::string();
+  const auto* sid = static_cast<const BYTE*>(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+  const std::ptrdiff_t room = user.data() + user.size() - sid;
+  if (sid < user.data() || room < 8 || room < 8 + 4 * std::ptrdiff_t{sid[1]}) return std::string();
+  std::uint64_t authority = 0;
+  for (int i = 2; i < 8; ++i) authority = authority << 8 | sid[i];
+  std::string text = "S-" + std::to_string(sid[0]) + "-" + std::to_string(authority);
+  for (int i = 0; i < sid[1]; ++i) {
+    DWORD part = 0;
+    std::memcpy(&part, sid + 8 + 4 * i, sizeof part);
+    text += "-" + std::to_string(part);
+  }
+  return text;
 }
 
 Elevation CurrentElevation() {

@@ -8,6 +8,11 @@
 /// text the program holds; empty when the system cannot say.
 std::string CurrentAccountName();
 
+/// The account's SID as text ("S-1-5-21-..."), the same in every session
+/// and on every machine the account logs on to; empty when the system
+/// cannot say.
+std::string CurrentAccountSid();
+
 enum class Elevation { Elevated, NotElevated, Unknown };
 
 /// Whether the process runs elevated; Unknown when the system cannot say

@@ -15,9 +15,12 @@ BROWSER_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer",
                 r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer")
 
 # What an install or a removal keeps beyond the browser's keys: the removal's
-# records, and the Active Setup components with each user's notes of them.
+# records, the machine's highest stamp, and the Active Setup components with
+# each user's notes of them.
 ACTIVE_SETUP = r"Software\Microsoft\Active Setup\Installed Components"
-DEPLOYMENT_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_CURRENT_USER\Software\Vorlinde",
+DEPLOYMENT_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine",
+                   r"HKEY_CURRENT_USER\Software\Vorlinde",
+                   r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde",
                    *("%s\\%s\\%s" % (root, ACTIVE_SETUP, component)
                      for root in ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
                      for component in ("Vorlinde", "Vorlinde.LayoutFixUp")))

@@ -14,7 +14,7 @@ from test_report_tool import AGENT, INSPECT
 
 SETUP = r"SOFTWARE\Microsoft\Active Setup\Installed Components"
 MACHINE, USER = "HKEY_LOCAL_MACHINE\\" + SETUP, "HKEY_CURRENT_USER\\" + SETUP
-NOTE = r"HKEY_CURRENT_USER\Software\Vorlinde\Layout"
+NOTE = r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde\Layout"
 RECORD = r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde\Removal"
 BAR = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry\CommandBar"
 EXTENSIONS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions"

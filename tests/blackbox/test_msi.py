@@ -14,8 +14,8 @@ import unittest
 import zipfile
 
 import reg_export
-from button import (COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, KEY_GUID, OWN_KEY,
-                    default_layout_with)
+from button import (CLSID, COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, KEY_GUID, OWN_KEY,
+                    default_layout_with, layout)
 from reg_export import REG_DWORD
 from scenario import BROWSER_KEYS, WINE, Scenario
 from test_package import make_package, table
@@ -28,10 +28,12 @@ UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Unins
 PROGRAMS = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.arch == "win64"
                         else "Program Files")
 FOLDER = os.path.join(PROGRAMS, "Vorlinde")
-# No trace of an earlier run: the user's Active Setup notes, the removal's records.
+# No trace of an earlier run: the user's Active Setup notes and Vorlinde's own,
+# the install's and the removal's records, the machine's highest stamp.
 FRESH = "".join("\n[-%s]" % key for key in (
     USER_SETUP, OWN_SETUP, FIX_UP, r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde",
-    r"HKEY_CURRENT_USER\Software\Vorlinde"))
+    r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine", r"HKEY_CURRENT_USER\Software\Vorlinde",
+    r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde"))
 FRESH += "\n[%s]\n" % USER_SETUP
 ONE_ENTRY = default_layout_with(0x10, 2)
 DEFAULT_LAYOUT = bytes.fromhex(" ".join(DEFAULT_ENTRIES))
@@ -256,6 +258,26 @@ class PackageLife(unittest.TestCase):
         self.assertEqual(WINE.run(*check)[0], 1)  # a path that names nothing is a problem
         os.rename(os.path.join(folder, "moved.ico"), os.path.join(folder, "shop.ico"))
         self.assertEqual(self.msiexec("/x", self.packages[0][1]), 0)
+
+    def test_other_buttons_keep_their_entries_through_placement_and_removal(self):
+        """A button of the class listed before ours (16) and one after it (17,
+        then 18 once ours is in): the agent moves this user's entry of the
+        later one up as it places ours, and the uninstall moves it back. A
+        user the placement never reached keeps the layout as it is."""
+        self.scenario.import_registry("REGEDIT4\n" + "".join(
+            '\n[%s\\%s]\n"clsid"="%s"\n"ButtonText"="b"\n"Icon"="i"\n'
+            % (MACHINE_EXTENSIONS, name, CLSID) for name in ("{0A000000-0000-0000-0000-000000000001}",
+                         "{F0000000-0000-0000-0000-00000000000F}")))
+        before = layout("07 00 00 00 10 01 00 00 11 01 00 00")
+        for reached in (True, False):
+            with self.subTest(reached=reached):
+                self.set_layout(before)
+                self.assertEqual(self.msiexec("/i", self.msi[0]), 0)
+                if reached:
+                    self.assertEqual(self.log_on(),
+                                     layout("07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00"))
+                self.assertEqual(self.msiexec("/x", self.packages[0][1]), 0)
+                self.assertEqual(self.layout(), before)
 
 
 if __name__ == "__main__":

@@ -9,7 +9,9 @@
 
 #include "Actions.h"
 #include "AgentRegistration.h"
+#include "InstallRecord.h"
 #include "Deployment.h"
+#include "InstallCheck.h"
 #include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
@@ -62,19 +64,25 @@ class ButtonLifeStandInTest : public ::testing::Test {
   // `name` logs on in place of the current user: their layout and notes as
   // they left them; a new user has `layout` and no notes.
   void Become(const std::string& name, const std::string& layout = kPlain) {
-    users_[user_] = {Layout(), Text(HKEY_CURRENT_USER, kNote, "Stamp"),
-                     Text(HKEY_CURRENT_USER, kUserCopy, "Version")};
-    DeleteTree(HKEY_CURRENT_USER, "Software\\Vorlinde");
+    const std::pair<std::string, const char*> own[] = {
+        {kNote, "Stamp"}, {kNote, "InstallStamp"}, {kUserCopy, "Version"}};
+    Saved& mine = users_[user_] = {Layout()};
+    for (int i = 0; i < 3; ++i) mine[i + 1] = Text(HKEY_CURRENT_USER, own[i].first, own[i].second);
+    DeleteTree(HKEY_CURRENT_USER, kNote);
     DeleteTree(HKEY_CURRENT_USER, kUserCopy);
-    const auto saved =
-        users_.emplace(user_ = name, std::array<std::string, 3>{layout}).first->second;
+    const Saved saved = users_.emplace(user_ = name, Saved{layout}).first->second;
     SetLayout(saved[0]);
-    if (!saved[1].empty()) SetValue(HKEY_CURRENT_USER, kNote, "Stamp", REG_SZ, Sz(saved[1]));
-    if (!saved[2].empty()) SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz(saved[2]));
+    for (int i = 0; i < 3; ++i) {
+      if (!saved[i + 1].empty()) SetValue(HKEY_CURRENT_USER, own[i].first, own[i].second, REG_SZ, Sz(saved[i + 1]));
+    }
   }
+  // As the package installs: the machine part alone, no layout touched.
   void Install() {
-    RunVorlinde();
-    RegisterAgent("C:\\agent.exe");
+    const bool fresh = !ButtonCounted();
+    RegisterExtensionButton(kButton.KeyGuid, kButton.ButtonCaption, kButton.DefaultVisible,
+                            kButton.TargetUrl, kButton.IconFileName, kButton.HotIconFileName,
+                            kButton.ButtonClsid);
+    RegisterAgent("C:\\agent.exe", fresh);
   }
   // Active Setup at a logon: the agent runs when the machine's Version is higher.
   std::string LogOn() {
@@ -94,7 +102,8 @@ class ButtonLifeStandInTest : public ::testing::Test {
 
   TempDirectory folder_;
   TextBuffer out_;
-  std::map<std::string, std::array<std::string, 3>> users_;
+  using Saved = std::array<std::string, 4>;  // the layout, the note, Active Setup's copy
+  std::map<std::string, Saved> users_;
   std::string user_ = "admin";
 };
 
@@ -120,6 +129,162 @@ TEST_F(ButtonLifeStandInTest, PlacementAndRemovalReachEveryUserOncePerEvent) {
   EXPECT_EQ(Layout(), kPlain);
   Become("ann");
   EXPECT_EQ(LogOn(), kPlain);
+}
+
+// Ann's entries name {0A} (16), {F0} (18) and {F1} (19); the install puts
+// ours at 18 and moves {F0} and {F1} one up, the removal moves them back.
+TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
+  const std::string before = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00";
+  const std::string placed = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
+  const std::string takenOff = "07 00 00 00 10 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
+  Install();
+  Become("ann", before);
+  EXPECT_EQ(LogOn(), placed);
+  SetLayout(takenOff);  // by hand: a repair keeps it off
+  Become("admin");
+  Install();
+  Become("ann");
+  EXPECT_EQ(LogOn(), takenOff);
+  Become("bea", before);  // away during the whole install
+  Become("admin");
+  standin::ClearCallLog();
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  const auto& log = standin::CallLog();
+  const auto first = [&](const std::string& a, const std::string& b) {
+    return std::find_if(log.begin(), log.end(), [&](const std::string& call) {
+      return call.find(a) != std::string::npos && call.find(b) != std::string::npos;
+    });
+  };
+  EXPECT_LT(first("RegSetValueExW", "Removal:PlannedStamp"), first("NtDeleteKey", kButton.KeyGuid))
+      << "the plan stands before the key goes, so that a stop between them can be finished";
+  Become("ann");
+  EXPECT_EQ(LogOn(), "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00");
+  Become("bea");
+  EXPECT_EQ(LogOn(), before);
+  Become("admin");
+  Install();  // a new install, then its key made one of another class: listed, not counted
+  SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "clsid", REG_SZ, Sz("{00000000-0000-0000-0000-00000000000C}"));
+  Become("cai", before);
+  EXPECT_EQ(LogOn(), before);
+}
+
+// Rita's roaming copy carries machine B's later Version: this machine's run
+// places the button and leaves B's Version as it stands.
+TEST_F(ButtonLifeStandInTest, AnotherMachinesLaterVersionIsNeverLowered) {
+  Install();
+  Become("rita");
+  SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz("2099,101,1,1"));
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 0) << out.Text();
+  EXPECT_EQ(Layout(), kPlaced);
+  EXPECT_EQ(Text(HKEY_CURRENT_USER, kUserCopy, "Version"), "2099,101,1,1");
+}
+
+TEST_F(ButtonLifeStandInTest, TheReportNamesAnEntryThatAHandRunAdded) {
+  Install();
+  RunVorlinde();
+  TextBuffer out;
+  InspectVorlinde(out);
+  EXPECT_NE(out.Text().find("never reached this account: a run of vorlinde.exe by hand added it"),
+            std::string::npos)
+      << out.Text();
+}
+
+// Item by item the layout grows: one entry more than 2048 bytes is never written.
+TEST_F(ButtonLifeStandInTest, APlacementThatWouldOverflowTheLayoutLeavesIt) {
+  std::string full = "07 00 00 00";
+  for (int i = 0; i < 511; ++i) full += " 01 01 00 00";
+  Install();
+  Become("ann", full);
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 1);
+  EXPECT_EQ(Layout(), full);
+  EXPECT_NE(out.Text().find("longer than 2048 bytes, the most any tool accepts.\n  What to do: take "
+                            "some buttons off"),
+            std::string::npos)
+      << out.Text();
+}
+
+TEST_F(ButtonLifeStandInTest, AClockOnceAheadAndTheCleanUpNeverLowerTheNextStamp) {
+  standin::SetClock({2027, 12, 3, 8, 10, 0, 0, 0});
+  Install();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlaced);
+  Become("admin");
+  EXPECT_EQ(Remove(), 0) << out_.Text();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlain);
+  Become("admin");
+  DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde");  // the README's clean-up
+  EXPECT_EQ(Remove(), 0) << "nothing recorded: the component goes";
+  standin::SetClock({2026, 12, 3, 8, 10, 0, 0, 0});
+  Install();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlaced);
+}
+
+TEST_F(ButtonLifeStandInTest, AStampThatCannotBeRaisedStopsTheRemovalBeforeAnythingGoes) {
+  Install();
+  SetValue(HKEY_LOCAL_MACHINE, kComponent, "Version", REG_SZ, Sz("65535,65535,65535,65535"));
+  EXPECT_EQ(Remove(), 1);
+  EXPECT_NE(out_.Text().find("the value \"Version\" of HKEY_LOCAL_MACHINE\\" + kComponent +
+                             " is 65535,65535,65535,65535, the highest stamp there is"),
+            std::string::npos)
+      << out_.Text();
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
+  EXPECT_EQ(Layout(), kPlain);
+}
+
+// Each row damages one value of the record of a removal of id 18 (position
+// 2 of 4 keys); a user who has not had it keeps the layout, and hears which
+// value. A link in the record's place blocks no placement.
+TEST_F(ButtonLifeStandInTest, NothingIsAppliedFromADamagedRemovalRecord) {
+  struct Row {
+    std::string name;
+    DWORD type;  // REG_NONE: the value is deleted
+    std::string data;
+    std::string what;
+  };
+  const std::string number = "is not a number (REG_DWORD) from ";
+  const Row rows[] = {
+      {"RemovedId", REG_SZ, Sz("18"), number + "16 to 255"},
+      {"RemovedId", REG_QWORD, std::string("\x12\0\0\0\0\0\0\0", 8), number + "16 to 255"},
+      {"RemovedId", REG_BINARY, std::string("\x12\0\0\0", 4), number + "16 to 255"},
+      {"RemovedId", REG_NONE, "", "is missing"},
+      {"RemovedId", REG_DWORD, std::string("\x07\0\0\0", 4), number + "16 to 255"},
+      {"RemovedPosition", REG_DWORD, std::string("\0\0\0\xC0", 4), number + "0 to 4"},
+      {"ButtonKeys", REG_MULTI_SZ, Sz("{0A}") + '\0', "is not a list of key names (REG_SZ)"},
+      {"Stamp", REG_SZ, Sz("2026,65536,1,1"), "is not a stamp of four numbers below 65536"},
+  };
+  const std::string record = "SOFTWARE\\Vorlinde\\Removal";
+  Install();
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  for (const Row& row : rows) {
+    const StoredValue sound = GetValue(HKEY_LOCAL_MACHINE, record, row.name);
+    if (row.type == REG_NONE) {
+      HKEY key = nullptr;
+      ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, record.c_str(), 0, KEY_SET_VALUE, &key), 0);
+      EXPECT_EQ(RegDeleteValueA(key, row.name.c_str()), 0);
+      RegCloseKey(key);
+    } else {
+      SetValue(HKEY_LOCAL_MACHINE, record, row.name, row.type, row.data);
+    }
+    Become(row.name + row.data, kPlaced);
+    TextBuffer out;
+    EXPECT_EQ(FixLayout(out), 1) << row.name;
+    EXPECT_NE(out.Text().find("the value \"" + row.name + "\" of HKEY_LOCAL_MACHINE\\" + record +
+                              " " + row.what),
+              std::string::npos)
+        << out.Text();
+    EXPECT_EQ(Layout(), kPlaced) << row.name;
+    SetValue(HKEY_LOCAL_MACHINE, record, row.name, sound.type, sound.bytes);
+  }
+  Become("admin");
+  Install();
+  DeleteTree(HKEY_LOCAL_MACHINE, record);
+  CreateLink(HKEY_LOCAL_MACHINE, record, "\\REGISTRY\\MACHINE\\SOFTWARE\\Elsewhere");
+  Become("carl");
+  EXPECT_EQ(LogOn(), kPlaced);
 }
 
 TEST_F(ButtonLifeStandInTest, AnIconThatNamesNoFileIsAProblemYetTheButtonIsPlaced) {
@@ -161,9 +326,11 @@ TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
   for (int i = 0; i < 1000; ++i) AddButton("{F2-" + std::to_string(100000 + i) + "}");
   Install();
   ASSERT_EQ(Remove(), 0) << out_.Text();
+  const std::string install = Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Removal", "InstallStamp");
   for (int round = 0; round < 10; ++round) {
     SetLayout(kFour);
-    DeleteTree(HKEY_CURRENT_USER, "Software\\Vorlinde");
+    SetValue(HKEY_CURRENT_USER, kNote, "Stamp", REG_SZ, Sz("1,0,0,0"));  // placed by the install
+    SetValue(HKEY_CURRENT_USER, kNote, "InstallStamp", REG_SZ, Sz(install));
     NoTextOut quiet[2];
     std::thread first([&] { FixLayout(quiet[0]); });
     std::thread second([&] { FixLayout(quiet[1]); });
@@ -221,6 +388,7 @@ TEST_F(ButtonLifeStandInTest, WordsExitCodesAndBothViews) {
   SetValue(HKEY_LOCAL_MACHINE, deployment::kWindowsCurrentVersionKey + 1,
            deployment::kCommonFilesDirValue, REG_SZ, Sz(folder_.Windows()));
   Install();
+  LogOn();
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_SZ, Sz("text"));
   EXPECT_EQ(Remove(), 1) << "this user's layout is left as it is";
   EXPECT_NE(out_.Text().find("left as it is: it is not binary"), std::string::npos) << out_.Text();

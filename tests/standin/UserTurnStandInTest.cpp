@@ -9,6 +9,7 @@
 #include "Actions.h"
 #include "Deployment.h"
 #include "NamedMutex.h"
+#include "PerUserAgent.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "TextOut.h"
@@ -21,8 +22,6 @@ namespace {
 
 const std::string kRecord = deployment::kRemovalKey + 1;
 const std::string kOwnKey = std::string(kExtensionsKey) + "\\" + kButton.KeyGuid;
-const std::u16string kTurn(std::begin(deployment::kUserTurnMutex),
-                           std::end(deployment::kUserTurnMutex));
 
 class UserTurnStandInTest : public ::testing::Test {
  protected:
@@ -33,6 +32,9 @@ class UserTurnStandInTest : public ::testing::Test {
     SetValue(HKEY_LOCAL_MACHINE, kRecord, deployment::kStampValue, REG_SZ, Sz("2026,101,1,1"));
     SetValue(HKEY_LOCAL_MACHINE, kRecord, deployment::kRemovedIdValue, REG_DWORD,
              std::string("\x10\0\0\0", 4));
+    SetValue(HKEY_LOCAL_MACHINE, kRecord, deployment::kRemovedPositionValue, REG_DWORD,
+             std::string(4, '\0'));
+    SetValue(HKEY_LOCAL_MACHINE, kRecord, deployment::kButtonKeysValue, REG_SZ, Sz(""));
     SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_BINARY,
              std::string("\x07\0\0\0\x10\x01\0\0", 8));
   }
@@ -43,17 +45,22 @@ class UserTurnStandInTest : public ::testing::Test {
   }
   // Another process's claim, made on the calling thread.
   static HANDLE Claim() {
-    const HANDLE turn = CreateMutexW(nullptr, FALSE, kTurn.c_str());
+    const std::string name = UserTurnMutexName();
+    const std::u16string turnName(name.begin(), name.end());
+    const HANDLE turn = CreateMutexW(nullptr, FALSE, turnName.c_str());
     EXPECT_EQ(WaitForSingleObject(turn, 0), WAIT_OBJECT_0);
     return turn;
   }
 };
 
+// The first run in another session of the same user, as a second remote
+// desktop or a fast user switch has it.
 TEST_F(UserTurnStandInTest, ASecondRunWaitsForTheTurnBeforeItReadsAnything) {
   standin::ClearCallLog();
   TextBuffer out;
   int exitCode = -1;
   std::thread holder([&] {
+    standin::SetThreadSession(2);
     const HANDLE turn = Claim();
     std::thread second([&] { exitCode = FixLayout(out); });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -70,6 +77,19 @@ TEST_F(UserTurnStandInTest, ASecondRunWaitsForTheTurnBeforeItReadsAnything) {
             release);
   EXPECT_EQ(FixLayout(out), 0);
   EXPECT_EQ(Layout(), std::string("\x07\0\0\0", 4)) << "fixed once";
+  EXPECT_EQ(UserTurnMutexName(), "Global\\Vorlinde.UserLayout.S-1-5-21-1000-2000-3000-1001");
+}
+
+TEST_F(UserTurnStandInTest, ARunThatCannotClaimTheTurnReadsAndWritesNothing) {
+  standin::FailMutexCreation(ERROR_ACCESS_DENIED);
+  standin::ClearCallLog();
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 1);
+  EXPECT_NE(out.Text().find(") cannot be claimed (Access is denied): nothing was read or changed"),
+            std::string::npos)
+      << out.Text();
+  for (const std::string& call : standin::CallLog()) EXPECT_NE(call.rfind("Reg", 0), 0u) << call;
+  EXPECT_EQ(Layout(), std::string("\x07\0\0\0\x10\x01\0\0", 8));
 }
 
 TEST_F(UserTurnStandInTest, ARunThatEndedHoldingTheTurnBlocksNoOne) {

@@ -157,7 +157,9 @@ void DeleteTestKeys() {
     return path.substr(0, path.rfind('\\'));
   };
   DeleteTree(HKEY_LOCAL_MACHINE, parent(kRemovalKey));
+  DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kStampMarkKey));
   DeleteTree(HKEY_CURRENT_USER, parent(kUserNoteKey));
+  DeleteTree(HKEY_CURRENT_USER, parent(kLegacyUserNoteKey));
   for (const std::string component : {kPlacementComponent, kLegacyFixUpComponent}) {
     DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kActiveSetupKey) + ("\\" + component));
     DeleteTree(HKEY_CURRENT_USER, browserreg::BelowRoot(kUserActiveSetupKey) + ("\\" + component));

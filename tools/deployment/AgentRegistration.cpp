@@ -2,6 +2,7 @@
 
 #include "Deployment.h"
 #include "Exceptions.h"
+#include "InstallRecord.h"
 #include "KeyItself.h"
 #include "RegistryTree.h"
 
@@ -32,8 +33,10 @@ AgentComponent ReadAgentComponent() {
   return {true, key.ReadText(kStubPathValue), EventStamp::Parse(key.ReadText(kVersionValue))};
 }
 
-void RegisterAgent(const std::string& agentPath) {
-  RegisterAgentForEvent(agentPath, NewEventStamp({ReadAgentComponent().version}));
+void RegisterAgent(const std::string& agentPath, bool newInstall) {
+  const EventStamp stamp = NewEventStamp();
+  RecordInstall(stamp, newInstall);
+  RegisterAgentForEvent(agentPath, stamp);
 }
 
 void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp) {

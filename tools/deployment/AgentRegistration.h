@@ -9,11 +9,13 @@
 #include "EventStamp.h"
 #include "RegistryAccessor.h"
 
-/// Registers the agent at `agentPath` for a new event: its Version a new
-/// stamp, above the one that stands. Opens the component's key as itself;
-/// raises ERegistryException naming the key when the registry refuses or a
-/// link stands there.
-void RegisterAgent(const std::string& agentPath);
+/// Registers the agent at `agentPath` for an install, a repair or an
+/// upgrade, once the button's key is written: a new stamp, the install
+/// recorded with it unless its record stands (`newInstall`: the button did
+/// not count before), and the component's Version that stamp. Opens the keys as
+/// themselves; raises ERegistryException naming the key when the registry
+/// refuses or a link stands there.
+void RegisterAgent(const std::string& agentPath, bool newInstall);
 
 /// The same, for an event whose stamp is known already (a removal's).
 void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp);

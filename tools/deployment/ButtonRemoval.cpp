@@ -11,6 +11,7 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "FileCopy.h"
+#include "InstallRecord.h"
 #include "KeyItself.h"
 #include "OwnExtensionKey.h"
 #include "PerUserAgent.h"
@@ -79,10 +80,11 @@ bool RemoveCountedButton(TextOut& out, const SameClassButtons& buttons, std::str
     out << "The per-user agent cannot be put in place (" << e.Message() << "). " << kNothingChanged;
     return false;
   }
-  const RemovalRecord before = ReadRemovalRecord();
-  const EventStamp planned =
-      NewEventStamp({before.stamp, before.planned, ReadAgentComponent().version});
-  WriteRemovalPlan(removedId, buttons.ownPosition, buttons.others, planned);
+  const EventStamp planned = NewEventStamp();
+  const InstallRecord install = ReadInstallRecord();
+  const bool known = install.damage.empty() && !install.adopted;
+  WriteRemovalPlan(removedId, buttons.ownPosition, buttons.others,
+                   known ? install.stamp : EventStamp{}, planned);
   if (!DeleteExtensionKey()) {
     out << "The registry refused to delete " << OwnKeyName()
         << ": nothing was removed, and no removal is recorded.\n";
@@ -117,7 +119,7 @@ bool RemoveUncountedKey(TextOut& out) {
 // Completes a removal whose key is gone but whose stamp was not yet raised.
 RemovalRecord FinishedRecord(const SameClassButtons& buttons) {
   RemovalRecord record = ReadRemovalRecord();
-  if (record.stamp < record.planned && !buttons.ownKeyListed) {
+  if (record.damage.empty() && record.stamp < record.planned && !buttons.ownKeyListed) {
     FinishRemovalRecord(record.planned);
     record.stamp = record.planned;
   }
@@ -128,6 +130,11 @@ RemovalRecord FinishedRecord(const SameClassButtons& buttons) {
 // with no removal recorded, no component at all.
 bool ReachOtherUsers(TextOut& out, const RemovalRecord& record, std::string agentCopy,
                      const std::string& agentSource) {
+  if (!record.damage.empty()) {
+    out << "The removal record cannot be used (" << record.damage
+        << "): no other user's layout is fixed from it.\n";
+    return false;
+  }
   if (record.stamp.IsNone()) return UnregisterOwnComponent(out);
   const AgentComponent component = ReadAgentComponent();
   try {

@@ -43,16 +43,45 @@ inline constexpr char kButtonKeysValue[] = "ButtonKeys";
 /// from there on each moved one id down.
 inline constexpr char kRemovedPositionValue[] = "RemovedPosition";
 
-/// Each user's note of the agent's last run for them: the event's stamp
-/// (kStampValue) and what came of it.
+/// What an install records, where its machine part is written, for the
+/// agent's placement: its stamp (kStampValue), the same-class buttons
+/// besides the program's (kButtonKeysValue) and the program's position
+/// among them, as they stood once the button's key was written.
+inline constexpr char kInstallKey[] = "\\SOFTWARE\\Vorlinde\\Install";
+inline constexpr char kPositionValue[] = "Position";
+/// 1 when the keys were recorded after the install, by a repair or an
+/// upgrade of an install older than the record: then no one knows the ids
+/// the install moved.
+inline constexpr char kAdoptedValue[] = "Adopted";
+/// In the removal record: the stamp of the install it removed, whose
+/// placement alone it undoes.
+inline constexpr char kInstallStampValue[] = "InstallStamp";
+
+/// The highest stamp this machine has used for an event, kept apart from the
+/// records above so that deleting them (once every user has logged on)
+/// never lets a later stamp fall below one a user's copy holds.
+inline constexpr char kStampMarkKey[] = "\\SOFTWARE\\Vorlinde.Machine";
+inline constexpr char kHighestStampValue[] = "HighestStamp";
+
+/// Each user's note of the agent's last run for them on this machine: the
+/// event's stamp (kStampValue) and what came of it. In the part of the
+/// user's hive that never roams with the profile, so that no other
+/// machine's events ever stand for this one's.
+inline constexpr char kUserLocalKey[] = "\\Software\\Classes\\Local Settings";
+inline constexpr char kUserNoteKey[] =
+    "\\Software\\Classes\\Local Settings\\Software\\Vorlinde\\Layout";
+/// Where earlier versions kept the note, in the part that roams: read only
+/// while a user has no note of this machine's yet.
 inline constexpr char kUserSoftwareKey[] = "\\Software";
-inline constexpr char kUserNoteKey[] = "\\Software\\Vorlinde\\Layout";
+inline constexpr char kLegacyUserNoteKey[] = "\\Software\\Vorlinde\\Layout";
 inline constexpr char kOutcomeValue[] = "Outcome";
 
-/// Claimed by every writer of a user's layout before it reads the note, so
-/// that one at a time brings the layout in line: a mutex of the session's
-/// own namespace, released by Windows when its owner ends.
-inline constexpr char kUserTurnMutex[] = "Local\\Vorlinde.UserLayout";
+/// Claimed by every run of the agent (at logon, /FixLayout, /Remove) before
+/// it reads the note, so that one at a time brings the layout in line: a
+/// mutex of the machine's global namespace, so that it covers every session
+/// of the user, named by this prefix and the user's SID, and released by
+/// Windows when its owner ends. vorlinde.exe's install run takes no turn.
+inline constexpr char kUserTurnMutexPrefix[] = "Global\\Vorlinde.UserLayout.";
 /// How long a second writer waits for the first before it leaves.
 inline constexpr unsigned kUserTurnWaitMilliseconds = 60000;
 

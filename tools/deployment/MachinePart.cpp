@@ -6,6 +6,7 @@
 #include "AgentRegistration.h"
 #include "BrowserRegistry.h"
 #include "Deployment.h"
+#include "InstallRecord.h"
 #include "OwnExtensionKey.h"
 #include "ProcessAccount.h"
 #include "KeyItself.h"
@@ -47,9 +48,9 @@ bool WriteExtensionKey(TextOut& out, const std::string& folder) {
   return true;
 }
 
-bool RegisterAgentIn(TextOut& out, const std::string& folder) {
+bool RegisterAgentIn(TextOut& out, const std::string& folder, bool newInstall) {
   const std::string agent = folder + deployment::kAgentFileName;
-  RegisterAgent(agent);
+  RegisterAgent(agent, newInstall);
   out << "Active Setup runs " << AgentStubPath(agent) << " at each user's next logon (Version "
       << ReadAgentComponent().version.Text() << ").\n";
   return true;
@@ -58,9 +59,17 @@ bool RegisterAgentIn(TextOut& out, const std::string& folder) {
 }  // namespace
 
 bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check) {
-  return RunStep(out, "writing the extension key",
+  // Asked before the key is written: a button that counted already is a
+  // repair or an upgrade of the install whose record stands.
+  bool newInstall = false;
+  return RunStep(out, "listing the buttons of the class",
+                 [&] {
+                   newInstall = !ButtonCounted();
+                   return true;
+                 }) &&
+         RunStep(out, "writing the extension key",
                  [&] { return WriteExtensionKey(out, folder); }) &&
          RunStep(out, "checking the machine part", [&] { return check(out) == 0; }) &&
          RunStep(out, "registering the per-user agent",
-                 [&] { return RegisterAgentIn(out, folder); });
+                 [&] { return RegisterAgentIn(out, folder, newInstall); });
 }

@@ -18,5 +18,7 @@ using MachinePartCheck = int (*)(TextOut& out);
 /// backslash), step by step; true when every step succeeded. A registry link
 /// in the extension key's place is named and left, and nothing is written
 /// through it. The agent comes last: a failed check leaves its component as
-/// it stood (after a removal it may still owe some users their fix-up).
+/// it stood (after a removal it may still owe some users their fix-up). The
+/// install is recorded for the agent's placement, unless this is a repair
+/// or an upgrade of a recorded one.
 bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check);

@@ -9,69 +9,51 @@
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "IconFile.h"
+#include "InstallRecord.h"
 #include "LayoutRenumbering.h"
+#include "LayoutSteps.h"
 #include "NamedMutex.h"
 #include "OwnExtensionKey.h"
+#include "ProcessAccount.h"
 #include "RegistryAccessor.h"
 #include "RemovalRecord.h"
 #include "SameClassButtons.h"
 #include "SystemErrorText.h"
 #include "TextOut.h"
 #include "UnitVorlindeUtils.h"
+#include "UserNote.h"
 #include "VorlindeProgram.h"
 
 namespace {
 
 using namespace deployment;
 
+// What the run found, on the machine and in this user's note.
 struct MachineState {
   SameClassButtons buttons;
+  InstallRecord install;
   RemovalRecord record;
-  EventStamp event;  // the latest install, upgrade or removal
+  EventStamp component;  // the Version of the agent's Active Setup component
+  EventStamp event;      // the latest install, upgrade or removal
+  UserNote note;         // this user's, as the run found it
 };
 
 MachineState ReadMachine() {
   RegistryAccessor machine(RegistryRights::Read);
   machine.SelectHive(RegistryRoot::LocalMachine);
-  MachineState state{ListSameClassButtons(machine), ReadRemovalRecord(), {}};
-  state.event = std::max(ReadAgentComponent().version, state.record.stamp);
+  MachineState state{ListSameClassButtons(machine), ReadInstallRecord(), ReadRemovalRecord(),
+                     ReadAgentComponent().version, {}, ReadUserNote()};
+  state.event = std::max(state.component, state.record.stamp);
   return state;
 }
 
-std::string Entries(int count) {
-  return std::to_string(count) + (count == 1 ? " entry" : " entries");
-}
-
-using commandbar::LayoutFound;
-
-// Why a layout is left as it is, in the agent's words.
-std::string Refusal(LayoutFound found) {
-  switch (found) {
-    case LayoutFound::KeyRefused:
-      return "this account may not open its CommandBar key";
-    case LayoutFound::Unreadable:
-      return "it changed while it was read";
-    case LayoutFound::WrongType:
-      return "it is not binary (REG_BINARY)";
-    case LayoutFound::TooLong:
-      return "it is longer than " + std::to_string(browserreg::kLayoutCapacity) + " bytes";
-    case LayoutFound::PartialEntry:
-      return "its length is not a multiple of 4 bytes";
-    case LayoutFound::KeyMissing:
-    case LayoutFound::ValueMissing:
-    case LayoutFound::Bytes:
-      break;
-  }
-  return std::string();
-}
-
-std::string Outcome(const commandbar::LayoutFix& fix) {
-  if (fix.found == LayoutFound::KeyMissing || fix.found == LayoutFound::ValueMissing) {
-    return "nothing to fix: no layout";
-  }
-  if (fix.found != LayoutFound::Bytes) return "left as it is: " + Refusal(fix.found);
-  return "fixed: " + Entries(fix.edit.removed) + " removed, " + Entries(fix.edit.renumbered) +
-         " renumbered";
+// The user's note of `stamp`, and Active Setup's copy with it when the
+// component stands at that event. The install the placement reached stays
+// noted unless `reached` names another.
+void Note(const MachineState& machine, const EventStamp& stamp, const std::string& outcome,
+          const EventStamp* reached = nullptr) {
+  WriteUserNote({stamp, outcome, reached != nullptr ? *reached : machine.note.install});
+  if (machine.component == stamp) RaiseActiveSetupCopy(stamp);
 }
 
 // A button without its picture is no good install, whatever the layout says.
@@ -92,44 +74,46 @@ bool IconFileStands(TextOut& out) {
   return false;
 }
 
-// What a placement did, in the note's words; `placeable` false when the
-// layout was left although it lacks the button.
-struct PlaceStep {
-  std::string outcome;
-  bool placeable;
-};
+// The ids the install moved are known only while the keys stand as it
+// recorded them.
+bool KeysStandAsInstalled(const MachineState& machine) {
+  return machine.install.adopted ||
+         (machine.buttons.ownPosition == machine.install.position &&
+          SameKeyNames(machine.buttons.others, machine.install.buttonKeys));
+}
 
-// The install run's own rule: its index, its id from the read-only count.
-// The layout is read once, edited, and written once.
-PlaceStep PlaceEntry(std::int32_t id) {
-  RegistryAccessor reader(RegistryRights::Read);
-  commandbar::LayoutRead layout = ReadLayout(reader, commandbar::LayoutRules::BinaryOnly);
-  if (!commandbar::IsEditable(layout.found)) {
-    return {"left as it is: " + Refusal(layout.found), false};
+// A user this install's placement reached already keeps their layout, also
+// when they took the button off: a repair or an upgrade does not undo it.
+bool PlacedForThisInstall(TextOut& out, const MachineState& machine) {
+  out << "This account had this install's placement already (" << machine.note.outcome
+      << "): nothing changed, and a button taken off stays off.\n";
+  if (machine.note.stamp < machine.event) {
+    Note(machine, machine.event, "unchanged: placed for this install already");
   }
-  const std::string named = "command id " + std::to_string(id);
-  if (id > browserreg::kLargestCommandId) {
-    return {
-        "left as it is: the " + named + " does not fit a layout entry, which holds it in one byte",
-        false};
-  }
-  if (commandbar::FindEntry(layout.bytes, id) >= 0) {
-    return {"unchanged: an entry carries the button's " + named, true};
-  }
-  const std::int32_t index = kButton.LayoutIndex(ProbeCompanionButton(kButton.CompanionKeyGuid));
-  commandbar::InsertEntry(layout.bytes, index, id, commandbar::kShownFlag);
-  RegistryAccessor writer;
-  if (!commandbar::OpenLayoutKey(writer, true)) {
-    return {"left as it is: this account may not change its CommandBar key", false};
-  }
-  commandbar::WriteLayout(writer, layout.bytes);
-  return {"placed: " + named + " at entry index " + std::to_string(index), true};
+  return IconFileStands(out);
 }
 
 bool Place(TextOut& out, const MachineState& machine) {
-  const PlaceStep step = PlaceEntry(FirstCustomCommandId + machine.buttons.ownPosition);
-  WriteUserNote(machine.event, step.outcome);
+  const InstallRecord& install = machine.install;
+  if (!install.damage.empty()) {
+    out << "The install record cannot be used (" << install.damage
+        << "): this account's layout was left as it is.\n"
+        << "  What to do: an administrator repairs the installation, which records it anew.\n";
+    return false;
+  }
+  const bool recorded = !install.stamp.IsNone();
+  if (recorded && machine.note.install == install.stamp) return PlacedForThisInstall(out, machine);
+  if (recorded && !KeysStandAsInstalled(machine)) {
+    Note(machine, machine.event, "left as it is: the extension keys changed since the install");
+    out << "The extension keys no longer stand as the install left them (another button was "
+           "added or removed since): this account's layout was left as it is.\n";
+    return true;
+  }
+  const PlaceStep step = PlaceEntry(FirstCustomCommandId + machine.buttons.ownPosition,
+                                    recorded ? install.LaterCount() : 0);
+  Note(machine, machine.event, step.outcome, step.reached ? &install.stamp : nullptr);
   out << "This account's command bar layout: " << step.outcome << ".\n";
+  if (!step.wayOut.empty()) out << "  What to do: " << step.wayOut << ".\n";
   return IconFileStands(out) && step.placeable;
 }
 
@@ -142,20 +126,37 @@ bool KeysStandAsRecorded(const MachineState& machine) {
 
 bool ApplyRemoval(TextOut& out, const MachineState& machine) {
   const RemovalRecord& record = machine.record;
+  if (!record.install.IsNone() && machine.note.install != record.install) {
+    Note(machine, record.stamp, "left as it is: the removed install's placement never reached it");
+    out << "The removed install's placement never reached this account: its layout was left as "
+           "it is.\n";
+    return true;
+  }
   if (!KeysStandAsRecorded(machine)) {
-    WriteUserNote(record.stamp, "left as it is: the extension keys changed");
+    Note(machine, record.stamp, "left as it is: the extension keys changed");
     out << "The extension keys no longer stand as the removal left them (another button was "
            "added or removed since): this account's layout was left as it is.\n";
     return true;
   }
   // Noted before the layout changes: a note that cannot be written stops the
   // fix here, and a layout fixed twice would point entries at wrong buttons.
-  WriteUserNote(record.stamp, "begun, not finished");
+  Note(machine, record.stamp, "begun, not finished");
   const commandbar::LayoutFix fix = commandbar::FixCurrentUsersLayout(record.Shift());
-  const std::string outcome = Outcome(fix);
-  WriteUserNote(record.stamp, outcome);
+  const std::string outcome = FixOutcome(fix);
+  Note(machine, record.stamp, outcome);
   out << "This account's command bar layout: " << outcome << ".\n";
   return commandbar::IsEditable(fix.found);
+}
+
+// Nothing is applied from a record that breaks its own rules: it could name
+// any entry of the layout.
+bool LeaveForDamagedRecord(TextOut& out, const RemovalRecord& record) {
+  out << "The removal record cannot be used (" << record.damage
+      << "): this account's layout was left as it is.\n"
+      << "  What to do: an administrator deletes HKEY_LOCAL_MACHINE" << kRemovalKey
+      << ", which leaves every layout as it is; an entry that then shows another button "
+         "is taken off by hand.\n";
+  return false;
 }
 
 bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note) {
@@ -166,17 +167,20 @@ bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note
     out << "This account's layout was dealt with for the last removal already (" << note.outcome
         << "): nothing changed.\n";
   }
-  if (note.stamp < machine.event) WriteUserNote(machine.event, "unchanged: nothing to do");
+  if (note.stamp < machine.event) Note(machine, machine.event, "unchanged: nothing to do");
   return true;
 }
 
 bool InLine(TextOut& out) {
   const MachineState machine = ReadMachine();
-  const UserNote note = ReadUserNote();
+  const UserNote& note = machine.note;
   if (machine.buttons.ownPosition >= 0) return Place(out, machine);
-  if (!machine.record.stamp.IsNone() && note.stamp < machine.record.stamp) {
-    return ApplyRemoval(out, machine);
+  const RemovalRecord& record = machine.record;
+  const bool pending = note.stamp < record.stamp;
+  if (!record.damage.empty() && (pending || record.stamp.IsNone())) {
+    return LeaveForDamagedRecord(out, record);
   }
+  if (pending) return ApplyRemoval(out, machine);
   return LeaveAsItIs(out, machine, note);
 }
 
@@ -186,15 +190,17 @@ void SayNoTurn(TextOut& out, const NamedMutexClaim& turn) {
     out << "Another run is bringing this account's layout in line and kept its turn for "
         << kUserTurnWaitMilliseconds / 1000 << " seconds: nothing was read or changed.\n";
   } else {
-    out << "This account's turn (the mutex " << kUserTurnMutex << ") cannot be claimed ("
+    out << "This account's turn (the mutex " << UserTurnMutexName() << ") cannot be claimed ("
         << SystemErrorText(turn.ErrorCode()) << "): nothing was read or changed.\n";
   }
 }
 
 }  // namespace
 
+std::string UserTurnMutexName() { return kUserTurnMutexPrefix + CurrentAccountSid(); }
+
 bool BringThisUsersLayoutInLine(TextOut& out) {
-  const NamedMutexClaim turn(kUserTurnMutex, kUserTurnWaitMilliseconds);
+  const NamedMutexClaim turn(UserTurnMutexName(), kUserTurnWaitMilliseconds);
   if (!turn.Held()) {
     SayNoTurn(out, turn);
     return false;

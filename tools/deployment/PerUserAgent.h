@@ -4,6 +4,8 @@
 // a time per user.
 #pragma once
 
+#include <string>
+
 class TextOut;
 
 /// Claims this user's turn, then: the button installed and counted but no
@@ -12,3 +14,7 @@ class TextOut;
 /// with the reason. Says what it did; false when the turn could not be
 /// claimed or the layout had to be left although it needed a change.
 bool BringThisUsersLayoutInLine(TextOut& out);
+
+/// The name of this user's turn, the same in each of their sessions; with
+/// no SID to be had, one turn for every user of the machine.
+std::string UserTurnMutexName();

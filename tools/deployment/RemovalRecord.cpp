@@ -1,10 +1,13 @@
 #include "RemovalRecord.h"
 
-#include "AgentRegistration.h"
+#include "BrowserRegistry.h"
 #include "Deployment.h"
 #include "Exceptions.h"
+#include "InstallRecord.h"
 #include "KeyItself.h"
+#include "RecordReader.h"
 #include "SameClassButtons.h"
+#include "UnitVorlindeUtils.h"
 
 namespace {
 
@@ -13,19 +16,6 @@ using namespace deployment;
 KeyItself OpenRecord(bool create, RegistryRights rights) {
   return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey, kRemovalKey,
                    create, rights);
-}
-
-KeyItself OpenUserKey(const std::string& base, const std::string& path, bool create,
-                      RegistryRights rights) {
-  return KeyItself(RegistryRoot::CurrentUser, RegistryView::Own, base, path, create, rights);
-}
-
-// A link in our place is never read through; a key that is merely missing
-// holds nothing.
-void RaiseUnlessRead(const KeyItself& key) {
-  if (key.Result() != KeyItself::Outcome::Opened && key.Result() != KeyItself::Outcome::Missing) {
-    throw ERegistryException(key.Problem());
-  }
 }
 
 KeyItself WritableRecord() {
@@ -43,47 +33,43 @@ commandbar::IdShift RemovalRecord::Shift() const {
 
 RemovalRecord ReadRemovalRecord() {
   KeyItself key = OpenRecord(false, RegistryRights::Read);
-  RaiseUnlessRead(key);
-  RemovalRecord record{EventStamp::Parse(key.ReadText(kStampValue)),
-                       EventStamp::Parse(key.ReadText(kPlannedStampValue)),
-                       0,
-                       0,
-                       {}};
-  record.removedId = static_cast<std::int32_t>(key.ReadNumber(kRemovedIdValue, 0));
-  record.removedPosition = static_cast<std::int32_t>(key.ReadNumber(kRemovedPositionValue, 0));
-  record.buttonKeys = SplitKeyNames(key.ReadText(kButtonKeysValue));
+  RemovalRecord record;
+  if (key.Result() != KeyItself::Outcome::Opened) {
+    if (key.Result() != KeyItself::Outcome::Missing) record.damage = key.Problem();
+    return record;
+  }
+  RecordReader values(key);
+  // A removal is recorded once either stamp stands; then all of it must.
+  if (!values.Has(kStampValue) && !values.Has(kPlannedStampValue)) return record;
+  if (values.Has(kStampValue)) record.stamp = values.Stamp(kStampValue);
+  if (values.Has(kPlannedStampValue)) record.planned = values.Stamp(kPlannedStampValue);
+  record.removedId = static_cast<std::int32_t>(
+      values.Number(kRemovedIdValue, FirstCustomCommandId, browserreg::kLargestCommandId));
+  record.buttonKeys = values.KeyNames(kButtonKeysValue);
+  record.removedPosition = static_cast<std::int32_t>(
+      values.Number(kRemovedPositionValue, 0, static_cast<std::uint32_t>(record.buttonKeys.size())));
+  if (values.Has(kInstallStampValue)) record.install = values.Stamp(kInstallStampValue);
+  record.damage = values.Damage();
   return record;
 }
 
 void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
-                      const std::vector<std::string>& buttonKeys, const EventStamp& planned) {
+                      const std::vector<std::string>& buttonKeys, const EventStamp& install,
+                      const EventStamp& planned) {
   KeyItself key = WritableRecord();
-  key.WriteText(kPlannedStampValue, planned.Text());
+  if (install.IsNone()) {
+    key.DeleteValue(kInstallStampValue);
+  } else {
+    key.WriteText(kInstallStampValue, install.Text());
+  }
   key.WriteNumber(kRemovedIdValue, static_cast<std::uint32_t>(removedId));
-  key.WriteNumber(kRemovedPositionValue, static_cast<std::uint32_t>(removedPosition));
   key.WriteText(kButtonKeysValue, JoinKeyNames(buttonKeys));
+  key.WriteNumber(kRemovedPositionValue, static_cast<std::uint32_t>(removedPosition));
+  // The stamp last: a plan half written is no plan.
+  key.WriteText(kPlannedStampValue, planned.Text());
 }
 
 void FinishRemovalRecord(const EventStamp& planned) {
   WritableRecord().WriteText(kStampValue, planned.Text());
-}
-
-UserNote ReadUserNote() {
-  KeyItself key = OpenUserKey(kUserSoftwareKey, kUserNoteKey, false, RegistryRights::Read);
-  RaiseUnlessRead(key);
-  return {EventStamp::Parse(key.ReadText(kStampValue)), key.ReadText(kOutcomeValue)};
-}
-
-void WriteUserNote(const EventStamp& stamp, const std::string& outcome) {
-  KeyItself note = OpenUserKey(kUserSoftwareKey, kUserNoteKey, true, RegistryRights::Full);
-  if (!note.IsOpen()) throw ERegistryException(note.Problem());
-  note.WriteText(kOutcomeValue, outcome);
-  note.WriteText(kStampValue, stamp.Text());
-  // Active Setup's own copy only spares the user a run that would change
-  // nothing; our note above is what keeps a layout from being fixed twice.
-  if (ReadAgentComponent().version != stamp) return;
-  KeyItself copy = OpenUserKey(kUserActiveSetupKey,
-                               std::string(kUserActiveSetupKey) + "\\" + kPlacementComponent, true,
-                               RegistryRights::Full);
-  if (copy.IsOpen()) copy.WriteText(kVersionValue, stamp.Text());
+  DeleteInstallRecord();
 }

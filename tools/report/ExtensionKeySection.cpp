@@ -96,13 +96,7 @@ void ReportCopies(Report& report, const std::vector<std::string>& copies) {
 
 // A record that cannot be read (a link in its place) is the removal
 // section's to name; here it only stops the report short.
-bool RemovalRecorded() {
-  try {
-    return !ReadRemovalRecord().stamp.IsNone();
-  } catch (const Exception&) {
-    return false;
-  }
-}
+bool RemovalRecorded() { return !ReadRemovalRecord().stamp.IsNone(); }
 
 MachineKey ReportMissingKey(Report& report, const std::vector<std::string>& copies) {
   report.Out() << "  (no such key)\n";

@@ -3,8 +3,11 @@
 
 #include "BrowserRegistry.h"
 #include "CommandBarLayout.h"
+#include "Exceptions.h"
+#include "InstallRecord.h"
 #include "Report.h"
 #include "Sections.h"
+#include "UserNote.h"
 
 namespace {
 
@@ -55,6 +58,26 @@ int ReportEntries(Report& report, const std::vector<std::uint8_t>& bytes, std::i
   return marked;
 }
 
+// On a machine whose install the agent places, an entry of the button's
+// that no placement of this install made is someone else's: a run of
+// vorlinde.exe by hand, which moves no other button's entry, and whose entry
+// no removal takes out.
+void ReportUnplacedEntry(Report& report, std::int32_t id) {
+  const InstallRecord install = ReadInstallRecord();
+  if (install.stamp.IsNone() || install.adopted || !install.damage.empty()) return;
+  try {
+    if (ReadUserNote().install == install.stamp) return;
+  } catch (const Exception&) {
+    return;  // the removal section names a note that cannot be read
+  }
+  report.Problem("an entry carries the button's command id " + std::to_string(id) +
+                     ", but the agent's placement for this install never reached this account: "
+                     "a run of vorlinde.exe by hand added it, moving no other button's entry, "
+                     "and no removal will take it out.",
+                 "Take the button off this account's command bar by hand; on a machine where "
+                 "the agent is registered, install only with the package.");
+}
+
 // What an install run refuses, as one cause; empty when it accepts the value.
 std::string RefusedShape(const LayoutRead& value) {
   if (value.found == LayoutFound::TooLong) {
@@ -82,6 +105,7 @@ void ReportBytes(Report& report, const LayoutRead& value, std::int32_t id) {
                                      ": the browser does not show it.",
                    kPlaceAgain);
   }
+  if (marked > 0) ReportUnplacedEntry(report, id);
   if (marked > 1) {
     report.Problem("the button stands " + std::to_string(marked) +
                        " times in this user's layout: each install run of vorlinde.exe adds "

@@ -3,6 +3,7 @@
 #include "RemovalRecord.h"
 #include "Report.h"
 #include "Sections.h"
+#include "UserNote.h"
 
 namespace {
 
@@ -27,7 +28,11 @@ void ReportRecord(Report& report, const RemovalRecord& record, bool installedAga
 void ReportRemoval(Report& report, bool installedAgain) {
   try {
     const RemovalRecord record = ReadRemovalRecord();
-    if (!record.stamp.IsNone()) ReportRecord(report, record, installedAgain);
+    if (!record.damage.empty()) {
+      report.Out() << "Removal: the record cannot be read: " << record.damage << "\n";
+    } else if (!record.stamp.IsNone()) {
+      ReportRecord(report, record, installedAgain);
+    }
   } catch (const Exception& e) {
     report.Out() << "Removal: the record cannot be read: " << e.Message() << "\n";
   }

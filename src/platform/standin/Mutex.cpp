@@ -1,7 +1,9 @@
 // Named mutexes as Windows keeps them: one object per name while any handle
 // to it is open, owned by a thread, taken again by its owner with a count,
 // and given to the next waiter as abandoned when its owner thread ends
-// without releasing it. Threads of the one process play the processes.
+// without releasing it. Threads of the one process play the processes, each
+// in a session of its own choosing: a "Global\" name is one object for every
+// session, a "Local\" or bare name one per session.
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -30,7 +32,22 @@ struct Mutexes {
   std::map<std::u16string, std::shared_ptr<MutexObject>> named;
   std::map<ULONG_PTR, std::shared_ptr<MutexObject>> handles;
   ULONG_PTR nextHandle = 0x7000;
+  DWORD creationFault = 0;
 };
+
+thread_local DWORD threadSession = 1;
+
+// The name in the object manager's one namespace; session 0's local names
+// are the global ones.
+std::u16string ObjectName(const std::u16string& name) {
+  static const std::u16string global = u"Global\\";
+  static const std::u16string local = u"Local\\";
+  if (name.compare(0, global.size(), global) == 0) return name.substr(global.size());
+  const std::u16string bare = name.compare(0, local.size(), local) == 0 ? name.substr(local.size())
+                                                                         : name;
+  if (name.empty() || threadSession == 0) return bare;
+  return u"Sessions\\" + WideFromUtf8(std::to_string(threadSession)) + u"\\" + bare;
+}
 
 Mutexes& State() {
   static Mutexes* mutexes = new Mutexes;  // outlives every thread's end
@@ -79,8 +96,16 @@ DWORD Take(MutexObject& mutex) {
 
 }  // namespace
 
+void SetThreadSession(DWORD session) { threadSession = session; }
+
+void FailMutexCreation(DWORD error) {
+  const std::lock_guard<std::mutex> guard(State().lock);
+  State().creationFault = error;
+}
+
 void ResetMutexes() {
   const std::lock_guard<std::mutex> guard(State().lock);
+  State().creationFault = 0;
   State().named.clear();
   State().handles.clear();
 }
@@ -101,9 +126,14 @@ bool CloseMutexHandle(HANDLE handle) {
 using namespace standin;
 
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, const WCHAR* name) {
-  const std::u16string key = name == nullptr ? std::u16string() : std::u16string(name);
-  RecordCall("CreateMutexW " + Narrow(key));
+  const std::u16string given = name == nullptr ? std::u16string() : std::u16string(name);
+  RecordCall("CreateMutexW " + Narrow(given));
+  const std::u16string key = ObjectName(given);
   const std::lock_guard<std::mutex> guard(State().lock);
+  if (State().creationFault != 0) {
+    SetLastError(State().creationFault);
+    return nullptr;
+  }
   std::shared_ptr<MutexObject>& named = State().named[key];
   const bool existed = named != nullptr && !key.empty();
   if (!existed) {

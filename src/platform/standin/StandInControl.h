@@ -57,6 +57,13 @@ void SetCommandLine(const std::u16string& commandLine);
 /// process then runs under WOW64 and sees HKLM\SOFTWARE through its 32-bit
 /// view, SOFTWARE\WOW6432Node, unless it asks for KEY_WOW64_64KEY.
 void SetWindows64Bit(bool windows64);
+/// The session (1 unless told) the calling thread plays a process of: a
+/// named mutex "Local\\..." (or without a prefix) is one per session,
+/// "Global\\..." one for the machine.
+void SetThreadSession(DWORD session);
+/// Makes CreateMutexW fail with `error` (0: back to normal), as it does for
+/// a name another account made first and keeps from us.
+void FailMutexCreation(DWORD error);
 /// The ANSI code page: 1252 (single-byte) or 932 (double-byte lead bytes).
 /// MultiByteToWideChar and WideCharToMultiByte convert 1252 and UTF-8 whole
 /// (of 1252's best fits those into ASCII); of 932 only its characters of one

@@ -1,0 +1,73 @@
+#include "InstallRecord.h"
+
+#include "Deployment.h"
+#include "Exceptions.h"
+#include "KeyItself.h"
+#include "RecordReader.h"
+#include "RegistryAccessor.h"
+#include "RegistryTree.h"
+#include "SameClassButtons.h"
+
+namespace {
+
+using namespace deployment;
+
+KeyItself OpenRecord(bool create, RegistryRights rights) {
+  return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey, kInstallKey,
+                   create, rights);
+}
+
+SameClassButtons ButtonsNow() {
+  RegistryAccessor machine(RegistryRights::Read);
+  machine.SelectHive(RegistryRoot::LocalMachine);
+  return ListSameClassButtons(machine);
+}
+
+}  // namespace
+
+std::int32_t InstallRecord::LaterCount() const {
+  return adopted ? 0 : static_cast<std::int32_t>(buttonKeys.size()) - position;
+}
+
+InstallRecord ReadInstallRecord() {
+  KeyItself key = OpenRecord(false, RegistryRights::Read);
+  InstallRecord record;
+  if (key.Result() != KeyItself::Outcome::Opened) {
+    if (key.Result() != KeyItself::Outcome::Missing) record.damage = key.Problem();
+    return record;
+  }
+  RecordReader values(key);
+  if (!values.Has(kStampValue)) return record;
+  record.stamp = values.Stamp(kStampValue);
+  record.buttonKeys = values.KeyNames(kButtonKeysValue);
+  record.position = static_cast<std::int32_t>(
+      values.Number(kPositionValue, 0, static_cast<std::uint32_t>(record.buttonKeys.size())));
+  record.adopted = values.Number(kAdoptedValue, 0, 1) == 1;
+  record.damage = values.Damage();
+  return record;
+}
+
+bool ButtonCounted() { return ButtonsNow().ownPosition >= 0; }
+
+void RecordInstall(const EventStamp& stamp, bool newInstall) {
+  // A removal deletes the record: one that stands belongs to this install,
+  // also when its key was deleted by hand and is put back by a repair.
+  const InstallRecord standing = ReadInstallRecord();
+  if (!standing.stamp.IsNone() && standing.damage.empty()) return;
+  const SameClassButtons buttons = ButtonsNow();
+  if (buttons.ownPosition < 0) {
+    throw EAssertionFailed("the button's key does not count as a button of its class");
+  }
+  KeyItself key = OpenRecord(true, RegistryRights::Full);
+  if (!key.IsOpen()) throw ERegistryException(key.Problem());
+  key.WriteText(kButtonKeysValue, JoinKeyNames(buttons.others));
+  key.WriteNumber(kPositionValue, static_cast<std::uint32_t>(buttons.ownPosition));
+  key.WriteNumber(kAdoptedValue, newInstall ? 0 : 1);
+  // The stamp last: a record half written is no record.
+  key.WriteText(kStampValue, stamp.Text());
+}
+
+void DeleteInstallRecord() {
+  DeleteRegistryTree(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey,
+                     kInstallKey);
+}

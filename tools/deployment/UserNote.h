@@ -1,0 +1,27 @@
+// Each user's own note of the agent's last run for them: the event it ran
+// for and what came of it. What keeps a layout from being edited twice for
+// one event.
+#pragma once
+
+#include <string>
+
+#include "EventStamp.h"
+
+struct UserNote {
+  EventStamp stamp;
+  std::string outcome;
+  EventStamp install;  // the install whose placement reached this user; none when none did
+};
+
+/// This user's note; none when there is none. Raises ERegistryException
+/// naming the key when a link stands in its place.
+UserNote ReadUserNote();
+
+/// Notes that this user is done with the event `note.stamp`. Raises when
+/// the note cannot be written (a link in its place included).
+void WriteUserNote(const UserNote& note);
+
+/// Raises Active Setup's per-user copy of the agent's component to
+/// `version`, the component's own, so that the next logon does not run the
+/// agent again for an event this run dealt with. A copy above it stays.
+void RaiseActiveSetupCopy(const EventStamp& version);
