@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Draws the shop glyph (a shopping bag with a closed book on it, spine left) and writes the
-program's two icon files, byte for byte the same on every run:
+program's three icon files, byte for byte the same on every run:
 
   vorlinde.ico  the application icon: one 16 x 16 image of 256 colours
   shop.ico      the toolbar button: 16, 20, 24 and 32 pixels, 32-bit with alpha
+  tools.ico     the inspector's and the agent's program icon: the same glyph at
+                the two sizes Explorer shows a program file in, 16 and 32 pixels
 
 The glyph is a handful of shapes on a 32 x 32 design grid, sampled 4 x 4 times
 per pixel, so every size comes from the same drawing.
@@ -198,6 +200,7 @@ def main(argv):
     write(os.path.join(out, "vorlinde.ico"), icon_file([(16, 8, image_8bit(16))]))
     write(os.path.join(out, "shop.ico"),
           icon_file([(s, 32, image_32bit(s)) for s in (16, 20, 24, 32)]))
+    write(os.path.join(out, "tools.ico"), icon_file([(s, 32, image_32bit(s)) for s in (16, 32)]))
     return 0
 
 
