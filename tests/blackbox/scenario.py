@@ -18,6 +18,7 @@ BROWSER_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer",
 # records, the machine's highest stamp, and the Active Setup components with
 # each user's notes of them.
 ACTIVE_SETUP = r"Software\Microsoft\Active Setup\Installed Components"
+MACHINE_COMPONENTS = "HKEY_LOCAL_MACHINE\\" + ACTIVE_SETUP
 DEPLOYMENT_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine",
                    r"HKEY_CURRENT_USER\Software\Vorlinde",
                    r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde",
@@ -89,9 +90,9 @@ def in_program_view(text):
     return MACHINE_SOFTWARE_DELETION.sub(r"[-\1\\WOW6432Node\\", text)
 
 
-def import_registry(work, text):
-    """Imports the REGEDIT4 `text` through a file in the folder `work`, in
-    the view of the 32-bit program."""
+def import_registry(work, text, wine=WINE):
+    """Imports the REGEDIT4 `text` through a file in the folder `work` (on
+    the drive C: of `wine`'s prefix), in the view of the 32-bit program."""
     os.makedirs(work, exist_ok=True)
     path = os.path.join(work, "fixture.reg")
     text = in_program_view(text).replace("\r\n", "\n").replace("\n", "\r\n")
@@ -102,7 +103,24 @@ def import_registry(work, text):
                                           1).encode("utf-16-le")
     with open(path, "wb") as f:
         f.write(data)
-    WINE.reg("import", WINE.windows_path(path))
+    wine.reg("import", wine.windows_path(path))
+
+
+def agent_component(work, bits=32, wine=WINE):
+    """The name of the Active Setup component whose StubPath runs
+    vorlinde-agent.exe, in the view of a program of `bits`; None when none
+    does. Its name is the machine's own, so it is found, never spelled."""
+    try:
+        export = wine.export((MACHINE_COMPONENTS,), work, bits)[0]
+    except RuntimeError:  # no components at all
+        return None
+    below = MACHINE_COMPONENTS.lower() + "\\"
+    for path, values in reg_export.parse(export).items():
+        stub = values.get("StubPath", (reg_export.REG_SZ, b""))[1]
+        name = path[len(below):]
+        if path.startswith(below) and "\\" not in name and b"vorlinde-agent.exe" in stub.lower():
+            return name
+    return None
 
 
 def reset_prefix(fixture=""):

@@ -9,7 +9,7 @@ import unittest
 
 import reg_export
 from button import CLSID, KEY_GUID
-from scenario import WINE, BlackBoxTest, Scenario
+from scenario import WINE, BlackBoxTest, Scenario, agent_component, import_registry
 from test_report_tool import AGENT, INSPECT
 
 SETUP = r"SOFTWARE\Microsoft\Active Setup\Installed Components"
@@ -51,26 +51,51 @@ def stamp():
                             t.tm_sec * 1000 + int(now * 1000) % 1000)
 
 
-class ButtonLife(BlackBoxTest):
+class Users(BlackBoxTest):
+    """A shared machine: become() swaps the users, log_on() plays Active
+    Setup. The helpers act on the machine `self.wine`, through the folder
+    `self.work` on its drive C:, whose programs are `self.inspect` and
+    `self.agent`."""
+    BUTTONS = (A, B, C, D)  # the same-class buttons besides ours
+
+    def fixture(self):
+        """No trace of an earlier install, the buttons, and a victim for links."""
+        keys = [MACHINE + "\\Vorlinde", MACHINE + "\\Vorlinde.LayoutFixUp", MACHINE + "\\Victim",
+                r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", NOTE, USER]
+        return ("".join("[-%s]\n" % k for k in keys) + "".join(button(n) for n in self.BUTTONS)
+                + '[%s\\Victim\\Below]\n"StubPath"="victim"\n' % MACHINE)
+
     def setUp(self):
         for link in LINKS:
             plant_link(link)
-        keys = [MACHINE + "\\Vorlinde", MACHINE + "\\Vorlinde.LayoutFixUp", MACHINE + "\\Victim",
-                r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", NOTE, USER + "\\Vorlinde"]
-        self.scenario = Scenario("life", "".join("[-%s]\n" % k for k in keys)
-                                 + "".join(button(name) for name in (A, B, C, D))
-                                 + '[%s\\Victim\\Below]\n"StubPath"="victim"\n' % MACHINE)
+        self.scenario = Scenario("life", self.fixture())
+        self.wine, self.work = WINE, self.scenario.work
         self.inspect = WINE.windows_path(self.scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
         self.agent = WINE.windows_path(self.scenario.add_program(AGENT, "vorlinde-agent.exe"))
-        self.users, self.user = {}, "admin"
+        self.users, self.user, self.component = {}, "admin", None
+        for bits in (32, 64) if WINE.arch == "win64" else (32,):
+            self.unregister(bits)
         self.set_layout(PLAIN)
         if WINE.arch == "win64" and self.values(MACHINE + "\\Vorlinde", 64):
             WINE.reg("delete", MACHINE + "\\Vorlinde", "/f", bits=64)
 
+    def unregister(self, bits=32):
+        """Deletes the component that runs the agent, in one view."""
+        name = agent_component(self.work, bits, self.wine)
+        if name:
+            self.wine.reg("delete", MACHINE + "\\" + name, "/f", bits=bits)
+
+    def user_keys(self):
+        """What is the current user's own of ours: the note, and Active
+        Setup's copy of the agent's component (the last one found while none
+        stands, so that the copy survives a swap)."""
+        self.component = agent_component(self.work, 32, self.wine) or self.component
+        return (NOTE,) + ((USER + "\\" + self.component,) if self.component else ())
+
     def values(self, key, bits=32):
         """The key's values as texts (hex for bytes); {} when it is missing."""
         try:
-            export = WINE.export((key,), self.scenario.work, bits)[0]
+            export = self.wine.export((key,), self.work, bits)[0]
         except RuntimeError:
             return {}
         found = reg_export.parse(export).get(key.lower(), {})
@@ -81,17 +106,16 @@ class ButtonLife(BlackBoxTest):
         return self.values(BAR).get("ButtonLayout", "").upper()
 
     def set_layout(self, entries, notes=""):
-        self.scenario.import_registry("REGEDIT4\n\n[-%s]\n[-%s\\Vorlinde]\n[%s]\n\"ButtonLayout\"="
-                                      "hex:%s\n%s" % (NOTE, USER, BAR, entries.replace(" ", ","),
-                                                      notes))
+        import_registry(self.work, "REGEDIT4\n\n%s[%s]\n\"ButtonLayout\"=hex:%s\n%s" % (
+            "".join("[-%s]\n" % key for key in self.user_keys()), BAR, entries.replace(" ", ","),
+            notes), self.wine)
 
     def become(self, name, layout=PLAIN):
         """`name` logs on in place of the current user, with their layout and
         notes as they left them; a new user has `layout` and no notes."""
-        note, copy = self.values(NOTE), self.values(USER + "\\Vorlinde")
         self.users[self.user] = (self.layout(), "".join(
             '[%s]\n%s\n' % (k, "\n".join('"%s"="%s"' % i for i in v.items()))
-            for k, v in ((NOTE, note), (USER + "\\Vorlinde", copy)) if v))
+            for k, v in ((k, self.values(k)) for k in self.user_keys()) if v))
         self.user = name
         self.set_layout(*self.users.get(name, (layout, "")))
 
@@ -102,23 +126,29 @@ class ButtonLife(BlackBoxTest):
             for name, value in (("StubPath", '"%s"' % self.agent), ("Version", stamp())):
                 WINE.reg("add", MACHINE + "\\Vorlinde", "/v", name, "/d", value, "/f")
 
-    def log_on(self):
-        """Active Setup: each component of both views whose Version is above
-        the user's copy runs once."""
-        for bits in (32, 64) if WINE.arch == "win64" else (32,):
-            machine = self.values(MACHINE + "\\Vorlinde", bits)
-            user = self.values(USER + "\\Vorlinde")
-            version = [[int(n) for n in v.get("Version", "0").split(",")] for v in (machine, user)]
-            if "StubPath" in machine and version[0] > version[1]:
-                self.assertEqual(WINE.run(machine["StubPath"].strip('"'))[0], 0)
-                WINE.reg("add", USER + "\\Vorlinde", "/v", "Version", "/d", machine["Version"],
-                         "/f")
+    def log_on(self, exit_code=0):
+        """Active Setup: the agent's component of each view whose Version is
+        above the user's copy runs once, and must end with `exit_code`; the
+        copy is raised whatever the run's outcome."""
+        for bits in (32, 64) if self.wine.arch == "win64" else (32,):
+            name = agent_component(self.work, bits, self.wine)
+            if not name:
+                continue
+            machine, user = self.values(MACHINE + "\\" + name, bits), USER + "\\" + name
+            version = [[int(n) for n in v.get("Version", "0").split(",")]
+                       for v in (machine, self.values(user))]
+            if version[0] > version[1]:
+                code, out, _ = self.wine.run(machine["StubPath"].strip('"'))
+                self.assertEqual(code, exit_code, out)
+                self.wine.reg("add", user, "/v", "Version", "/d", machine["Version"], "/f")
         return self.layout()
 
     def remove(self, *switches):
-        code, out, _ = WINE.run(self.inspect, *(switches or ("/Remove",)))
+        code, out, _ = self.wine.run(self.inspect, *(switches or ("/Remove",)))
         return code, out.decode("utf-8")
 
+
+class ButtonLife(Users):
     def test_placement_and_removal_reach_every_user_once_per_event(self):
         self.install()
         self.become("ann")
