@@ -9,11 +9,12 @@ import unittest
 
 import reg_export
 from button import CLSID, KEY_GUID
-from scenario import WINE, BlackBoxTest, Scenario
+from scenario import COMPONENT, WINE, BlackBoxTest, Scenario
 from test_report_tool import AGENT, INSPECT
 
 SETUP = r"SOFTWARE\Microsoft\Active Setup\Installed Components"
 MACHINE, USER = "HKEY_LOCAL_MACHINE\\" + SETUP, "HKEY_CURRENT_USER\\" + SETUP
+OWN, USER_COPY = MACHINE + "\\" + COMPONENT, USER + "\\" + COMPONENT
 NOTE = r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde\Layout"
 RECORD = r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde\Removal"
 BAR = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry\CommandBar"
@@ -24,7 +25,7 @@ C, D = "{F0000000-0000-0000-0000-00000000000F}", "{F1000000-0000-0000-0000-00000
 # The program's own view, as links and registry_link.exe name it.
 OWN_VIEW = "SOFTWARE\\WOW6432Node" if WINE.arch == "win64" else "SOFTWARE"
 LINKS = ["HKLM\\%s\\%s" % (OWN_VIEW, p) for p in (
-    r"Vorlinde\Removal", r"Microsoft\Active Setup\Installed Components\Vorlinde",
+    r"Vorlinde\Removal", r"Microsoft\Active Setup\Installed Components" + "\\" + COMPONENT,
     r"Microsoft\Active Setup\Installed Components\Vorlinde.LayoutFixUp",
     r"Microsoft\Internet Explorer\Extensions" + "\\" + KEY_GUID)]
 VICTIM = "\\REGISTRY\\MACHINE\\%s\\Microsoft\\Active Setup\\Installed Components\\Victim" % OWN_VIEW
@@ -55,8 +56,8 @@ class ButtonLife(BlackBoxTest):
     def setUp(self):
         for link in LINKS:
             plant_link(link)
-        keys = [MACHINE + "\\Vorlinde", MACHINE + "\\Vorlinde.LayoutFixUp", MACHINE + "\\Victim",
-                r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", NOTE, USER + "\\Vorlinde"]
+        keys = [OWN, MACHINE + "\\Vorlinde.LayoutFixUp", MACHINE + "\\Victim",
+                r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", NOTE, USER_COPY]
         self.scenario = Scenario("life", "".join("[-%s]\n" % k for k in keys)
                                  + "".join(button(name) for name in (A, B, C, D))
                                  + '[%s\\Victim\\Below]\n"StubPath"="victim"\n' % MACHINE)
@@ -64,8 +65,8 @@ class ButtonLife(BlackBoxTest):
         self.agent = WINE.windows_path(self.scenario.add_program(AGENT, "vorlinde-agent.exe"))
         self.users, self.user = {}, "admin"
         self.set_layout(PLAIN)
-        if WINE.arch == "win64" and self.values(MACHINE + "\\Vorlinde", 64):
-            WINE.reg("delete", MACHINE + "\\Vorlinde", "/f", bits=64)
+        if WINE.arch == "win64" and self.values(OWN, 64):
+            WINE.reg("delete", OWN, "/f", bits=64)
 
     def values(self, key, bits=32):
         """The key's values as texts (hex for bytes); {} when it is missing."""
@@ -81,17 +82,17 @@ class ButtonLife(BlackBoxTest):
         return self.values(BAR).get("ButtonLayout", "").upper()
 
     def set_layout(self, entries, notes=""):
-        self.scenario.import_registry("REGEDIT4\n\n[-%s]\n[-%s\\Vorlinde]\n[%s]\n\"ButtonLayout\"="
-                                      "hex:%s\n%s" % (NOTE, USER, BAR, entries.replace(" ", ","),
-                                                      notes))
+        self.scenario.import_registry(
+            "REGEDIT4\n\n[-%s]\n[-%s]\n[%s]\n\"ButtonLayout\"=hex:%s\n%s"
+            % (NOTE, USER_COPY, BAR, entries.replace(" ", ","), notes))
 
     def become(self, name, layout=PLAIN):
         """`name` logs on in place of the current user, with their layout and
         notes as they left them; a new user has `layout` and no notes."""
-        note, copy = self.values(NOTE), self.values(USER + "\\Vorlinde")
+        note, copy = self.values(NOTE), self.values(USER_COPY)
         self.users[self.user] = (self.layout(), "".join(
             '[%s]\n%s\n' % (k, "\n".join('"%s"="%s"' % i for i in v.items()))
-            for k, v in ((NOTE, note), (USER + "\\Vorlinde", copy)) if v))
+            for k, v in ((NOTE, note), (USER_COPY, copy)) if v))
         self.user = name
         self.set_layout(*self.users.get(name, (layout, "")))
 
@@ -100,19 +101,18 @@ class ButtonLife(BlackBoxTest):
         self.assertEqual(self.scenario.run(), (0, b"", b""))
         if register:
             for name, value in (("StubPath", '"%s"' % self.agent), ("Version", stamp())):
-                WINE.reg("add", MACHINE + "\\Vorlinde", "/v", name, "/d", value, "/f")
+                WINE.reg("add", OWN, "/v", name, "/d", value, "/f")
 
     def log_on(self):
         """Active Setup: each component of both views whose Version is above
         the user's copy runs once."""
         for bits in (32, 64) if WINE.arch == "win64" else (32,):
-            machine = self.values(MACHINE + "\\Vorlinde", bits)
-            user = self.values(USER + "\\Vorlinde")
+            machine = self.values(OWN, bits)
+            user = self.values(USER_COPY)
             version = [[int(n) for n in v.get("Version", "0").split(",")] for v in (machine, user)]
             if "StubPath" in machine and version[0] > version[1]:
                 self.assertEqual(WINE.run(machine["StubPath"].strip('"'))[0], 0)
-                WINE.reg("add", USER + "\\Vorlinde", "/v", "Version", "/d", machine["Version"],
-                         "/f")
+                WINE.reg("add", USER_COPY, "/v", "Version", "/d", machine["Version"], "/f")
         return self.layout()
 
     def remove(self, *switches):
@@ -147,7 +147,7 @@ class ButtonLife(BlackBoxTest):
             button("{F%07X-0000-0000-0000-000000000000}" % i) for i in range(1000)))
         self.install()
         self.assertEqual(self.remove()[0], 0)
-        stub = self.values(MACHINE + "\\Vorlinde")["StubPath"].strip('"')
+        stub = self.values(OWN)["StubPath"].strip('"')
         results = []
         for _ in range(10):  # why 2
             self.set_layout("07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 13 01 00 00")
@@ -207,10 +207,10 @@ class ButtonLife(BlackBoxTest):
     @unittest.skipUnless(WINE.arch == "win64", "one registry view")
     def test_a_component_in_the_64_bit_view_is_unregistered_too(self):
         self.install()
-        WINE.reg("add", MACHINE + "\\Vorlinde", "/v", "StubPath", "/d",
+        WINE.reg("add", OWN, "/v", "StubPath", "/d",
                  '"%s"' % WINE.windows_path(self.scenario.exe), "/f", bits=64)
         self.assertEqual(self.remove()[0], 0)  # why 9
-        self.assertEqual(self.values(MACHINE + "\\Vorlinde", 64), {})
+        self.assertEqual(self.values(OWN, 64), {})
 
 
 if __name__ == "__main__":

@@ -178,9 +178,13 @@ TEST_F(ButtonLifeStandInTest, AnotherMachinesLaterVersionIsNeverLowered) {
   Become("rita");
   const std::string other[] = {kUserSetup + "\\Vorlinde.{0B0B0B0B-0B0B-4B0B-8B0B-0B0B0B0B0B0B}",
                                kUserSetup + "\\Vorlinde"};
-  for (const std::string& copy : other) SetValue(HKEY_CURRENT_USER, copy, "Version", REG_SZ, Sz("2099,101,1,1"));
+  for (const std::string& copy : other) {
+    SetValue(HKEY_CURRENT_USER, copy, "Version", REG_SZ, Sz("2099,101,1,1"));
+  }
   EXPECT_EQ(LogOn(), kPlaced);
-  for (const std::string& copy : other) EXPECT_EQ(Text(HKEY_CURRENT_USER, copy, "Version"), "2099,101,1,1");
+  for (const std::string& copy : other) {
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, copy, "Version"), "2099,101,1,1");
+  }
 }
 
 TEST_F(ButtonLifeStandInTest, TheReportNamesAnEntryThatAHandRunAdded) {
@@ -395,7 +399,9 @@ TEST_F(ButtonLifeStandInTest, WordsExitCodesAndBothViews) {
   Install();
   const std::string components[] = {Component(), kSetup + "\\Vorlinde"};
   standin::SetWindows64Bit(false);  // as a 64-bit reg.exe writes them
-  for (const std::string& key : components) SetValue(HKEY_LOCAL_MACHINE, key, "StubPath", REG_SZ, Sz("v.exe"));
+  for (const std::string& key : components) {
+    SetValue(HKEY_LOCAL_MACHINE, key, "StubPath", REG_SZ, Sz("v.exe"));
+  }
   standin::SetWindows64Bit(true);
   LogOn();
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_SZ, Sz("text"));

@@ -50,7 +50,8 @@ std::string ComponentKeyName(const std::string& name) {
 }
 
 std::string PlacementComponent() {
-  return ComponentNamed(OpenIdentityKey(false, RegistryRights::Read).ReadText(kMachineIdentityValue));
+  KeyItself key = OpenIdentityKey(false, RegistryRights::Read);
+  return ComponentNamed(key.ReadText(kMachineIdentityValue));
 }
 
 AgentComponent ReadAgentComponent() {

@@ -51,7 +51,7 @@ bool UnregisterAll(TextOut& out, const std::vector<Component>& components) {
 bool UnregisterOtherComponents(TextOut& out) {
   const std::string own = PlacementComponent();
   std::vector<Component> components;
-  for (const std::string& name : {std::string(kLegacyPlacementComponent), std::string(kLegacyFixUpComponent)}) {
+  for (const char* name : {kLegacyPlacementComponent, kLegacyFixUpComponent}) {
     components.push_back({name, RegistryView::Own});
     // On 32-bit Windows the 64-bit view is the one view: ours.
     if (RunsOn64BitWindows()) components.push_back({name, RegistryView::Bits64});
