@@ -1,6 +1,7 @@
 /* The floor for a run of vorlinde-agent.exe: the user's turn claimed, the
    same keys and values read (the same-class buttons, every listed key
-   examined once; the removal record; the Active Setup component; the
+   examined once; the removal record; the machine's identity and its Active
+   Setup component; the
    user's note; the layout), and the same layout and note written: the
    button placed when its id is in no entry, a recorded removal applied
    while the buttons stand as it left them, the note brought up to the
@@ -83,6 +84,19 @@ static Stamp ReadStampOf(HKEY root, const WCHAR* base, const WCHAR* rest, const 
   return stamp;
 }
 
+/* This machine's component, named by the machine's identity: one more read. */
+static void ComponentPath(WCHAR* path) {
+  WCHAR identity[TEXT_UNITS];
+  HKEY key = OpenItself(HKEY_LOCAL_MACHINE, SOFTWARE_HKLM, L"Vorlinde.Machine", READ_RIGHTS, 0);
+  identity[0] = 0;
+  if (key) {
+    ReadTextValue(key, L"Identity", identity);
+    RegCloseKey(key);
+  }
+  lstrcpyW(path, ACTIVE_SETUP L"\\Vorlinde.");
+  lstrcpynW(path + lstrlenW(path), identity, 40); /* a GUID in braces is 38 units */
+}
+
 /* The button at its index when no entry carries its id: one read, one write. */
 static void Place(int id) {
   BYTE layout[LAYOUT_CAPACITY + 4];
@@ -100,7 +114,8 @@ static void Place(int id) {
   RegCloseKey(key);
 }
 
-static void WriteNote(const Stamp* stamp, const Stamp* component, const WCHAR* outcome) {
+static void WriteNote(const Stamp* stamp, const Stamp* component, const WCHAR* componentPath,
+                      const WCHAR* outcome) {
   WCHAR text[64];
   HKEY key = OpenItself(HKEY_CURRENT_USER, USER_SOFTWARE, L"Vorlinde\\Layout", KEY_ALL_ACCESS, 1);
   wsprintfW(text, L"%u,%u,%u,%u", stamp->parts[0], stamp->parts[1], stamp->parts[2],
@@ -110,7 +125,7 @@ static void WriteNote(const Stamp* stamp, const Stamp* component, const WCHAR* o
   WriteText(key, L"Stamp", text);
   RegCloseKey(key);
   if (Earlier(stamp, component) || Earlier(component, stamp)) return;
-  key = OpenItself(HKEY_CURRENT_USER, USER_SOFTWARE, ACTIVE_SETUP L"\\Vorlinde", KEY_ALL_ACCESS, 1);
+  key = OpenItself(HKEY_CURRENT_USER, USER_SOFTWARE, componentPath, KEY_ALL_ACCESS, 1);
   if (!key) return;
   WriteText(key, L"Version", text);
   RegCloseKey(key);
@@ -135,7 +150,7 @@ static void ApplyRemoval(int removedId, int later) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
-  WCHAR listedKeys[TEXT_UNITS];
+  WCHAR listedKeys[TEXT_UNITS], componentPath[TEXT_UNITS];
   KeyList list;
   HANDLE turn = CreateMutexW(NULL, FALSE, L"Local\\Vorlinde.UserLayout");
   DWORD index;
@@ -160,25 +175,28 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     }
   }
   ReadRecord(&record);
-  component = ReadStampOf(HKEY_LOCAL_MACHINE, SOFTWARE_HKLM, ACTIVE_SETUP L"\\Vorlinde",
-                          L"Version", L"StubPath");
+  ComponentPath(componentPath);
+  component = ReadStampOf(HKEY_LOCAL_MACHINE, SOFTWARE_HKLM, componentPath, L"Version",
+                          L"StubPath");
   event = Earlier(&component, &record.stamp) ? record.stamp : component;
   note = ReadStampOf(HKEY_CURRENT_USER, USER_SOFTWARE, L"Vorlinde\\Layout", L"Stamp", L"Outcome");
 
   if (own >= 0) {
     Place(FIRST_COMMAND_ID + own);
-    WriteNote(&event, &component, L"placed: command id 16 at entry index 2");
+    WriteNote(&event, &component, componentPath, L"placed: command id 16 at entry index 2");
     IconFileStands();
   } else if (!IsNone(&record.stamp) && Earlier(&note, &record.stamp)) {
     if (!ownListed && lstrcmpiW(listedKeys, record.keys) == 0) {
-      WriteNote(&record.stamp, &component, L"begun, not finished");
+      WriteNote(&record.stamp, &component, componentPath, L"begun, not finished");
       ApplyRemoval((int)record.removedId, buttons - (int)record.removedPosition);
-      WriteNote(&record.stamp, &component, L"fixed: 1 entry removed, 0 entries renumbered");
+      WriteNote(&record.stamp, &component, componentPath,
+                L"fixed: 1 entry removed, 0 entries renumbered");
     } else {
-      WriteNote(&record.stamp, &component, L"left as it is: the extension keys changed");
+      WriteNote(&record.stamp, &component, componentPath,
+                L"left as it is: the extension keys changed");
     }
   } else if (Earlier(&note, &event)) {
-    WriteNote(&event, &component, L"unchanged: nothing to do");
+    WriteNote(&event, &component, componentPath, L"unchanged: nothing to do");
   }
   ReleaseMutex(turn);
   CloseHandle(turn);

@@ -52,8 +52,11 @@ AGENT = "vorlinde-agent.exe"
 EXTENSIONS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions"
 COMMAND_BAR = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry\CommandBar"
 USER_NOTE = r"HKEY_CURRENT_USER\Software\Vorlinde"
+# The prefix's machine identity, given when it is made, and so the name of
+# its Active Setup component.
+MACHINE_IDENTITY = "{B0C5B0C5-0000-4000-8000-00000000B0C5}"
 USER_ACTIVE_SETUP = (r"HKEY_CURRENT_USER\Software\Microsoft\Active Setup\Installed Components"
-                     r"\Vorlinde")
+                     r"\Vorlinde." + MACHINE_IDENTITY)
 BUTTON_CLSID = "{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}"
 
 # The floors: source, libraries, windowed (as the program they stand for).
@@ -200,6 +203,8 @@ def make_prefix_once():
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
     handler = '"C:\\bench\\EmptyProgram.exe" "%1"'
     wine("reg", "add", r"HKEY_CLASSES_ROOT\http\shell\open\command", "/ve", "/d", handler, "/f")
+    wine("reg", "add", r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine", "/v", "Identity", "/d",
+         MACHINE_IDENTITY, "/f", "/reg:32")
     try:  # the server ends once idle, saving it all
         subprocess.run(["wineserver", "-w"], env=ENV, timeout=120)
     except subprocess.TimeoutExpired:

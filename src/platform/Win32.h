@@ -5,7 +5,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-// shellapi.h needs what windows.h declares first.
+// shellapi.h and objbase.h (CoCreateGuid) need what windows.h declares first.
+#include <objbase.h>
 #include <shellapi.h>
 #else
 #include "Win32StandIn.h"

@@ -15,23 +15,28 @@ BROWSER_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer",
                 r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer")
 
 # What an install or a removal keeps beyond the browser's keys: the removal's
-# records, the machine's highest stamp, and the Active Setup components with
-# each user's notes of them.
+# records, the machine's highest stamp and identity, and the Active Setup
+# components (this machine's, named by that identity, and earlier versions')
+# with each user's notes of them.
 ACTIVE_SETUP = r"Software\Microsoft\Active Setup\Installed Components"
 MACHINE_COMPONENTS = "HKEY_LOCAL_MACHINE\\" + ACTIVE_SETUP
+# Every prefix plays the same machine: the reset gives it this identity.
+MACHINE_IDENTITY = "{B0C5B0C5-0000-4000-8000-00000000B0C5}"
+COMPONENT = "Vorlinde." + MACHINE_IDENTITY
 DEPLOYMENT_KEYS = (r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine",
                    r"HKEY_CURRENT_USER\Software\Vorlinde",
                    r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde",
                    *("%s\\%s\\%s" % (root, ACTIVE_SETUP, component)
                      for root in ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
-                     for component in ("Vorlinde", "Vorlinde.LayoutFixUp")))
+                     for component in (COMPONENT, "Vorlinde", "Vorlinde.LayoutFixUp")))
 # Every fixture starts from here: no extension keys, no command bar layout,
 # no trace of an earlier install or removal; the browser's keys themselves
 # there to be exported, even in a view that a new prefix left without them.
 RESET = "REGEDIT4\n" + "".join("\n[-%s]\n" % key for key in (
     r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions",
     r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry", *DEPLOYMENT_KEYS)) \
-    + "".join("\n[%s]\n" % key for key in BROWSER_KEYS)
+    + "".join("\n[%s]\n" % key for key in BROWSER_KEYS) \
+    + '\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde.Machine]\n"Identity"="%s"\n' % MACHINE_IDENTITY
 
 # The 32-bit prefix, or with VORLINDE_WINE_ARCH=win64 the 64-bit one, where
 # the program runs under WOW64 and the registry has two views.

@@ -9,11 +9,12 @@ import unittest
 
 import reg_export
 from button import CLSID, KEY_GUID
-from scenario import WINE, BlackBoxTest, Scenario, agent_component, import_registry
+from scenario import COMPONENT, WINE, BlackBoxTest, Scenario, agent_component, import_registry
 from test_report_tool import AGENT, INSPECT
 
 SETUP = r"SOFTWARE\Microsoft\Active Setup\Installed Components"
 MACHINE, USER = "HKEY_LOCAL_MACHINE\\" + SETUP, "HKEY_CURRENT_USER\\" + SETUP
+OWN, USER_COPY = MACHINE + "\\" + COMPONENT, USER + "\\" + COMPONENT
 NOTE = r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde\Layout"
 RECORD = r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde\Removal"
 BAR = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry\CommandBar"
@@ -24,7 +25,7 @@ C, D = "{F0000000-0000-0000-0000-00000000000F}", "{F1000000-0000-0000-0000-00000
 # The program's own view, as links and registry_link.exe name it.
 OWN_VIEW = "SOFTWARE\\WOW6432Node" if WINE.arch == "win64" else "SOFTWARE"
 LINKS = ["HKLM\\%s\\%s" % (OWN_VIEW, p) for p in (
-    r"Vorlinde\Removal", r"Microsoft\Active Setup\Installed Components\Vorlinde",
+    r"Vorlinde\Removal", r"Microsoft\Active Setup\Installed Components" + "\\" + COMPONENT,
     r"Microsoft\Active Setup\Installed Components\Vorlinde.LayoutFixUp",
     r"Microsoft\Internet Explorer\Extensions" + "\\" + KEY_GUID)]
 VICTIM = "\\REGISTRY\\MACHINE\\%s\\Microsoft\\Active Setup\\Installed Components\\Victim" % OWN_VIEW
@@ -60,7 +61,7 @@ class Users(BlackBoxTest):
 
     def fixture(self):
         """No trace of an earlier install, the buttons, and a victim for links."""
-        keys = [MACHINE + "\\Vorlinde", MACHINE + "\\Vorlinde.LayoutFixUp", MACHINE + "\\Victim",
+        keys = [OWN, MACHINE + "\\Vorlinde", MACHINE + "\\Vorlinde.LayoutFixUp", MACHINE + "\\Victim",
                 r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde", NOTE, USER]
         return ("".join("[-%s]\n" % k for k in keys) + "".join(button(n) for n in self.BUTTONS)
                 + '[%s\\Victim\\Below]\n"StubPath"="victim"\n' % MACHINE)
@@ -76,8 +77,8 @@ class Users(BlackBoxTest):
         for bits in (32, 64) if WINE.arch == "win64" else (32,):
             self.unregister(bits)
         self.set_layout(PLAIN)
-        if WINE.arch == "win64" and self.values(MACHINE + "\\Vorlinde", 64):
-            WINE.reg("delete", MACHINE + "\\Vorlinde", "/f", bits=64)
+        if WINE.arch == "win64" and self.values(OWN, 64):
+            WINE.reg("delete", OWN, "/f", bits=64)
 
     def unregister(self, bits=32):
         """Deletes the component that runs the agent, in one view."""
@@ -124,7 +125,7 @@ class Users(BlackBoxTest):
         self.assertEqual(self.scenario.run(), (0, b"", b""))
         if register:
             for name, value in (("StubPath", '"%s"' % self.agent), ("Version", stamp())):
-                WINE.reg("add", MACHINE + "\\Vorlinde", "/v", name, "/d", value, "/f")
+                WINE.reg("add", OWN, "/v", name, "/d", value, "/f")
 
     def log_on(self, exit_code=0):
         """Active Setup: the agent's component of each view whose Version is
@@ -177,7 +178,7 @@ class ButtonLife(Users):
             button("{F%07X-0000-0000-0000-000000000000}" % i) for i in range(1000)))
         self.install()
         self.assertEqual(self.remove()[0], 0)
-        stub = self.values(MACHINE + "\\Vorlinde")["StubPath"].strip('"')
+        stub = self.values(OWN)["StubPath"].strip('"')
         results = []
         for _ in range(10):  # why 2
             self.set_layout("07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 13 01 00 00")
@@ -237,10 +238,10 @@ class ButtonLife(Users):
     @unittest.skipUnless(WINE.arch == "win64", "one registry view")
     def test_a_component_in_the_64_bit_view_is_unregistered_too(self):
         self.install()
-        WINE.reg("add", MACHINE + "\\Vorlinde", "/v", "StubPath", "/d",
+        WINE.reg("add", OWN, "/v", "StubPath", "/d",
                  '"%s"' % WINE.windows_path(self.scenario.exe), "/f", bits=64)
         self.assertEqual(self.remove()[0], 0)  # why 9
-        self.assertEqual(self.values(MACHINE + "\\Vorlinde", 64), {})
+        self.assertEqual(self.values(OWN, 64), {})
 
 
 if __name__ == "__main__":

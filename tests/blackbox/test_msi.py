@@ -17,24 +17,26 @@ import reg_export
 from button import (CLSID, COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, KEY_GUID, OWN_KEY,
                     default_layout_with, layout)
 from reg_export import REG_DWORD
-from scenario import BROWSER_KEYS, WINE, Scenario
+from scenario import BROWSER_KEYS, COMPONENT, MACHINE_IDENTITY, WINE, Scenario
 from test_package import make_package, table
 
 SETUP = r"\SOFTWARE\Microsoft\Active Setup\Installed Components"
 MACHINE_SETUP, USER_SETUP = "HKEY_LOCAL_MACHINE" + SETUP, "HKEY_CURRENT_USER" + SETUP
-OWN_SETUP, FIX_UP = MACHINE_SETUP + r"\Vorlinde", MACHINE_SETUP + r"\Vorlinde.LayoutFixUp"
+OWN_SETUP, FIX_UP = MACHINE_SETUP + "\\" + COMPONENT, MACHINE_SETUP + r"\Vorlinde.LayoutFixUp"
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 # A 32-bit package: on a 64-bit system its files go to the 32-bit folder.
 PROGRAMS = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.arch == "win64"
                         else "Program Files")
 FOLDER = os.path.join(PROGRAMS, "Vorlinde")
 # No trace of an earlier run: the user's Active Setup notes and Vorlinde's own,
-# the install's and the removal's records, the machine's highest stamp.
+# the install's and the removal's records, the machine's highest stamp; the
+# machine's identity as the scenarios know it.
 FRESH = "".join("\n[-%s]" % key for key in (
     USER_SETUP, OWN_SETUP, FIX_UP, r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde",
     r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine", r"HKEY_CURRENT_USER\Software\Vorlinde",
     r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde"))
 FRESH += "\n[%s]\n" % USER_SETUP
+FRESH += '\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde.Machine]\n"Identity"="%s"\n' % MACHINE_IDENTITY
 ONE_ENTRY = default_layout_with(0x10, 2)
 DEFAULT_LAYOUT = bytes.fromhex(" ".join(DEFAULT_ENTRIES))
 COMMON_AGENT = os.path.join(PROGRAMS, "Common Files", "Vorlinde", "vorlinde-agent.exe")

@@ -6,7 +6,7 @@ import os
 import unittest
 
 from button import CAPTION, CLSID, COMMAND_BAR, KEY_GUID, SEVEN_VALUES, URL
-from scenario import BROWSER_KEYS, WINE, BlackBoxTest, Scenario
+from scenario import BROWSER_KEYS, COMPONENT, WINE, BlackBoxTest, Scenario
 import reg_export
 
 INSPECT = os.environ["VORLINDE_INSPECT_EXE"]
@@ -187,7 +187,9 @@ class ButtonLife(BlackBoxTest):
               "{F0000000-0000-0000-0000-00000000000F}")
     ACTIVE_SETUP = r"Software\Microsoft\Active Setup\Installed Components"
     NOTES = "\n".join("[-HKEY_CURRENT_USER\\%s]" % k
-                      for k in (r"Software\Vorlinde", ACTIVE_SETUP + r"\Vorlinde"))
+                      for k in (r"Software\Vorlinde",
+                                r"Software\Classes\Local Settings\Software\Vorlinde",
+                                ACTIVE_SETUP + "\\" + COMPONENT))
     BEFORE = "07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 01 01 00 00"
     # The install gives ours 18 and leaves the later button's entry as it was,
     # although that button now has 19; a user placing it anew has this:
@@ -215,7 +217,7 @@ class ButtonLife(BlackBoxTest):
     def run_fix_up_as_active_setup_would(self):
         registry = reg_export.parse(WINE.export(
             (r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Active Setup\Installed Components"
-             r"\Vorlinde",), self.scenario.work)[0])
+             "\\" + COMPONENT,), self.scenario.work)[0])
         stub = next(iter(registry.values()))["StubPath"][1].rstrip(b"\0").decode()
         self.assertEqual(WINE.run(stub.strip('"')), (0, b"", b""))
 

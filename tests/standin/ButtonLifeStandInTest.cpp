@@ -25,8 +25,10 @@ using namespace testreg;
 namespace {
 
 const std::string kSetup = deployment::kActiveSetupKey + 1;
-const std::string kComponent = kSetup + "\\Vorlinde";
-const std::string kUserCopy = std::string(deployment::kUserActiveSetupKey + 1) + "\\Vorlinde";
+const std::string kUserSetup = deployment::kUserActiveSetupKey + 1;
+// This machine's component, once an install named it, and the user's copy.
+std::string Component() { return kSetup + "\\" + PlacementComponent(); }
+std::string UserCopy() { return kUserSetup + "\\" + PlacementComponent(); }
 const std::string kNote = deployment::kUserNoteKey + 1;
 const std::string kOwnKey = std::string(kExtensionsKey) + "\\" + kButton.KeyGuid;
 const std::string kPlain = "07 00 00 00 01 01 00 00 03 01 00 00";
@@ -65,11 +67,11 @@ class ButtonLifeStandInTest : public ::testing::Test {
   // they left them; a new user has `layout` and no notes.
   void Become(const std::string& name, const std::string& layout = kPlain) {
     const std::pair<std::string, const char*> own[] = {
-        {kNote, "Stamp"}, {kNote, "InstallStamp"}, {kUserCopy, "Version"}};
+        {kNote, "Stamp"}, {kNote, "InstallStamp"}, {UserCopy(), "Version"}};
     Saved& mine = users_[user_] = {Layout()};
     for (int i = 0; i < 3; ++i) mine[i + 1] = Text(HKEY_CURRENT_USER, own[i].first, own[i].second);
     DeleteTree(HKEY_CURRENT_USER, kNote);
-    DeleteTree(HKEY_CURRENT_USER, kUserCopy);
+    DeleteTree(HKEY_CURRENT_USER, kUserSetup);  // other machines' copies too
     const Saved saved = users_.emplace(user_ = name, Saved{layout}).first->second;
     SetLayout(saved[0]);
     for (int i = 0; i < 3; ++i) {
@@ -86,12 +88,12 @@ class ButtonLifeStandInTest : public ::testing::Test {
   }
   // Active Setup at a logon: the agent runs when the machine's Version is higher.
   std::string LogOn() {
-    const std::string version = Text(HKEY_LOCAL_MACHINE, kComponent, "Version");
-    if (EventStamp::Parse(Text(HKEY_CURRENT_USER, kUserCopy, "Version")) <
+    const std::string version = Text(HKEY_LOCAL_MACHINE, Component(), "Version");
+    if (EventStamp::Parse(Text(HKEY_CURRENT_USER, UserCopy(), "Version")) <
         EventStamp::Parse(version)) {
       NoTextOut quiet;
       EXPECT_EQ(FixLayout(quiet), 0);
-      SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz(version));
+      SetValue(HKEY_CURRENT_USER, UserCopy(), "Version", REG_SZ, Sz(version));
     }
     return Layout();
   }
@@ -168,16 +170,21 @@ TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
   EXPECT_EQ(LogOn(), before);
 }
 
-// Rita's roaming copy carries machine B's later Version: this machine's run
-// places the button and leaves B's Version as it stands.
+// Rita's roaming copy carries machine B's later Versions, of its component
+// and of the one name every machine's had before: this machine's event still
+// reaches her, and neither Version is lowered.
 TEST_F(ButtonLifeStandInTest, AnotherMachinesLaterVersionIsNeverLowered) {
   Install();
   Become("rita");
-  SetValue(HKEY_CURRENT_USER, kUserCopy, "Version", REG_SZ, Sz("2099,101,1,1"));
-  TextBuffer out;
-  EXPECT_EQ(FixLayout(out), 0) << out.Text();
-  EXPECT_EQ(Layout(), kPlaced);
-  EXPECT_EQ(Text(HKEY_CURRENT_USER, kUserCopy, "Version"), "2099,101,1,1");
+  const std::string other[] = {kUserSetup + "\\Vorlinde.{0B0B0B0B-0B0B-4B0B-8B0B-0B0B0B0B0B0B}",
+                               kUserSetup + "\\Vorlinde"};
+  for (const std::string& copy : other) {
+    SetValue(HKEY_CURRENT_USER, copy, "Version", REG_SZ, Sz("2099,101,1,1"));
+  }
+  EXPECT_EQ(LogOn(), kPlaced);
+  for (const std::string& copy : other) {
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, copy, "Version"), "2099,101,1,1");
+  }
 }
 
 TEST_F(ButtonLifeStandInTest, TheReportNamesAnEntryThatAHandRunAdded) {
@@ -225,9 +232,9 @@ TEST_F(ButtonLifeStandInTest, AClockOnceAheadAndTheCleanUpNeverLowerTheNextStamp
 
 TEST_F(ButtonLifeStandInTest, AStampThatCannotBeRaisedStopsTheRemovalBeforeAnythingGoes) {
   Install();
-  SetValue(HKEY_LOCAL_MACHINE, kComponent, "Version", REG_SZ, Sz("65535,65535,65535,65535"));
+  SetValue(HKEY_LOCAL_MACHINE, Component(), "Version", REG_SZ, Sz("65535,65535,65535,65535"));
   EXPECT_EQ(Remove(), 1);
-  EXPECT_NE(out_.Text().find("the value \"Version\" of HKEY_LOCAL_MACHINE\\" + kComponent +
+  EXPECT_NE(out_.Text().find("the value \"Version\" of HKEY_LOCAL_MACHINE\\" + Component() +
                              " is 65535,65535,65535,65535, the highest stamp there is"),
             std::string::npos)
       << out_.Text();
@@ -360,10 +367,13 @@ TEST_F(ButtonLifeStandInTest, AKeyNamedLikeOursWithASoftHyphenIsAnotherKey) {
 TEST_F(ButtonLifeStandInTest, LinksInOurOwnKeysAreLeftAndAStoppedRemovalFinishes) {
   RunVorlinde();
   CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde");
+  SetValue(HKEY_LOCAL_MACHINE, deployment::kStampMarkKey + 1, deployment::kMachineIdentityValue,
+           REG_SZ, Sz("{0A0A0A0A-0A0A-4A0A-8A0A-0A0A0A0A0A0A}"));
   SetValue(HKEY_LOCAL_MACHINE, kSetup + "\\Victim\\Below", "StubPath", REG_SZ, Sz("victim"));
   const std::string victim = "\\REGISTRY\\MACHINE\\" + kSetup + "\\Victim";
   const std::pair<std::string, int> links[] = {
-      {"SOFTWARE\\Vorlinde\\Removal", 1}, {kComponent, 1}, {kSetup + "\\Vorlinde.LayoutFixUp", 0}};
+      {"SOFTWARE\\Vorlinde\\Removal", 1}, {Component(), 1}, {kSetup + "\\Vorlinde", 0},
+      {kSetup + "\\Vorlinde.LayoutFixUp", 0}};
   for (const auto& [link, exitCode] : links) {
     CreateLink(HKEY_LOCAL_MACHINE, link, victim);
     EXPECT_EQ(Remove(), exitCode) << out_.Text();
@@ -376,24 +386,29 @@ TEST_F(ButtonLifeStandInTest, LinksInOurOwnKeysAreLeftAndAStoppedRemovalFinishes
       RegCloseKey(key);
     }
   }
-  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kComponent, "Version"),
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Component(), "Version"),
             Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Removal", "Stamp"));
   Become("ann", kPlaced);
   EXPECT_EQ(LogOn(), kPlain);
 }
 
 TEST_F(ButtonLifeStandInTest, WordsExitCodesAndBothViews) {
-  SetValue(HKEY_LOCAL_MACHINE, kComponent, "StubPath", REG_SZ, Sz("v.exe"));  // a 64-bit reg.exe's
   standin::SetWindows64Bit(true);
   SetValue(HKEY_LOCAL_MACHINE, deployment::kWindowsCurrentVersionKey + 1,
            deployment::kCommonFilesDirValue, REG_SZ, Sz(folder_.Windows()));
   Install();
+  const std::string components[] = {Component(), kSetup + "\\Vorlinde"};
+  standin::SetWindows64Bit(false);  // as a 64-bit reg.exe writes them
+  for (const std::string& key : components) {
+    SetValue(HKEY_LOCAL_MACHINE, key, "StubPath", REG_SZ, Sz("v.exe"));
+  }
+  standin::SetWindows64Bit(true);
   LogOn();
   SetValue(HKEY_CURRENT_USER, kCommandBarKey, "ButtonLayout", REG_SZ, Sz("text"));
   EXPECT_EQ(Remove(), 1) << "this user's layout is left as it is";
   EXPECT_NE(out_.Text().find("left as it is: it is not binary"), std::string::npos) << out_.Text();
   standin::SetWindows64Bit(false);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kComponent)) << "the 64-bit view's component";
+  for (const std::string& key : components) EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
   standin::SetWindows64Bit(true);
   SetValue(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\{0A}", "clsid", REG_DWORD,
            std::string(4, '\1'));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Actions.h"
+#include "AgentRegistration.h"
 #include "Deployment.h"
 #include "FileTestHelpers.h"
 #include "InstallCheck.h"
@@ -246,7 +247,7 @@ std::string Layout() {
 void LogOnAsAnotherUser(const std::string& layout) {
   DeleteTree(HKEY_CURRENT_USER, browserreg::BelowRoot(deployment::kUserNoteKey));
   DeleteTree(HKEY_CURRENT_USER, browserreg::BelowRoot(deployment::kUserActiveSetupKey) +
-                                    std::string("\\") + deployment::kPlacementComponent);
+                                    std::string("\\") + PlacementComponent());
   SetLayout(layout);
 }
 
@@ -254,7 +255,7 @@ void LogOnAsAnotherUser(const std::string& layout) {
 std::vector<unsigned long long> AgentVersion() {
   std::istringstream text(GetValue(HKEY_LOCAL_MACHINE,
                                    browserreg::BelowRoot(deployment::kActiveSetupKey) +
-                                       std::string("\\") + deployment::kPlacementComponent,
+                                       std::string("\\") + PlacementComponent(),
                                    deployment::kVersionValue)
                               .bytes.c_str());
   std::vector<unsigned long long> parts;

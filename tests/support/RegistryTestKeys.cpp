@@ -1,5 +1,6 @@
 #include "RegistryTestKeys.h"
 
+#include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Handles.h"
 
@@ -156,11 +157,14 @@ void DeleteTestKeys() {
     const std::string path = browserreg::BelowRoot(key);
     return path.substr(0, path.rfind('\\'));
   };
+  const std::string own = PlacementComponent();  // named by the key deleted next
   DeleteTree(HKEY_LOCAL_MACHINE, parent(kRemovalKey));
   DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kStampMarkKey));
   DeleteTree(HKEY_CURRENT_USER, parent(kUserNoteKey));
   DeleteTree(HKEY_CURRENT_USER, parent(kLegacyUserNoteKey));
-  for (const std::string component : {kPlacementComponent, kLegacyFixUpComponent}) {
+  for (const std::string& component : {own, std::string(kLegacyPlacementComponent),
+                                      std::string(kLegacyFixUpComponent)}) {
+    if (component.empty()) continue;
     DeleteTree(HKEY_LOCAL_MACHINE, browserreg::BelowRoot(kActiveSetupKey) + ("\\" + component));
     DeleteTree(HKEY_CURRENT_USER, browserreg::BelowRoot(kUserActiveSetupKey) + ("\\" + component));
   }

@@ -1,7 +1,7 @@
-// The per-user agent's registration with Active Setup: one component,
-// "Vorlinde", whose command runs the agent once for each user at their next
-// logon, and again after every install, upgrade or removal, each of which
-// raises its Version.
+// The per-user agent's registration with Active Setup: one component per
+// machine, "Vorlinde.{machine GUID}", whose command runs the agent once for
+// each user at their next logon, and again after every install, upgrade or
+// removal, each of which raises its Version.
 #pragma once
 
 #include <string>
@@ -19,6 +19,11 @@ void RegisterAgent(const std::string& agentPath, bool newInstall);
 
 /// The same, for an event whose stamp is known already (a removal's).
 void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp);
+
+/// This machine's component name: kPlacementComponentPrefix and the
+/// machine's identity; empty while the machine has none that is well formed
+/// (then no component of this machine's stands).
+std::string PlacementComponent();
 
 /// What the component names, in the program's own registry view.
 struct AgentComponent {

@@ -14,7 +14,7 @@ namespace {
 using namespace deployment;
 
 struct Component {
-  const char* name;
+  std::string name;
   RegistryView view;
 };
 
@@ -49,15 +49,18 @@ bool UnregisterAll(TextOut& out, const std::vector<Component>& components) {
 }  // namespace
 
 bool UnregisterOtherComponents(TextOut& out) {
-  std::vector<Component> components = {{kLegacyFixUpComponent, RegistryView::Own}};
-  // On 32-bit Windows the 64-bit view is the one view: ours.
-  if (RunsOn64BitWindows()) {
-    components.push_back({kLegacyFixUpComponent, RegistryView::Bits64});
-    components.push_back({kPlacementComponent, RegistryView::Bits64});
+  const std::string own = PlacementComponent();
+  std::vector<Component> components;
+  for (const char* name : {kLegacyPlacementComponent, kLegacyFixUpComponent}) {
+    components.push_back({name, RegistryView::Own});
+    // On 32-bit Windows the 64-bit view is the one view: ours.
+    if (RunsOn64BitWindows()) components.push_back({name, RegistryView::Bits64});
   }
+  if (!own.empty() && RunsOn64BitWindows()) components.push_back({own, RegistryView::Bits64});
   return UnregisterAll(out, components);
 }
 
 bool UnregisterOwnComponent(TextOut& out) {
-  return UnregisterAll(out, {{kPlacementComponent, RegistryView::Own}});
+  const std::string own = PlacementComponent();
+  return own.empty() || UnregisterAll(out, {{own, RegistryView::Own}});
 }

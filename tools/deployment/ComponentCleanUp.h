@@ -1,4 +1,5 @@
 // Active Setup components of Vorlinde's that a removal takes out: the one
+// name earlier versions gave the agent's component on every machine, the one
 // an earlier removal registered for its fix-up, and on 64-bit Windows a
 // component registered in the 64-bit registry view (as a 64-bit reg.exe
 // writes), which this 32-bit program does not see in its own view.

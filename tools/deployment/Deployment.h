@@ -14,11 +14,17 @@ inline constexpr char kActiveSetupKey[] =
 /// The user's copy, where Active Setup notes the Version it ran for them.
 inline constexpr char kUserActiveSetupKey[] =
     "\\Software\\Microsoft\\Active Setup\\Installed Components";
-/// The one component of Vorlinde's: it runs the per-user agent, which places
-/// the button after an install and fixes the layout after a removal.
-inline constexpr char kPlacementComponent[] = "Vorlinde";
-/// An earlier removal's own component for the fix-up; a removal now takes it
-/// out wherever it finds it.
+/// The one component of Vorlinde's on a machine: it runs the per-user agent,
+/// which places the button after an install and fixes the layout after a
+/// removal. Its name is this prefix and the machine's identity
+/// (kMachineIdentityValue), because the user's copy roams with the profile:
+/// under one name for every machine, a later Version that another machine
+/// stamped would keep Active Setup from running this machine's events.
+inline constexpr char kPlacementComponentPrefix[] = "Vorlinde.";
+/// The one name earlier versions gave that component on every machine, and
+/// an earlier removal's own component for the fix-up: taken out wherever
+/// they are found.
+inline constexpr char kLegacyPlacementComponent[] = "Vorlinde";
 inline constexpr char kLegacyFixUpComponent[] = "Vorlinde.LayoutFixUp";
 inline constexpr char kStubPathValue[] = "StubPath";
 inline constexpr char kVersionValue[] = "Version";
@@ -62,6 +68,9 @@ inline constexpr char kInstallStampValue[] = "InstallStamp";
 /// never lets a later stamp fall below one a user's copy holds.
 inline constexpr char kStampMarkKey[] = "\\SOFTWARE\\Vorlinde.Machine";
 inline constexpr char kHighestStampValue[] = "HighestStamp";
+/// Beside it, for the same reason: this machine's own GUID, made by the
+/// first install and kept for good, which names its Active Setup component.
+inline constexpr char kMachineIdentityValue[] = "Identity";
 
 /// Each user's note of the agent's last run for them on this machine: the
 /// event's stamp (kStampValue) and what came of it. In the part of the

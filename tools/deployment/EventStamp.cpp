@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "KeyItself.h"
@@ -49,8 +50,12 @@ void ReadStanding(std::vector<StandingStamp>& standing, const char* base, const 
 std::vector<StandingStamp> StandingStamps() {
   std::vector<StandingStamp> standing;
   ReadStanding(standing, kMachineSoftwareKey, kStampMarkKey, {kHighestStampValue});
-  ReadStanding(standing, kActiveSetupKey,
-               std::string(kActiveSetupKey) + "\\" + kPlacementComponent, {kVersionValue});
+  // An earlier version's component counts until it is taken out.
+  for (const std::string& name : {PlacementComponent(), std::string(kLegacyPlacementComponent)}) {
+    if (name.empty()) continue;
+    ReadStanding(standing, kActiveSetupKey, std::string(kActiveSetupKey) + "\\" + name,
+                 {kVersionValue});
+  }
   ReadStanding(standing, kMachineSoftwareKey, kRemovalKey, {kStampValue, kPlannedStampValue});
   return standing;
 }

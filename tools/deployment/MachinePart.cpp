@@ -51,7 +51,8 @@ bool WriteExtensionKey(TextOut& out, const std::string& folder) {
 bool RegisterAgentIn(TextOut& out, const std::string& folder, bool newInstall) {
   const std::string agent = folder + deployment::kAgentFileName;
   RegisterAgent(agent, newInstall);
-  out << "Active Setup runs " << AgentStubPath(agent) << " at each user's next logon (Version "
+  out << "Active Setup runs " << AgentStubPath(agent) << " at each user's next logon ("
+      << ComponentKeyName(PlacementComponent()) << ", Version "
       << ReadAgentComponent().version.Text() << ").\n";
   return true;
 }

@@ -1,5 +1,6 @@
 #include "UserNote.h"
 
+#include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "KeyItself.h"
@@ -49,11 +50,14 @@ void WriteUserNote(const UserNote& note) {
 }
 
 // Active Setup's own copy only spares the user a run that would change
-// nothing; our note is what keeps a layout from being fixed twice.
+// nothing; our note is what keeps a layout from being fixed twice. Only this
+// machine's component's copy: another machine's roams beside it untouched.
 void RaiseActiveSetupCopy(const EventStamp& version) {
-  KeyItself copy = OpenUserKey(
-      kUserActiveSetupKey, std::string(kUserActiveSetupKey) + "\\" + kPlacementComponent, true,
-      RegistryRights::Full);
+  const std::string component = PlacementComponent();
+  if (component.empty()) return;
+  KeyItself copy = OpenUserKey(kUserActiveSetupKey,
+                               std::string(kUserActiveSetupKey) + "\\" + component, true,
+                               RegistryRights::Full);
   if (copy.IsOpen() && EventStamp::Parse(copy.ReadText(kVersionValue)) < version) {
     copy.WriteText(kVersionValue, version.Text());
   }

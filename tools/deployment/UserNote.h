@@ -21,7 +21,7 @@ UserNote ReadUserNote();
 /// the note cannot be written (a link in its place included).
 void WriteUserNote(const UserNote& note);
 
-/// Raises Active Setup's per-user copy of the agent's component to
+/// Raises Active Setup's per-user copy of this machine's agent component to
 /// `version`, the component's own, so that the next logon does not run the
 /// agent again for an event this run dealt with. A copy above it stays.
 void RaiseActiveSetupCopy(const EventStamp& version);

@@ -35,7 +35,12 @@ std::string AgentPath(const std::string& stubPath) {
 }  // namespace
 
 void ReportAgentComponent(Report& report) {
-  report.Out() << "Per-user agent " << ComponentKeyName(deployment::kPlacementComponent) << "\n";
+  const std::string name = PlacementComponent();
+  report.Out() << "Per-user agent "
+               << ComponentKeyName(name.empty() ? deployment::kPlacementComponentPrefix +
+                                                      std::string("(no machine identity yet)")
+                                                : name)
+               << "\n";
   const AgentComponent component = ReadAgentComponent();
   if (!component.registered) {
     report.Out() << "  (not registered)\n";

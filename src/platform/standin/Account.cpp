@@ -60,6 +60,7 @@ std::basic_string<WCHAR> Names(WCHAR, const std::string& utf8) {
 void ResetAccount() { State() = Account(); }
 
 bool CloseTokenHandle(HANDLE handle) {
+  const CallTurn turn;
   return State().tokens.erase(reinterpret_cast<ULONG_PTR>(handle)) != 0;
 }
 
@@ -78,6 +79,7 @@ int OpenTokenCount() { return static_cast<int>(State().tokens.size()); }
 using namespace standin;
 
 BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token) {
+  const CallTurn turn;
   char rights[16];
   std::snprintf(rights, sizeof rights, "0x%lX", static_cast<unsigned long>(desiredAccess));
   RecordCall(std::string("OpenProcessToken ") + rights);
@@ -100,6 +102,7 @@ BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token) {
 
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass, LPVOID information,
                          DWORD length, PDWORD returnLength) {
+  const CallTurn turn;
   const DWORD* rights = TokenRights(token);
   if (rights == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -34,6 +34,17 @@ std::size_t Utf16Length(const std::string& utf8);
 /// `name` is in UTF-8 when `utf8`, else in the ANSI code page.
 std::string FullWindowsPath(const std::string& name, bool utf8 = false);
 
+/// Held through a call on what all of a process's threads share (the
+/// registry, the tokens): Windows serves such calls one at a time, and the
+/// tests play processes with threads.
+class CallTurn {
+ public:
+  CallTurn();
+  ~CallTurn();
+  CallTurn(const CallTurn&) = delete;
+  CallTurn& operator=(const CallTurn&) = delete;
+};
+
 /// Whether the stand-in plays 64-bit Windows, with this program under WOW64.
 bool Windows64Bit();
 

@@ -37,7 +37,7 @@ const std::vector<Image>& Images() {
       {"ntdll.dll", 0x7BC00000, {{"NtDeleteKey", Export(&::NtDeleteKey)}}},
       {"user32.dll", 0x7E000000, {{"CharNextA", Export(&::CharNextA)}}},
       {"shell32.dll", 0x7C000000, {{"ShellExecuteA", Export(&::ShellExecuteA)}}},
-      {"ole32.dll", 0x7D000000, {}},
+      {"ole32.dll", 0x7D000000, {{"CoCreateGuid", Export(&::CoCreateGuid)}}},
   };
   return images;
 }

@@ -115,6 +115,18 @@ void Reset() {
   ResetMutexes();
 }
 
+namespace {
+
+std::recursive_mutex& CallTurnLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+}  // namespace
+
+CallTurn::CallTurn() { CallTurnLock().lock(); }
+CallTurn::~CallTurn() { CallTurnLock().unlock(); }
+
 // Threads may log at once (the mutexes' tests play two processes).
 std::mutex& CallLogLock() {
   static std::mutex lock;

@@ -514,17 +514,20 @@ bool WideData(const BYTE* data, DWORD size, std::vector<BYTE>& stored) {
 using namespace standin;
 
 LSTATUS RegOpenKeyExA(HKEY base, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
+  const CallTurn turn;
   std::string name;
   if (!NameFromAnsi(subKey, name)) return ERROR_INVALID_PARAMETER;
   return OpenNamed("RegOpenKeyExA", base, name, options, desired, result);
 }
 
 LSTATUS RegOpenKeyExW(HKEY base, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result) {
+  const CallTurn turn;
   return OpenNamed("RegOpenKeyExW", base, NameFromWide(subKey), options, desired, result);
 }
 
 LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD options, REGSAM desired,
                         LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+  const CallTurn turn;
   std::string name;
   if (!NameFromAnsi(subKey, name)) return ERROR_INVALID_PARAMETER;
   return CreateNamed("RegCreateKeyExA", base, name, options, desired, result, disposition);
@@ -532,11 +535,13 @@ LSTATUS RegCreateKeyExA(HKEY base, LPCSTR subKey, DWORD, LPSTR, DWORD options, R
 
 LSTATUS RegCreateKeyExW(HKEY base, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM desired,
                         LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+  const CallTurn turn;
   return CreateNamed("RegCreateKeyExW", base, NameFromWide(subKey), options, desired, result,
                      disposition);
 }
 
 LSTATUS RegCloseKey(HKEY key) {
+  const CallTurn turn;
   if (IsRoot(key)) return ERROR_SUCCESS;
   const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(key));
   if (found == State().handles.end()) return ERROR_INVALID_HANDLE;
@@ -547,6 +552,7 @@ LSTATUS RegCloseKey(HKEY key) {
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data,
                        DWORD dataSize) {
+  const CallTurn turn;
   std::string name;
   if (!NameFromAnsi(valueName, name)) return ERROR_INVALID_PARAMETER;
   if (data == nullptr && dataSize > 0) {
@@ -560,6 +566,7 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE
 
 LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data,
                        DWORD dataSize) {
+  const CallTurn turn;
   const std::string name = NameFromWide(valueName);
   if (data == nullptr && dataSize > 0) {
     RecordCall("RegSetValueExW " + ValueLabel(Lookup(key), name));
@@ -570,6 +577,7 @@ LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYT
 
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
                          LPDWORD dataSize) {
+  const CallTurn turn;
   std::string name;
   if (!NameFromAnsi(valueName, name)) return ERROR_INVALID_PARAMETER;
   return QueryNamed("RegQueryValueExA", key, name, type, data, dataSize, true);
@@ -577,6 +585,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBY
 
 LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
                          LPDWORD dataSize) {
+  const CallTurn turn;
   return QueryNamed("RegQueryValueExW", key, NameFromWide(valueName), type, data, dataSize, false);
 }
 
@@ -615,6 +624,7 @@ LONG QueryInfo(const char* call, HKEY key, LPDWORD subKeys, LPDWORD maxSubKeyLen
 LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLen,
                          LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
                          LPDWORD maxValueLen, LPDWORD, PFILETIME lastWriteTime) {
+  const CallTurn turn;
   return QueryInfo("RegQueryInfoKeyA", key, subKeys, maxSubKeyLen, maxClassLen, values,
                    maxValueNameLen, maxValueLen, lastWriteTime);
 }
@@ -622,12 +632,14 @@ LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPD
 LSTATUS RegQueryInfoKeyW(HKEY key, LPWSTR, LPDWORD, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLen,
                          LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
                          LPDWORD maxValueLen, LPDWORD, PFILETIME lastWriteTime) {
+  const CallTurn turn;
   return QueryInfo("RegQueryInfoKeyW", key, subKeys, maxSubKeyLen, maxClassLen, values,
                    maxValueNameLen, maxValueLen, lastWriteTime);
 }
 
 LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR, LPDWORD,
                       PFILETIME) {
+  const CallTurn turn;
   std::string found;
   const LONG status = EnumNamed("RegEnumKeyExA", key, index, found);
   if (status != ERROR_SUCCESS) return status;
@@ -637,6 +649,7 @@ LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWO
 
 LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPWSTR,
                       LPDWORD, PFILETIME) {
+  const CallTurn turn;
   std::string found;
   const LONG status = EnumNamed("RegEnumKeyExW", key, index, found);
   if (status != ERROR_SUCCESS) return status;
@@ -645,12 +658,14 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDW
 }
 
 LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
+  const CallTurn turn;
   std::string name;
   if (!NameFromAnsi(subKey, name)) return ERROR_INVALID_PARAMETER;
   return DeleteTreeNamed("RegDeleteTreeA", base, name);
 }
 
 NTSTATUS NtDeleteKey(HANDLE handle) {
+  const CallTurn turn;
   const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(handle));
   const bool known = found != State().handles.end();
   RecordCall("NtDeleteKey " + (known ? found->second.key->path : std::string("?")));
@@ -665,11 +680,13 @@ NTSTATUS NtDeleteKey(HANDLE handle) {
 }
 
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {
+  const CallTurn turn;
   std::string name;
   if (!NameFromAnsi(valueName, name)) return ERROR_INVALID_PARAMETER;
   return DeleteValueNamed("RegDeleteValueA", key, name);
 }
 
 LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName) {
+  const CallTurn turn;
   return DeleteValueNamed("RegDeleteValueW", key, NameFromWide(valueName));
 }

@@ -341,6 +341,16 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
 BOOL SetDefaultDllDirectories(DWORD directoryFlags);
 BOOL SetDllDirectoryA(LPCSTR pathName);
 
+// ---- COM (ole32) ---------------------------------------------------------
+using HRESULT = LONG;
+struct GUID {
+  DWORD Data1;
+  WORD Data2;
+  WORD Data3;
+  BYTE Data4[8];
+};
+HRESULT CoCreateGuid(GUID* guid);
+
 // ---- Shell (shell32) ------------------------------------------------------
 constexpr INT SW_SHOWNORMAL = 1;
 HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
