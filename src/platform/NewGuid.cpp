@@ -1,7 +1,5 @@
 #include "NewGuid.h"
 
-#include <cstdio>
-
 #include "Exceptions.h"
 #include "SystemErrorText.h"
 #include "SystemLibrary.h"
@@ -10,6 +8,29 @@
 namespace {
 
 const char kGuidForm[] = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
+
+// Written by hand: the C runtime's formatted output would bring its whole
+// printf machinery into every program for one line.
+void AppendHex(std::string& text, unsigned long value, int digits) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+    text += kDigits[(value >> shift) & 0xF];
+}
+
+std::string GuidText(const GUID& guid) {
+  std::string text = "{";
+  AppendHex(text, guid.Data1, 8);
+  text += '-';
+  AppendHex(text, guid.Data2, 4);
+  text += '-';
+  AppendHex(text, guid.Data3, 4);
+  text += '-';
+  for (int i = 0; i < 8; ++i) {
+    if (i == 2) text += '-';
+    AppendHex(text, guid.Data4[i], 2);
+  }
+  return text + "}";
+}
 
 }  // namespace
 
@@ -22,12 +43,7 @@ std::string NewGuidText() {
     throw EOSError("No new GUID could be made: " + SystemErrorText(static_cast<DWORD>(result)),
                    static_cast<DWORD>(result));
   }
-  char text[sizeof kGuidForm];
-  std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
-                guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
-                guid.Data4[6], guid.Data4[7]);
-  return text;
+  return GuidText(guid);
 }
 
 bool IsGuidText(const std::string& text) {

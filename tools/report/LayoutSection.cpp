@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <string>
 
 #include "BrowserRegistry.h"
@@ -32,11 +31,10 @@ const char kOneEntryAgain[] =
 
 // Columns: index, the entry's bytes, command id, flag.
 std::string Row(std::size_t index, const std::uint8_t* entry) {
-  char text[64];
-  std::snprintf(text, sizeof text, "  %5u  %-11s  %3u  %4u", static_cast<unsigned>(index),
-                HexBytes(entry, kEntrySize).c_str(), static_cast<unsigned>(entry[0]),
-                static_cast<unsigned>(entry[1]));
-  return text;
+  return "  " + RightAligned(std::to_string(index), 5) + "  " +
+         Padded(HexBytes(entry, kEntrySize), 11) + "  " +
+         RightAligned(std::to_string(entry[0]), 3) + "  " +
+         RightAligned(std::to_string(entry[1]), 4);
 }
 
 // Every whole entry, the button's marked; what is left over after the last

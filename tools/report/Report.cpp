@@ -1,7 +1,5 @@
 #include "Report.h"
 
-#include <cstdio>
-
 void Report::Problem(const std::string& what, const std::string& whatToDo) {
   out_ << "  PROBLEM: " << what << "\n";
   out_ << "    What to do: " << whatToDo << "\n";
@@ -15,13 +13,19 @@ std::string Padded(std::string text, std::size_t width) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+std::string RightAligned(const std::string& text, std::size_t width) {
+  return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
+// By hand: the C runtime's formatted output would bring its whole printf
+// machinery into the program for two hex digits.
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
+  static const char kDigits[] = "0123456789ABCDEF";
   std::string text;
   for (std::size_t i = 0; i < count; ++i) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(bytes[i]));
     if (i > 0) text += ' ';
-    text += hex;
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0xF];
   }
   return text;
 }

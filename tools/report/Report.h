@@ -33,3 +33,5 @@ std::string TypeName(RegistryValueType type);
 std::string TypeAndSize(const RegistryValueInfo& info);
 /// `text` padded with blanks to `width` characters, for a column.
 std::string Padded(std::string text, std::size_t width);
+/// `text` with blanks before it to `width` characters, for a column of numbers.
+std::string RightAligned(const std::string& text, std::size_t width);
