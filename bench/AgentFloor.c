@@ -1,15 +1,20 @@
-/* The floor for a run of vorlinde-agent.exe: the user's turn claimed, the
-   same keys and values read (the same-class buttons, every listed key
-   examined once; the removal record; the machine's identity and its Active
-   Setup component; the
-   user's note; the layout), and the same layout and note written: the
+/* The floor for a run of vorlinde-agent.exe: the user's turn claimed (the
+   mutex named with the user's SID), the same keys and values read (the
+   same-class buttons, every listed key examined once; the install and the
+   removal records; the machine's identity and its Active Setup component;
+   the user's note; the layout), and the same layout and note written: the
    button placed when its id is in no entry, a recorded removal applied
    while the buttons stand as it left them, the note brought up to the
    latest event otherwise. */
 #include "Floor.h"
 
+#include <sddl.h>
+
 #define SOFTWARE_HKLM L"SOFTWARE"
 #define USER_SOFTWARE L"Software"
+/* The note lies in the part of the profile that never roams. */
+#define USER_LOCAL L"Software\\Classes\\Local Settings"
+#define USER_NOTE L"Software\\Vorlinde\\Layout"
 #define ACTIVE_SETUP L"Microsoft\\Active Setup\\Installed Components"
 
 typedef struct {
@@ -71,6 +76,41 @@ static void ReadRecord(Record* record) {
   RegCloseKey(key);
 }
 
+/* What the install recorded: the agent reads its four values. */
+static void ReadInstallRecord(void) {
+  WCHAR text[TEXT_UNITS];
+  DWORD number, size = sizeof number;
+  HKEY key = OpenItself(HKEY_LOCAL_MACHINE, SOFTWARE_HKLM, L"Vorlinde\\Install", READ_RIGHTS, 0);
+  if (!key) return;
+  ReadStamp(key, L"Stamp");
+  ReadTextValue(key, L"ButtonKeys", text);
+  RegQueryValueExW(key, L"Position", NULL, NULL, (BYTE*)&number, &size);
+  size = sizeof number;
+  RegQueryValueExW(key, L"Adopted", NULL, NULL, (BYTE*)&number, &size);
+  RegCloseKey(key);
+}
+
+/* The user's turn: one mutex for all of the user's sessions, named with the
+   user's SID. */
+static HANDLE ClaimTurn(void) {
+  WCHAR name[256] = L"Global\\Vorlinde.UserLayout.";
+  BYTE user[256];
+  DWORD size = sizeof user;
+  WCHAR* sid = NULL;
+  HANDLE token, turn;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    if (GetTokenInformation(token, TokenUser, user, size, &size) &&
+        ConvertSidToStringSidW(((TOKEN_USER*)user)->User.Sid, &sid)) {
+      lstrcatW(name, sid);
+      LocalFree(sid);
+    }
+    CloseHandle(token);
+  }
+  turn = CreateMutexW(NULL, FALSE, name);
+  WaitForSingleObject(turn, 60000);
+  return turn;
+}
+
 /* The Active Setup component's Version, or the user's note's Stamp. */
 static Stamp ReadStampOf(HKEY root, const WCHAR* base, const WCHAR* rest, const WCHAR* value,
                          const WCHAR* other) {
@@ -117,7 +157,7 @@ static void Place(int id) {
 static void WriteNote(const Stamp* stamp, const Stamp* component, const WCHAR* componentPath,
                       const WCHAR* outcome) {
   WCHAR text[64];
-  HKEY key = OpenItself(HKEY_CURRENT_USER, USER_SOFTWARE, L"Vorlinde\\Layout", KEY_ALL_ACCESS, 1);
+  HKEY key = OpenItself(HKEY_CURRENT_USER, USER_LOCAL, USER_NOTE, KEY_ALL_ACCESS, 1);
   wsprintfW(text, L"%u,%u,%u,%u", stamp->parts[0], stamp->parts[1], stamp->parts[2],
             stamp->parts[3]);
   if (!key) return;
@@ -152,13 +192,12 @@ static void ApplyRemoval(int removedId, int later) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
   WCHAR listedKeys[TEXT_UNITS], componentPath[TEXT_UNITS];
   KeyList list;
-  HANDLE turn = CreateMutexW(NULL, FALSE, L"Local\\Vorlinde.UserLayout");
+  HANDLE turn = ClaimTurn();
   DWORD index;
   int own = -1, buttons = 0, ownListed = 0;
   Record record = {{{0, 0, 0, 0}}, 0, 0, {0}};
   Stamp component, note, event;
   (void)instance, (void)previous, (void)commandLine, (void)show;
-  WaitForSingleObject(turn, 60000);
 
   listedKeys[0] = 0;
   if (ListExtensions(&list)) {
@@ -174,12 +213,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
       }
     }
   }
+  ReadInstallRecord();
   ReadRecord(&record);
   ComponentPath(componentPath);
   component = ReadStampOf(HKEY_LOCAL_MACHINE, SOFTWARE_HKLM, componentPath, L"Version",
                           L"StubPath");
   event = Earlier(&component, &record.stamp) ? record.stamp : component;
-  note = ReadStampOf(HKEY_CURRENT_USER, USER_SOFTWARE, L"Vorlinde\\Layout", L"Stamp", L"Outcome");
+  note = ReadStampOf(HKEY_CURRENT_USER, USER_LOCAL, USER_NOTE, L"Stamp", L"Outcome");
 
   if (own >= 0) {
     Place(FIRST_COMMAND_ID + own);

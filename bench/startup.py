@@ -51,7 +51,7 @@ AGENT = "vorlinde-agent.exe"
 
 EXTENSIONS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions"
 COMMAND_BAR = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\LowRegistry\CommandBar"
-USER_NOTE = r"HKEY_CURRENT_USER\Software\Vorlinde"
+USER_NOTE = r"HKEY_CURRENT_USER\Software\Classes\Local Settings\Software\Vorlinde"
 # The prefix's machine identity, given when it is made, and so the name of
 # its Active Setup component.
 MACHINE_IDENTITY = "{B0C5B0C5-0000-4000-8000-00000000B0C5}"
