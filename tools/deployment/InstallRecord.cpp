@@ -12,11 +12,6 @@ namespace {
 
 using namespace deployment;
 
-KeyItself OpenRecord(bool create, RegistryRights rights) {
-  return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey, kInstallKey,
-                   create, rights);
-}
-
 SameClassButtons ButtonsNow() {
   RegistryAccessor machine(RegistryRights::Read);
   machine.SelectHive(RegistryRoot::LocalMachine);
@@ -30,7 +25,7 @@ std::int32_t InstallRecord::LaterCount() const {
 }
 
 InstallRecord ReadInstallRecord() {
-  KeyItself key = OpenRecord(false, RegistryRights::Read);
+  KeyItself key = OpenMachineRecord(kInstallKey, false, RegistryRights::Read);
   InstallRecord record;
   if (key.Result() != KeyItself::Outcome::Opened) {
     if (key.Result() != KeyItself::Outcome::Missing) record.damage = key.Problem();
@@ -58,8 +53,7 @@ void RecordInstall(const EventStamp& stamp, bool newInstall) {
   if (buttons.ownPosition < 0) {
     throw EAssertionFailed("the button's key does not count as a button of its class");
   }
-  KeyItself key = OpenRecord(true, RegistryRights::Full);
-  if (!key.IsOpen()) throw ERegistryException(key.Problem());
+  KeyItself key = WritableMachineRecord(kInstallKey);
   key.WriteText(kButtonKeysValue, JoinKeyNames(buttons.others));
   key.WriteNumber(kPositionValue, static_cast<std::uint32_t>(buttons.ownPosition));
   key.WriteNumber(kAdoptedValue, newInstall ? 0 : 1);

@@ -1,6 +1,7 @@
 #include "RecordReader.h"
 
-#include "KeyItself.h"
+#include "Deployment.h"
+#include "Exceptions.h"
 #include "SameClassButtons.h"
 
 bool RecordReader::Has(const std::string& name) { return key_.Query(name).exists; }
@@ -36,4 +37,15 @@ std::vector<std::string> RecordReader::KeyNames(const std::string& name) {
   if (key_.Query(name).type == RegistryValueType::Text) return SplitKeyNames(key_.ReadText(name));
   Damaged(name, "a list of key names (REG_SZ)");
   return {};
+}
+
+KeyItself OpenMachineRecord(const char* path, bool create, RegistryRights rights) {
+  return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, deployment::kMachineSoftwareKey,
+                   path, create, rights);
+}
+
+KeyItself WritableMachineRecord(const char* path) {
+  KeyItself key = OpenMachineRecord(path, true, RegistryRights::Full);
+  if (!key.IsOpen()) throw ERegistryException(key.Problem());
+  return key;
 }

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "EventStamp.h"
-
-class KeyItself;
+#include "KeyItself.h"
 
 class RecordReader {
  public:
@@ -33,3 +32,10 @@ class RecordReader {
   KeyItself& key_;
   std::string damage_;
 };
+
+/// One of Vorlinde's records under the machine hive (`path`, below
+/// SOFTWARE), its key opened as itself in the program's own view.
+KeyItself OpenMachineRecord(const char* path, bool create, RegistryRights rights);
+/// The same, created when missing, for writing; raises ERegistryException
+/// naming the key when the registry refuses it or a link stands there.
+KeyItself WritableMachineRecord(const char* path);

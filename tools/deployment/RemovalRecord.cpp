@@ -9,22 +9,7 @@
 #include "SameClassButtons.h"
 #include "UnitVorlindeUtils.h"
 
-namespace {
-
 using namespace deployment;
-
-KeyItself OpenRecord(bool create, RegistryRights rights) {
-  return KeyItself(RegistryRoot::LocalMachine, RegistryView::Own, kMachineSoftwareKey, kRemovalKey,
-                   create, rights);
-}
-
-KeyItself WritableRecord() {
-  KeyItself key = OpenRecord(true, RegistryRights::Full);
-  if (!key.IsOpen()) throw ERegistryException(key.Problem());
-  return key;
-}
-
-}  // namespace
 
 commandbar::IdShift RemovalRecord::Shift() const {
   const auto later = static_cast<std::int32_t>(buttonKeys.size()) - removedPosition;
@@ -32,7 +17,7 @@ commandbar::IdShift RemovalRecord::Shift() const {
 }
 
 RemovalRecord ReadRemovalRecord() {
-  KeyItself key = OpenRecord(false, RegistryRights::Read);
+  KeyItself key = OpenMachineRecord(kRemovalKey, false, RegistryRights::Read);
   RemovalRecord record;
   if (key.Result() != KeyItself::Outcome::Opened) {
     if (key.Result() != KeyItself::Outcome::Missing) record.damage = key.Problem();
@@ -56,7 +41,7 @@ RemovalRecord ReadRemovalRecord() {
 void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
                       const std::vector<std::string>& buttonKeys, const EventStamp& install,
                       const EventStamp& planned) {
-  KeyItself key = WritableRecord();
+  KeyItself key = WritableMachineRecord(kRemovalKey);
   if (install.IsNone()) {
     key.DeleteValue(kInstallStampValue);
   } else {
@@ -70,6 +55,6 @@ void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
 }
 
 void FinishRemovalRecord(const EventStamp& planned) {
-  WritableRecord().WriteText(kStampValue, planned.Text());
+  WritableMachineRecord(kRemovalKey).WriteText(kStampValue, planned.Text());
   DeleteInstallRecord();
 }
