@@ -9,7 +9,7 @@ namespace {
 using browserreg::kCommandBarKey;
 using browserreg::kLayoutValue;
 
-// An install run refuses only texts and numbers; the agent takes only binary.
+// The install run refuses only texts and numbers; binary-only takes nothing else.
 bool TypeAccepted(RegistryValueType type, LayoutRules rules) {
   if (rules == LayoutRules::BinaryOnly) return type == RegistryValueType::Binary;
   return !IsTextType(type) && type != RegistryValueType::Number;

@@ -1,8 +1,7 @@
 // The current user's ButtonLayout value, the one place that knows its rules:
 // one reader that sorts what it finds, pure edits over its bytes, and one
-// writer. The install run, the per-user agent, the removal and the inspector
-// all go through it; where their rules differ, the difference is a
-// `LayoutRules` choice. The edits that renumber ids are in
+// writer. Where readers' rules differ, the difference is a `LayoutRules`
+// choice. The edits that renumber ids are in
 // LayoutRenumbering.h.
 //
 // A layout is a run of 4-byte entries: the command id, a flag, two zero
@@ -23,7 +22,7 @@ namespace commandbar {
 /// The bytes of a layout value.
 using LayoutBytes = std::vector<std::uint8_t>;
 
-/// Bytes per entry: the command id, a flag, two zero bytes.
+/// The entry size, under the name the edits use.
 inline constexpr std::size_t kEntrySize = browserreg::kLayoutEntrySize;
 /// The flag an install run gives its entry: shown.
 inline constexpr std::int32_t kShownFlag = 1;
@@ -39,10 +38,11 @@ enum class LayoutRules {
   /// value and an empty one both read as no bytes.
   InstallRun,
   /// What the install run would make of the value, sorted and never raised,
-  /// the key left as it stands: for the inspector.
+  /// the key left as it stands: a reader that only looks.
   InstallRunSorted,
-  /// The agent's and the removal's: they edit only what an install run
-  /// itself writes, REG_BINARY of whole entries within kLayoutCapacity.
+  /// Only what an install run itself writes: REG_BINARY of whole entries
+  /// within kLayoutCapacity, so that an editor never rewrites a value of
+  /// another kind.
   BinaryOnly,
 };
 
@@ -103,8 +103,8 @@ inline LayoutFound Shape(const LayoutBytes& bytes) {
 
 // The install run reads at most the capacity in one go, and lets the
 // accessor raise for what it refuses; a key it cannot even create is refused.
-// Of internal linkage, so that the one call the install run makes takes it
-// in whole.
+// Of internal linkage, so that its one caller takes it in whole and the
+// program carries no copy of its own.
 static inline LayoutRead ReadAsInstallRun(RegistryAccessor& registry) {
   LayoutRead read{LayoutFound::KeyRefused, {false, RegistryValueType::None, 0}, {}};
   if (!OpenLayoutKey(registry, true)) return read;
@@ -112,7 +112,7 @@ static inline LayoutRead ReadAsInstallRun(RegistryAccessor& registry) {
   const std::int32_t length = registry.ReadBytes(browserreg::kLayoutValue, read.bytes.data(),
                                                  browserreg::kLayoutCapacity);
   read.bytes.resize(static_cast<std::size_t>(length));  // never above the capacity
-  read.found = length % kEntrySize == 0 ? LayoutFound::Bytes : LayoutFound::PartialEntry;
+  read.found = Shape(read.bytes);
   return read;
 }
 

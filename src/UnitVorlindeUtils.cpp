@@ -197,7 +197,7 @@ bool InsertLayoutEntry(std::int32_t entryIndex, std::int32_t commandId, std::int
   Check(commandId >= FirstCustomCommandId, "Eigene Buttons haben IDs im Bereich >= $10");
   // An entry holds the id in one byte: a larger id would name another button.
   Check(commandId <= browserreg::kLargestCommandId, "Eigene Buttons haben IDs im Bereich <= $FF");
-  // A negative index would move bytes before the start of the layout.
+  // An index counts places from the first entry: a negative one is a caller's fault.
   Check(entryIndex >= 0, "Der Eintragsindex darf nicht negativ sein");
 
   using commandbar::LayoutFound;

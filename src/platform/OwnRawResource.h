@@ -1,5 +1,5 @@
 // The bytes a program or DLL carries in its own resources. Windows only:
-// only the package's actions use it.
+// no native program has a need for it.
 #pragma once
 
 #include <string>

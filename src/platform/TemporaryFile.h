@@ -1,5 +1,5 @@
 // A file of our own in the temporary folder, for as long as it is needed.
-// Windows only: only the package's actions use it.
+// Windows only: no native program has a need for it.
 #pragma once
 
 #include <string>

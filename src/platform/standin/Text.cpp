@@ -86,22 +86,6 @@ LPSTR CharNextA(LPCSTR current) {
   return const_cast<LPSTR>(current + 1);
 }
 
-int CompareStringA(LCID, DWORD flags, LPCSTR string1, int count1, LPCSTR string2, int count2) {
-  if (string1 == nullptr || string2 == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  std::string a = count1 < 0 ? std::string(string1) : std::string(string1, count1);
-  std::string b = count2 < 0 ? std::string(string2) : std::string(string2, count2);
-  if (flags & NORM_IGNORECASE) {
-    a = standin::FoldToUpper(a);
-    b = standin::FoldToUpper(b);
-  }
-  // Equality is what the program relies on; the order is a plain byte order.
-  const int order = a.compare(b);
-  return order < 0 ? CSTR_LESS_THAN : order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
-}
-
 namespace standin {
 namespace {
 

@@ -188,8 +188,6 @@ constexpr DWORD NORM_IGNORECASE = 0x00000001;
 constexpr int CSTR_LESS_THAN = 1;
 constexpr int CSTR_EQUAL = 2;
 constexpr int CSTR_GREATER_THAN = 3;
-int CompareStringA(LCID locale, DWORD flags, LPCSTR string1, int count1, LPCSTR string2,
-                   int count2);
 int CompareStringW(LCID locale, DWORD flags, LPCWSTR string1, int count1, LPCWSTR string2,
                    int count2);
 int CompareStringOrdinal(LPCWCH string1, int count1, LPCWCH string2, int count2, BOOL ignoreCase);
