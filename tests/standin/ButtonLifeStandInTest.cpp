@@ -9,9 +9,9 @@
 
 #include "Actions.h"
 #include "AgentRegistration.h"
-#include "InstallRecord.h"
 #include "Deployment.h"
 #include "InstallCheck.h"
+#include "InstallRecord.h"
 #include "LayoutBytes.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
@@ -75,7 +75,8 @@ class ButtonLifeStandInTest : public ::testing::Test {
     const Saved saved = users_.emplace(user_ = name, Saved{layout}).first->second;
     SetLayout(saved[0]);
     for (int i = 0; i < 3; ++i) {
-      if (!saved[i + 1].empty()) SetValue(HKEY_CURRENT_USER, own[i].first, own[i].second, REG_SZ, Sz(saved[i + 1]));
+      if (!saved[i + 1].empty())
+        SetValue(HKEY_CURRENT_USER, own[i].first, own[i].second, REG_SZ, Sz(saved[i + 1]));
     }
   }
   // As the package installs: the machine part alone, no layout touched.
@@ -133,11 +134,35 @@ TEST_F(ButtonLifeStandInTest, PlacementAndRemovalReachEveryUserOncePerEvent) {
   EXPECT_EQ(LogOn(), kPlain);
 }
 
+// A placement stopped between its layout write and its note: the next run
+// finishes it once, whether the write happened or not.
+TEST_F(ButtonLifeStandInTest, APlacementStoppedBeforeItsNoteMovesNoIdTwice) {
+  const std::string before = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00";
+  const std::string placed =
+      "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
+  for (const bool written : {true, false}) {
+    SCOPED_TRACE(written ? "the write happened" : "the write did not happen");
+    Install();
+    Become(written ? "ann" : "bea", before);
+    NoTextOut quiet;
+    ASSERT_EQ(FixLayout(quiet), 0);
+    ASSERT_EQ(Layout(), placed);
+    SetValue(HKEY_CURRENT_USER, kNote, "Outcome", REG_SZ, Sz("begun, not finished"));
+    SetValue(HKEY_CURRENT_USER, kNote, "LayoutBefore", REG_SZ,
+             Sz("0700000010010000120100001301000003010000"));
+    if (!written) SetLayout(before);
+    EXPECT_EQ(FixLayout(quiet), 0);
+    EXPECT_EQ(Layout(), placed);
+    EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kNote, "LayoutBefore").bytes, "");
+  }
+}
+
 // Ann's entries name {0A} (16), {F0} (18) and {F1} (19); the install puts
 // ours at 18 and moves {F0} and {F1} one up, the removal moves them back.
 TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
   const std::string before = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00";
-  const std::string placed = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
+  const std::string placed =
+      "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
   const std::string takenOff = "07 00 00 00 10 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
   Install();
   Become("ann", before);
@@ -165,7 +190,8 @@ TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
   EXPECT_EQ(LogOn(), before);
   Become("admin");
   Install();  // a new install, then its key made one of another class: listed, not counted
-  SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "clsid", REG_SZ, Sz("{00000000-0000-0000-0000-00000000000C}"));
+  SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "clsid", REG_SZ,
+           Sz("{00000000-0000-0000-0000-00000000000C}"));
   Become("cai", before);
   EXPECT_EQ(LogOn(), before);
 }
@@ -206,9 +232,10 @@ TEST_F(ButtonLifeStandInTest, APlacementThatWouldOverflowTheLayoutLeavesIt) {
   TextBuffer out;
   EXPECT_EQ(FixLayout(out), 1);
   EXPECT_EQ(Layout(), full);
-  EXPECT_NE(out.Text().find("longer than 2048 bytes, the most any tool accepts.\n  What to do: take "
-                            "some buttons off"),
-            std::string::npos)
+  EXPECT_NE(
+      out.Text().find("longer than 2048 bytes, the most any tool accepts.\n  What to do: take "
+                      "some buttons off"),
+      std::string::npos)
       << out.Text();
 }
 
@@ -333,7 +360,8 @@ TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
   for (int i = 0; i < 1000; ++i) AddButton("{F2-" + std::to_string(100000 + i) + "}");
   Install();
   ASSERT_EQ(Remove(), 0) << out_.Text();
-  const std::string install = Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Removal", "InstallStamp");
+  const std::string install =
+      Text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Removal", "InstallStamp");
   for (int round = 0; round < 10; ++round) {
     SetLayout(kFour);
     SetValue(HKEY_CURRENT_USER, kNote, "Stamp", REG_SZ, Sz("1,0,0,0"));  // placed by the install
@@ -371,9 +399,10 @@ TEST_F(ButtonLifeStandInTest, LinksInOurOwnKeysAreLeftAndAStoppedRemovalFinishes
            REG_SZ, Sz("{0A0A0A0A-0A0A-4A0A-8A0A-0A0A0A0A0A0A}"));
   SetValue(HKEY_LOCAL_MACHINE, kSetup + "\\Victim\\Below", "StubPath", REG_SZ, Sz("victim"));
   const std::string victim = "\\REGISTRY\\MACHINE\\" + kSetup + "\\Victim";
-  const std::pair<std::string, int> links[] = {
-      {"SOFTWARE\\Vorlinde\\Removal", 1}, {Component(), 1}, {kSetup + "\\Vorlinde", 0},
-      {kSetup + "\\Vorlinde.LayoutFixUp", 0}};
+  const std::pair<std::string, int> links[] = {{"SOFTWARE\\Vorlinde\\Removal", 1},
+                                               {Component(), 1},
+                                               {kSetup + "\\Vorlinde", 0},
+                                               {kSetup + "\\Vorlinde.LayoutFixUp", 0}};
   for (const auto& [link, exitCode] : links) {
     CreateLink(HKEY_LOCAL_MACHINE, link, victim);
     EXPECT_EQ(Remove(), exitCode) << out_.Text();

@@ -84,6 +84,8 @@ inline constexpr char kUserNoteKey[] =
 inline constexpr char kUserSoftwareKey[] = "\\Software";
 inline constexpr char kLegacyUserNoteKey[] = "\\Software\\Vorlinde\\Layout";
 inline constexpr char kOutcomeValue[] = "Outcome";
+/// In the note, while a placement is begun: the layout before it, as hex.
+inline constexpr char kLayoutBeforeValue[] = "LayoutBefore";
 
 /// Claimed by every run of the agent (at logon, /FixLayout, /Remove) before
 /// it reads the note, so that one at a time brings the layout in line: a

@@ -50,17 +50,31 @@ std::string FixOutcome(const commandbar::LayoutFix& fix) {
 // moved one id up move with them, then the button's entry goes in at the
 // install run's index. Read once, edited, written once, and never longer
 // than any tool accepts.
-PlaceStep PlaceEntry(std::int32_t id, std::int32_t later) {
+std::string LayoutText(const commandbar::LayoutBytes& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (const std::uint8_t byte : bytes) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0xF];
+  }
+  return text;
+}
+
+PlaceStep PlaceEntry(std::int32_t id, std::int32_t later,
+                     const std::function<void(const commandbar::LayoutBytes&)>& beforeWrite) {
   RegistryAccessor reader(RegistryRights::Read);
   commandbar::LayoutRead layout = ReadLayout(reader, commandbar::LayoutRules::BinaryOnly);
+  const commandbar::LayoutBytes asRead = layout.bytes;
   if (!commandbar::IsEditable(layout.found)) {
     return {"left as it is: " + Refusal(layout.found), false, false, {}};
   }
   const std::string named = "command id " + std::to_string(id);
   if (id > browserreg::kLargestCommandId) {
-    return {"left as it is: the " + named +
-                " does not fit a layout entry, which holds it in one byte",
-            false, false, {}};
+    return {
+        "left as it is: the " + named + " does not fit a layout entry, which holds it in one byte",
+        false,
+        false,
+        {}};
   }
   const int moved =
       commandbar::MoveIds(layout.bytes, id, std::int64_t{id} + later - 1, commandbar::IdStep::Up);
@@ -80,10 +94,10 @@ PlaceStep PlaceEntry(std::int32_t id, std::int32_t later) {
   if (!commandbar::OpenLayoutKey(writer, true)) {
     return {"left as it is: this account may not change its CommandBar key", false, false, {}};
   }
+  beforeWrite(asRead);
   commandbar::WriteLayout(writer, layout.bytes);
   const std::string movedUp =
       moved == 0 ? "" : ", " + Entries(moved) + " of later buttons one id up";
-  return {"placed: " + named + " at entry index " + std::to_string(index) + movedUp, true, true,
-          {}};
+  return {
+      "placed: " + named + " at entry index " + std::to_string(index) + movedUp, true, true, {}};
 }
-

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "CommandBarLayout.h"
@@ -22,7 +23,13 @@ struct PlaceStep {
 /// The mirror of a removal: the entries of the `later` buttons the install
 /// moved one id up move with them, then the button's entry `id` goes in at
 /// the install run's index. Never writes more than any tool accepts.
-PlaceStep PlaceEntry(std::int32_t id, std::int32_t later);
+/// `beforeWrite` is handed the layout as it was read, just before the one
+/// write: the edit is not one to repeat, so the caller notes where it began.
+PlaceStep PlaceEntry(std::int32_t id, std::int32_t later,
+                     const std::function<void(const commandbar::LayoutBytes&)>& beforeWrite);
+
+/// A layout's bytes as the note keeps them: hex digits, two a byte.
+std::string LayoutText(const commandbar::LayoutBytes& bytes);
 
 /// What a removal's fix did, in the note's words.
 std::string FixOutcome(const commandbar::LayoutFix& fix);

@@ -41,8 +41,12 @@ struct MachineState {
 MachineState ReadMachine() {
   RegistryAccessor machine(RegistryRights::Read);
   machine.SelectHive(RegistryRoot::LocalMachine);
-  MachineState state{ListSameClassButtons(machine), ReadInstallRecord(), ReadRemovalRecord(),
-                     ReadAgentComponent().version, {}, ReadUserNote()};
+  MachineState state{ListSameClassButtons(machine),
+                     ReadInstallRecord(),
+                     ReadRemovalRecord(),
+                     ReadAgentComponent().version,
+                     {},
+                     ReadUserNote()};
   state.event = std::max(state.component, state.record.stamp);
   return state;
 }
@@ -51,8 +55,9 @@ MachineState ReadMachine() {
 // component stands at that event. The install the placement reached stays
 // noted unless `reached` names another.
 void Note(const MachineState& machine, const EventStamp& stamp, const std::string& outcome,
-          const EventStamp* reached = nullptr) {
-  WriteUserNote({stamp, outcome, reached != nullptr ? *reached : machine.note.install});
+          const EventStamp* reached = nullptr, const std::string& layoutBefore = std::string()) {
+  WriteUserNote(
+      {stamp, outcome, reached != nullptr ? *reached : machine.note.install, layoutBefore});
   if (machine.component == stamp) RaiseActiveSetupCopy(stamp);
 }
 
@@ -87,10 +92,22 @@ bool KeysStandAsInstalled(const MachineState& machine) {
 bool PlacedForThisInstall(TextOut& out, const MachineState& machine) {
   out << "This account had this install's placement already (" << machine.note.outcome
       << "): nothing changed, and a button taken off stays off.\n";
-  if (machine.note.stamp < machine.event) {
+  if (!machine.note.layoutBefore.empty()) {
+    Note(machine, machine.event, "placed: the layout was written before a stop");
+  } else if (machine.note.stamp < machine.event) {
     Note(machine, machine.event, "unchanged: placed for this install already");
   }
   return IconFileStands(out);
+}
+
+// A placement stopped between its write and its note: the write happened
+// unless the layout still stands exactly as it was before it. Moving the
+// later ids up again would point their entries at the wrong buttons.
+bool PlacementBegunAndWritten(const MachineState& machine) {
+  if (machine.note.layoutBefore.empty()) return true;
+  RegistryAccessor reader(RegistryRights::Read);
+  const commandbar::LayoutRead now = ReadLayout(reader, commandbar::LayoutRules::BinaryOnly);
+  return LayoutText(now.bytes) != machine.note.layoutBefore;
 }
 
 bool Place(TextOut& out, const MachineState& machine) {
@@ -102,15 +119,24 @@ bool Place(TextOut& out, const MachineState& machine) {
     return false;
   }
   const bool recorded = !install.stamp.IsNone();
-  if (recorded && machine.note.install == install.stamp) return PlacedForThisInstall(out, machine);
+  if (recorded && machine.note.install == install.stamp && PlacementBegunAndWritten(machine)) {
+    return PlacedForThisInstall(out, machine);
+  }
   if (recorded && !KeysStandAsInstalled(machine)) {
     Note(machine, machine.event, "left as it is: the extension keys changed since the install");
     out << "The extension keys no longer stand as the install left them (another button was "
            "added or removed since): this account's layout was left as it is.\n";
     return true;
   }
-  const PlaceStep step = PlaceEntry(FirstCustomCommandId + machine.buttons.ownPosition,
-                                    recorded ? install.LaterCount() : 0);
+  // Noted before the layout changes, with the layout as it was: a run
+  // stopped after the write must not move the later ids up a second time.
+  const PlaceStep step = PlaceEntry(
+      FirstCustomCommandId + machine.buttons.ownPosition, recorded ? install.LaterCount() : 0,
+      [&](const commandbar::LayoutBytes& before) {
+        if (recorded) {
+          Note(machine, machine.event, "begun, not finished", &install.stamp, LayoutText(before));
+        }
+      });
   Note(machine, machine.event, step.outcome, step.reached ? &install.stamp : nullptr);
   out << "This account's command bar layout: " << step.outcome << ".\n";
   if (!step.wayOut.empty()) out << "  What to do: " << step.wayOut << ".\n";

@@ -29,7 +29,7 @@ UserNote ReadNote(const char* base, const char* path, bool& found) {
   }
   found = key.IsOpen();
   return {EventStamp::Parse(key.ReadText(kStampValue)), key.ReadText(kOutcomeValue),
-          EventStamp::Parse(key.ReadText(kInstallStampValue))};
+          EventStamp::Parse(key.ReadText(kInstallStampValue)), key.ReadText(kLayoutBeforeValue)};
 }
 
 }  // namespace
@@ -46,6 +46,11 @@ void WriteUserNote(const UserNote& note) {
   KeyItself key = WritableUserKey(kUserLocalKey, kUserNoteKey);
   key.WriteText(kOutcomeValue, note.outcome);
   key.WriteText(kInstallStampValue, note.install.Text());
+  if (note.layoutBefore.empty()) {
+    key.DeleteValue(kLayoutBeforeValue);
+  } else {
+    key.WriteText(kLayoutBeforeValue, note.layoutBefore);
+  }
   key.WriteText(kStampValue, note.stamp.Text());
 }
 
@@ -55,9 +60,9 @@ void WriteUserNote(const UserNote& note) {
 void RaiseActiveSetupCopy(const EventStamp& version) {
   const std::string component = PlacementComponent();
   if (component.empty()) return;
-  KeyItself copy = OpenUserKey(kUserActiveSetupKey,
-                               std::string(kUserActiveSetupKey) + "\\" + component, true,
-                               RegistryRights::Full);
+  KeyItself copy =
+      OpenUserKey(kUserActiveSetupKey, std::string(kUserActiveSetupKey) + "\\" + component, true,
+                  RegistryRights::Full);
   if (copy.IsOpen() && EventStamp::Parse(copy.ReadText(kVersionValue)) < version) {
     copy.WriteText(kVersionValue, version.Text());
   }

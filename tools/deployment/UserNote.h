@@ -11,6 +11,9 @@ struct UserNote {
   EventStamp stamp;
   std::string outcome;
   EventStamp install;  // the install whose placement reached this user; none when none did
+  /// While a placement is begun and not finished: the layout as it stood
+  /// before it (LayoutText). The write either left it so, or it happened.
+  std::string layoutBefore;
 };
 
 /// This user's note; none when there is none. Raises ERegistryException
