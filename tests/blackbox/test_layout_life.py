@@ -13,7 +13,8 @@ import subprocess
 import unittest
 
 from button import KEY_GUID
-from scenario import ARCH, EXE, RESET, SHOP_ICON, agent_component, import_registry
+from scenario import (ARCH, EXE, MACHINE_IDENTITY, RESET, SHOP_ICON, agent_component,
+                      import_registry)
 from test_button_life import (A, BAR, C, EXTENSIONS, LINKS, MACHINE, NOTE, PLAIN, RECORD, USER,
                               VICTIM, Users, plant_link)
 from test_report_tool import AGENT, INSPECT
@@ -22,6 +23,7 @@ from wine import Wine
 INSTALL_RECORD = r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde\Install"
 STAMP_MARK = r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine"
 SECOND_PREFIX = os.path.join(os.environ["VORLINDE_BUILD_DIR"], "wineprefix-second-" + ARCH)
+SECOND_IDENTITY = "{5EC0AD00-0000-4000-8000-0000000005EC}"
 PREFIX_SCRIPT = os.path.join(os.environ["VORLINDE_SOURCE_DIR"], "cmake", "wine-prefix.sh")
 
 
@@ -170,7 +172,9 @@ class LayoutLife(Users):
             shutil.copyfile(source, os.path.join(folder, name))
         self.inspect, self.agent = (self.wine.windows_path(os.path.join(folder, name))
                                     for name in ("vorlinde-inspect.exe", "vorlinde-agent.exe"))
-        import_registry(self.work, RESET + self.fixture(), self.wine)
+        # A machine of its own: its own identity, and so its own component.
+        import_registry(self.work, RESET.replace(MACHINE_IDENTITY, SECOND_IDENTITY)
+                        + self.fixture(), self.wine)
         for bits in (32, 64) if ARCH == "win64" else (32,):
             self.unregister(bits)
         try:
@@ -196,7 +200,7 @@ class LayoutLife(Users):
             self.assertEqual(self.log_on(), roamed)
             parts = self.roaming_parts()
         self.roam(parts)
-        self.log_on()
+        self.assertEqual(self.log_on(), expected)  # the other machine's Version hides nothing
         copies = self.roaming_parts()[1]
         code, out = self.remove("/FixLayout")
         self.assertEqual((code, self.layout()), (0, expected), out)
