@@ -134,6 +134,30 @@ TEST_F(ButtonLifeStandInTest, PlacementAndRemovalReachEveryUserOncePerEvent) {
   EXPECT_EQ(LogOn(), kPlain);
 }
 
+// A removal stopped before it deleted the install record it finished: the
+// next install is a new one all the same, and reaches the users again.
+TEST_F(ButtonLifeStandInTest, AnInstallRecordLeftByAFinishedRemovalBelongsToNoNewInstall) {
+  const std::string record = "SOFTWARE\\Vorlinde\\Install";
+  Install();
+  std::map<std::string, StoredValue> kept;
+  for (const char* name : {"Stamp", "ButtonKeys", "Position", "Adopted"}) {
+    kept[name] = GetValue(HKEY_LOCAL_MACHINE, record, name);
+  }
+  Become("ann");
+  ASSERT_EQ(LogOn(), kPlaced);
+  Become("admin");
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  for (const auto& value : kept) {
+    SetValue(HKEY_LOCAL_MACHINE, record, value.first, value.second.type, value.second.bytes);
+  }
+  Become("ann");
+  ASSERT_EQ(LogOn(), kPlain);
+  Become("admin");
+  Install();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlaced);
+}
+
 // A placement stopped between its layout write and its note: the next run
 // finishes it once, whether the write happened or not.
 TEST_F(ButtonLifeStandInTest, APlacementStoppedBeforeItsNoteMovesNoIdTwice) {

@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "KeyItself.h"
 #include "RecordReader.h"
+#include "RemovalRecord.h"
 #include "RegistryAccessor.h"
 #include "RegistryTree.h"
 #include "SameClassButtons.h"
@@ -48,7 +49,12 @@ void RecordInstall(const EventStamp& stamp, bool newInstall) {
   // A removal deletes the record: one that stands belongs to this install,
   // also when its key was deleted by hand and is put back by a repair.
   const InstallRecord standing = ReadInstallRecord();
-  if (!standing.stamp.IsNone() && standing.damage.empty()) return;
+  // ...unless a removal stopped before it could delete the record of the
+  // install it removed: that record is no longer this install's.
+  const RemovalRecord removal = ReadRemovalRecord();
+  const bool removed = removal.install == standing.stamp && !removal.stamp.IsNone() &&
+                       !(removal.stamp < removal.planned);
+  if (!standing.stamp.IsNone() && standing.damage.empty() && !removed) return;
   const SameClassButtons buttons = ButtonsNow();
   if (buttons.ownPosition < 0) {
     throw EAssertionFailed("the button's key does not count as a button of its class");

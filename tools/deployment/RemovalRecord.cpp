@@ -42,6 +42,10 @@ void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
                       const std::vector<std::string>& buttonKeys, const EventStamp& install,
                       const EventStamp& planned) {
   KeyItself key = WritableMachineRecord(kRemovalKey);
+  // An earlier removal's stamps go first: its values are overwritten below,
+  // and no agent may apply the new ones under the old stamp.
+  key.DeleteValue(kStampValue);
+  key.DeleteValue(kPlannedStampValue);
   if (install.IsNone()) {
     key.DeleteValue(kInstallStampValue);
   } else {
