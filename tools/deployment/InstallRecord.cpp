@@ -4,9 +4,9 @@
 #include "Exceptions.h"
 #include "KeyItself.h"
 #include "RecordReader.h"
-#include "RemovalRecord.h"
 #include "RegistryAccessor.h"
 #include "RegistryTree.h"
+#include "RemovalRecord.h"
 #include "SameClassButtons.h"
 
 namespace {
