@@ -158,9 +158,9 @@ TEST_F(ButtonLifeStandInTest, AnInstallRecordLeftByAFinishedRemovalBelongsToNoNe
   EXPECT_EQ(LogOn(), kPlaced);
 }
 
-// A placement stopped between its layout write and its note: the next run
-// finishes it once, whether the write happened or not.
-TEST_F(ButtonLifeStandInTest, APlacementStoppedBeforeItsNoteMovesNoIdTwice) {
+// A placement or a removal's fix stopped between its layout write and its
+// note: the next run finishes it once, whether the write happened or not.
+TEST_F(ButtonLifeStandInTest, AnEditStoppedBeforeItsNoteIsMadeOnce) {
   const std::string before = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00";
   const std::string placed =
       "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00";
@@ -177,6 +177,22 @@ TEST_F(ButtonLifeStandInTest, APlacementStoppedBeforeItsNoteMovesNoIdTwice) {
     if (!written) SetLayout(before);
     EXPECT_EQ(FixLayout(quiet), 0);
     EXPECT_EQ(Layout(), placed);
+    EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kNote, "LayoutBefore").bytes, "");
+  }
+  Become("admin");
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  for (const bool written : {true, false}) {  // the removal's fix, stopped alike
+    SCOPED_TRACE(written ? "the fix was written" : "the fix was not written");
+    Become(written ? "ann" : "bea");
+    NoTextOut quiet;
+    ASSERT_EQ(FixLayout(quiet), 0);
+    ASSERT_EQ(Layout(), before);
+    SetValue(HKEY_CURRENT_USER, kNote, "Outcome", REG_SZ, Sz("begun, not finished"));
+    SetValue(HKEY_CURRENT_USER, kNote, "LayoutBefore", REG_SZ,
+             Sz("070000001001000012010000130100001401000003010000"));
+    if (!written) SetLayout(placed);
+    EXPECT_EQ(FixLayout(quiet), 0);
+    EXPECT_EQ(Layout(), before);
     EXPECT_EQ(GetValue(HKEY_CURRENT_USER, kNote, "LayoutBefore").bytes, "");
   }
 }

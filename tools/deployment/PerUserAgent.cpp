@@ -100,14 +100,16 @@ bool PlacedForThisInstall(TextOut& out, const MachineState& machine) {
   return IconFileStands(out);
 }
 
-// A placement stopped between its write and its note: the write happened
-// unless the layout still stands exactly as it was before it. Moving the
-// later ids up again would point their entries at the wrong buttons.
-bool PlacementBegunAndWritten(const MachineState& machine) {
-  if (machine.note.layoutBefore.empty()) return true;
+std::string CurrentLayoutText() {
   RegistryAccessor reader(RegistryRights::Read);
-  const commandbar::LayoutRead now = ReadLayout(reader, commandbar::LayoutRules::BinaryOnly);
-  return LayoutText(now.bytes) != machine.note.layoutBefore;
+  return LayoutText(ReadLayout(reader, commandbar::LayoutRules::BinaryOnly).bytes);
+}
+
+// An edit stopped between its write and its note: the write happened unless
+// the layout still stands exactly as the note says it was before it. Making
+// it again would move ids twice and point entries at the wrong buttons.
+bool BegunAndNotWritten(const UserNote& note) {
+  return !note.layoutBefore.empty() && CurrentLayoutText() == note.layoutBefore;
 }
 
 bool Place(TextOut& out, const MachineState& machine) {
@@ -119,7 +121,7 @@ bool Place(TextOut& out, const MachineState& machine) {
     return false;
   }
   const bool recorded = !install.stamp.IsNone();
-  if (recorded && machine.note.install == install.stamp && PlacementBegunAndWritten(machine)) {
+  if (recorded && machine.note.install == install.stamp && !BegunAndNotWritten(machine.note)) {
     return PlacedForThisInstall(out, machine);
   }
   if (recorded && !KeysStandAsInstalled(machine)) {
@@ -166,7 +168,7 @@ bool ApplyRemoval(TextOut& out, const MachineState& machine) {
   }
   // Noted before the layout changes: a note that cannot be written stops the
   // fix here, and a layout fixed twice would point entries at wrong buttons.
-  Note(machine, record.stamp, "begun, not finished");
+  Note(machine, record.stamp, "begun, not finished", nullptr, CurrentLayoutText());
   const commandbar::LayoutFix fix = commandbar::FixCurrentUsersLayout(record.Shift());
   const std::string outcome = FixOutcome(fix);
   Note(machine, record.stamp, outcome);
@@ -193,7 +195,11 @@ bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note
     out << "This account's layout was dealt with for the last removal already (" << note.outcome
         << "): nothing changed.\n";
   }
-  if (note.stamp < machine.event) Note(machine, machine.event, "unchanged: nothing to do");
+  if (!note.layoutBefore.empty()) {
+    Note(machine, note.stamp, "fixed: the layout was written before a stop");
+  } else if (note.stamp < machine.event) {
+    Note(machine, machine.event, "unchanged: nothing to do");
+  }
   return true;
 }
 
@@ -202,7 +208,9 @@ bool InLine(TextOut& out) {
   const UserNote& note = machine.note;
   if (machine.buttons.ownPosition >= 0) return Place(out, machine);
   const RemovalRecord& record = machine.record;
-  const bool pending = note.stamp < record.stamp;
+  // A fix stopped before its write is still owed; one stopped after it is not.
+  const bool pending =
+      note.stamp < record.stamp || (note.stamp == record.stamp && BegunAndNotWritten(note));
   if (!record.damage.empty() && (pending || record.stamp.IsNone())) {
     return LeaveForDamagedRecord(out, record);
   }
