@@ -2,7 +2,6 @@
 
 #include "AgentRegistration.h"
 #include "Deployment.h"
-#include "Exceptions.h"
 #include "FileCopy.h"
 #include "RemovalRecord.h"
 #include "Report.h"
@@ -16,14 +15,14 @@ const char kRegisterAgain[] =
     "repair it instead); it registers the agent with a new Version.";
 
 // The latest finished removal's stamp (an unfinished one is the removal's
-// to complete); a record that cannot be read is named.
+// to complete); a damaged record, which gives none, is named.
 EventStamp LatestRemoval(Report& report) {
-  try {
-    return ReadRemovalRecord().stamp;
-  } catch (const Exception& e) {
-    report.Out() << "  (the removal record cannot be read: " << e.Message() << ")\n";
+  const RemovalRecord record = ReadRemovalRecord();
+  if (!record.damage.empty()) {
+    report.Out() << "  (the removal record cannot be used: " << record.damage << ")\n";
     return EventStamp{};
   }
+  return record.stamp;
 }
 
 // The StubPath as we write it: the agent's path in quotes.
