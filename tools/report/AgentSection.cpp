@@ -15,12 +15,12 @@ const char kRegisterAgain[] =
     "repair it instead); it registers the agent with a new Version.";
 
 // The latest finished removal's stamp (an unfinished one is the removal's
-// to complete); a damaged record, which gives none, is named.
+// to complete); a damaged record is named, and its stamp counts as far as
+// it could be read.
 EventStamp LatestRemoval(Report& report) {
   const RemovalRecord record = ReadRemovalRecord();
   if (!record.damage.empty()) {
     report.Out() << "  (the removal record cannot be used: " << record.damage << ")\n";
-    return EventStamp{};
   }
   return record.stamp;
 }
