@@ -10,6 +10,14 @@
 
 class TextOut;
 
+/// How every tool words the way to write the machine part again: one home,
+/// so that no advice says less than the others. A string literal, so that
+/// the advice around it joins it where it is written.
+#define VORLINDE_WRITE_MACHINE_PART                                                       \
+  "from a command prompt opened with \"Run as administrator\", run vorlinde-inspect.exe " \
+  "/InstallMachinePart in the folder that holds vorlinde.exe and shop.ico (a package "    \
+  "install: repair it instead)"
+
 /// The check of the machine part that must pass before the agent is
 /// registered; answers the number of problems it named.
 using MachinePartCheck = int (*)(TextOut& out);

@@ -12,6 +12,7 @@
 #include "InstallRecord.h"
 #include "LayoutRenumbering.h"
 #include "LayoutSteps.h"
+#include "MachinePart.h"
 #include "NamedMutex.h"
 #include "OwnExtensionKey.h"
 #include "ProcessAccount.h"
@@ -73,9 +74,7 @@ bool IconFileStands(TextOut& out) {
   if (IconFileExists(icon)) return true;
   out << "PROBLEM: the icon file \"" << icon << "\" that HKEY_LOCAL_MACHINE" << OwnExtensionKey()
       << " names is not there: the browser shows the button without a picture.\n"
-      << "  What to do: an administrator repairs the installation (msiexec /f), or runs "
-         "vorlinde-inspect.exe /InstallMachinePart elevated in the folder that holds "
-         "vorlinde.exe and shop.ico.\n";
+      << "  What to do: as an administrator, " VORLINDE_WRITE_MACHINE_PART ".\n";
   return false;
 }
 

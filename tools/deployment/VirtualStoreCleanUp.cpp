@@ -5,6 +5,7 @@
 
 #include "Actions.h"
 #include "BrowserRegistry.h"
+#include "MachinePart.h"
 #include "RegistryTree.h"
 #include "TextOut.h"
 #include "VirtualStore.h"
@@ -48,9 +49,8 @@ int RemoveVirtualizedInstall(TextOut& out) {
     return 0;
   }
   if (!RemoveVirtualStoreCopies(out)) return 1;
-  out << "\nNow, from a command prompt opened with \"Run as administrator\", run "
-         "vorlinde-inspect.exe /InstallMachinePart in the folder that holds vorlinde.exe and "
-         "shop.ico; then, as this user, vorlinde-inspect.exe /FixLayout, and "
+  out << "\nNow, " VORLINDE_WRITE_MACHINE_PART
+         "; then, as this user, vorlinde-inspect.exe /FixLayout, and "
          "vorlinde-inspect.exe to check. (Not vorlinde.exe: its run without administrative "
          "rights added this account's entry already, and another run adds a second.)\n";
   return 0;

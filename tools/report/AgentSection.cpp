@@ -3,16 +3,15 @@
 #include "AgentRegistration.h"
 #include "Deployment.h"
 #include "FileCopy.h"
+#include "MachinePart.h"
 #include "RemovalRecord.h"
 #include "Report.h"
 #include "Sections.h"
 
 namespace {
 
-const char kRegisterAgain[] =
-    "From a command prompt opened with \"Run as administrator\", run vorlinde-inspect.exe "
-    "/InstallMachinePart in the folder that holds vorlinde.exe and shop.ico (a package install: "
-    "repair it instead); it registers the agent with a new Version.";
+const char kRegisterAgain[] = "As an administrator: " VORLINDE_WRITE_MACHINE_PART
+                              "; it registers the agent with a new Version.";
 
 // The latest finished removal's stamp (an unfinished one is the removal's
 // to complete); a damaged record is named, and its stamp counts as far as

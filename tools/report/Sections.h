@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "MachinePart.h"
 #include "OwnExtensionKey.h"
 
 class Report;
@@ -30,10 +31,8 @@ MachineKey ReportExtensionKey(Report& report);
 /// reader can type as they stand: unlike a second install run of
 /// vorlinde.exe, it adds no second entry to a layout that has one.
 inline constexpr char kWriteMachinePartThenFixLayout[] =
-    "Close Internet Explorer; from a command prompt opened with \"Run as administrator\", "
-    "run vorlinde-inspect.exe /InstallMachinePart in the folder that holds vorlinde.exe and "
-    "shop.ico (a package install: repair it instead); then run vorlinde-inspect.exe /FixLayout "
-    "as this user.";
+    "Close Internet Explorer; " VORLINDE_WRITE_MACHINE_PART
+    "; then run vorlinde-inspect.exe /FixLayout as this user.";
 
 /// The per-user agent's Active Setup component: registered, its Version no
 /// lower than the latest event recorded, and its program there.
