@@ -1,5 +1,11 @@
 # Sourced by the Wine scripts: the environment every run in a private prefix
 # shares. Quiet, no Mono or Gecko download prompts, no desktop menu entries.
-# Usage: . wine-env.sh PREFIX ARCH   (ARCH: win32, or win64 for WOW64)
-export WINEPREFIX="$1" WINEARCH="$2" WINEDEBUG=-all
+# Usage: . wine-env.sh PREFIX ARCH
+#   ARCH: win32; win64 for 32-bit programs under WOW64; twin for a 64-bit
+#   prefix in which the 64-bit twin of the programs stands for them.
+case "$2" in
+  twin) export WINEARCH=win64 ;;
+  *) export WINEARCH="$2" ;;
+esac
+export WINEPREFIX="$1" WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="

@@ -1,16 +1,41 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the real vorlinde.exe, runs it once in
-# install mode inside a throwaway Wine prefix and shows what it wrote, as
-# vorlinde-inspect.exe reads it back.
-set -euo pipefail
+# Installs what is missing, builds vorlinde.exe, runs it once in install mode
+# inside a throwaway Wine prefix and shows what it wrote, as
+# vorlinde-inspect.exe reads it back. Where this machine runs no 32-bit code,
+# the 64-bit twin of the programs stands for them (it reads and writes what
+# the 32-bit program does on 64-bit Windows); --emulated runs the real 32-bit
+# programs in the emulated machine instead.
+# Usage: demo.sh [--emulated]
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-./scripts/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target vorlinde vorlinde-inspect vorlinde_icons
+fail() { echo "demo: $1" >&2; exit 1; }
 
-prefix=$(mktemp -d /tmp/vorlinde-demo.XXXXXX)
-. cmake/wine-env.sh "$prefix" win32
+route=here
+case "${1:-}" in
+  "") ;;
+  --emulated) route=emulated ;;
+  *) echo "usage: $0 [--emulated]" >&2; exit 2 ;;
+esac
+
+./scripts/install-deps.sh || fail "installing what the build needs failed (see above)."
+
+preset=windows arch=win32
+if [ "$route" = here ] && ! ./cmake/runs-32-bit-code.sh; then
+  preset=windows64 arch=twin
+  echo "This machine runs no 32-bit code: showing the 64-bit twin of the programs under wine64."
+fi
+cmake --preset "$preset" >/dev/null || fail "configuring the $preset build failed."
+cmake --build --preset "$preset" --target vorlinde vorlinde-inspect vorlinde_icons >/dev/null ||
+  fail "building the $preset programs failed."
+build="build/$preset"
+
+if [ "$route" = emulated ]; then
+  exec ./scripts/emulated/demo-inside.sh "$build"
+fi
+
+prefix=$(mktemp -d /tmp/vorlinde-demo.XXXXXX) || fail "could not make a folder for the Wine prefix."
+. cmake/wine-env.sh "$prefix" "$arch"
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
@@ -19,24 +44,24 @@ cleanup() {
 trap cleanup EXIT
 
 echo "Creating a throwaway Wine prefix in $prefix ..."
-wineserver -p </dev/null >/dev/null 2>&1
-wineboot -i </dev/null >/dev/null 2>&1
+./cmake/wine-prefix.sh setup "$prefix" "$arch" || fail "Wine could not make the prefix $prefix."
 
 folder="$prefix/drive_c/Vorlinde"
 mkdir -p "$folder"
-cp build/windows/src/vorlinde.exe build/windows/icons/shop.ico \
-   build/windows/tools/report/vorlinde-inspect.exe "$folder/"
+cp "$build/src/vorlinde.exe" "$build/icons/shop.ico" \
+   "$build/tools/report/vorlinde-inspect.exe" "$folder/" || fail "copying the programs into the prefix failed."
 echo "Running C:\\Vorlinde\\vorlinde.exe (install mode; it prints nothing by design) ..."
 wine 'C:\Vorlinde\vorlinde.exe' </dev/null
-echo "Exit code: $?"
+status=$?
+echo "Exit code: $status"
+[ "$status" -eq 0 ] || fail "vorlinde.exe exited with $status under Wine; it always exits with 0."
 echo
 echo "Running C:\\Vorlinde\\vorlinde-inspect.exe (reads only) to see what the run did:"
 echo
-set +e
 # Redirected, the inspector writes UTF-8, as this terminal reads it.
 wine 'C:\Vorlinde\vorlinde-inspect.exe' </dev/null | tr -d '\r'
 status=${PIPESTATUS[0]}
-set -e
 echo
 echo "vorlinde-inspect exit code: $status (0 when all is well)"
+[ "$status" -le 1 ] || fail "vorlinde-inspect could not run under Wine (exit code $status)."
 exit "$status"

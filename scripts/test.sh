@@ -1,31 +1,59 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: natively on the
 # stand-in, natively under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the fuzz targets over their seeds, and the Windows test programs under Wine.
+# the fuzz targets over their seeds, the Windows test programs and black-box
+# cases under Wine: the 32-bit build's where this machine runs 32-bit code,
+# and always its 64-bit twin's under wine64. Ends with how many Windows cases
+# ran on which build and where, and fails when a case ran nowhere.
+# Usage: test.sh [--real32]   (--real32: also every Windows case on the real
+#                              32-bit programs in the emulated machine)
 set -uo pipefail
 cd "$(dirname "$0")/.."
+
+real32=false
+for argument in "$@"; do
+  case "$argument" in
+    --real32) real32=true ;;
+    *) echo "usage: $0 [--real32]" >&2; exit 2 ;;
+  esac
+done
 
 ./scripts/install-deps.sh || exit 1
 
 stop_wine() {
-  for prefix in wineprefix wineprefix64; do
-    WINEPREFIX="$PWD/build/windows/$prefix" wineserver -k >/dev/null 2>&1 || true
+  for prefix in windows/wineprefix windows/wineprefix64 windows64/wineprefix; do
+    WINEPREFIX="$PWD/build/$prefix" wineserver -k >/dev/null 2>&1 || true
   done
 }
 trap stop_wine EXIT
 
 failed=()
-for preset in native native-asan fuzz windows; do
+for preset in native native-asan fuzz windows windows64; do
   echo "=== $preset ==="
+  rm -f "build/$preset/windows-cases.xml"
+  started=$SECONDS
   cmake --workflow --preset "$preset" || failed+=("$preset")
+  echo "=== $preset took $((SECONDS - started)) s ==="
 done
 
-# Said once more at the end, so that nobody takes a green run on such a
-# machine for a run of the Windows tests.
-./cmake/wine-usable.sh true >/dev/null || echo "NOTE: Wine cannot run 32-bit programs on this machine (it runs 64-bit code only): the Windows test programs and black-box cases were skipped; the Windows build, the package checks and the reproducibility check ran."
+if ./cmake/runs-32-bit-code.sh; then
+  here32="32-bit build, Wine on this machine"
+else
+  here32="32-bit build on this machine (it runs no 32-bit code: its Wine cases skipped)"
+fi
+routes=("$here32=build/windows/windows-cases.xml"
+        "64-bit twin, wine64 on this machine=build/windows64/windows-cases.xml")
+if $real32; then
+  echo "=== real 32-bit programs in the emulated machine ==="
+  started=$SECONDS
+  ./scripts/emulated/run-windows-cases.sh build/emulated/windows-cases.xml || failed+=("emulated")
+  echo "=== emulated took $((SECONDS - started)) s ==="
+  routes+=("32-bit build, Wine in the emulated machine=build/emulated/windows-cases.xml")
+fi
+./scripts/windows_cases.py "${routes[@]}" || failed+=("a Windows case ran nowhere")
 
 if [ ${#failed[@]} -gt 0 ]; then
-  echo "FAILED presets: ${failed[*]}"
+  echo "FAILED: ${failed[*]}"
   exit 1
 fi
 echo "All presets passed."

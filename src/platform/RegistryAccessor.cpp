@@ -1,6 +1,7 @@
 #include "RegistryAccessor.h"
 
 #include "Exceptions.h"
+#include "RegistryViewFlags.h"
 #include "WideText.h"
 #include "Win32.h"
 
@@ -66,8 +67,6 @@ std::string TextOfType(const std::string& name, DWORD type, const WCHAR* units, 
 static_assert(static_cast<DWORD>(RegistryValueType::Text) == REG_SZ, "type codes");
 static_assert(static_cast<DWORD>(RegistryValueType::Number) == REG_DWORD, "type codes");
 static_assert(static_cast<DWORD>(RegistryValueType::TextList) == REG_MULTI_SZ, "type codes");
-static_assert(static_cast<REGSAM>(RegistryView::Bits32) == KEY_WOW64_32KEY, "view flags");
-static_assert(static_cast<REGSAM>(RegistryView::Bits64) == KEY_WOW64_64KEY, "view flags");
 
 }  // namespace
 
@@ -79,7 +78,7 @@ bool SameKeyName(const std::string& a, const std::string& b) {
 }
 
 std::uint32_t RegistryAccessor::InView(std::uint32_t access) const {
-  return access | static_cast<std::uint32_t>(view_);
+  return access | ViewFlags(view_);
 }
 
 void* RegistryAccessor::HiveKey() const {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "RegistryWalk.h"
+#include "RegistryViewFlags.h"
 #include "WideText.h"
 #include "Win32.h"
 
@@ -65,7 +66,7 @@ bool DeleteRegistryTree(RegistryRoot root, RegistryView view, const std::string&
   switch (walked.entry.kind) {
     case RegistryTreeEntry::Kind::Key:
     case RegistryTreeEntry::Kind::Link:
-      return DeleteOpenKey(walked.key.get(), static_cast<REGSAM>(view));
+      return DeleteOpenKey(walked.key.get(), ViewFlags(view));
     case RegistryTreeEntry::Kind::LinkAbove:
       return false;
     case RegistryTreeEntry::Kind::Missing:

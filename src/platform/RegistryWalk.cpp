@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "RegistryViewFlags.h"
 #include "WideText.h"
 #include "Win32.h"
 
@@ -58,7 +59,7 @@ void EndShort(RegistryWalk& walk, LONG status) {
 RegistryWalk WalkAsItself(RegistryRoot root, RegistryView view, const std::string& base,
                           const std::string& path, std::uint32_t lastRights, bool create) {
   RegistryWalk walk;
-  const auto flags = static_cast<REGSAM>(view);
+  const REGSAM flags = ViewFlags(view);
   const REGSAM way = kLookRights | (create ? KEY_CREATE_SUB_KEY : 0) | flags;
   if (base.empty() || path.compare(0, base.size() + 1, base + "\\") != 0) {
     EndShort(walk, ERROR_FILE_NOT_FOUND);

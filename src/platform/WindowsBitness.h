@@ -2,6 +2,6 @@
 // shows it a 32-bit view of the machine's software keys.
 #pragma once
 
-/// True when the process runs under WOW64; false on 32-bit Windows, and when
-/// the system cannot say.
+/// True when the process runs under WOW64, or is the 64-bit test twin; false
+/// on 32-bit Windows, and when the system cannot say.
 bool RunsOn64BitWindows();

@@ -39,14 +39,18 @@ RESET = "REGEDIT4\n" + "".join("\n[-%s]\n" % key for key in (
     + '\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde.Machine]\n"Identity"="%s"\n' % MACHINE_IDENTITY
 
 # The 32-bit prefix, or with VORLINDE_WINE_ARCH=win64 the 64-bit one, where
-# the program runs under WOW64 and the registry has two views.
+# the program runs under WOW64 and the registry has two views; with twin the
+# 64-bit twin's prefix (VORLINDE_WINE_PREFIX of the windows64 build).
 ARCH = os.environ.get("VORLINDE_WINE_ARCH", "win32")
 WINE = Wine(os.environ["VORLINDE_WINE_PREFIX64" if ARCH == "win64" else "VORLINDE_WINE_PREFIX"],
             ARCH)
+# The programs under test: the 32-bit ones, or their 64-bit twin, which stands
+# for them on 64-bit Windows.
+TWIN = ARCH == "twin"
 EXE = os.environ["VORLINDE_EXE"]
 SHOP_ICON = os.environ["VORLINDE_SHOP_ICON"]
 # Where a removal puts the per-user program: the 32-bit program's Common Files.
-COMMON_FILES_FOLDER = os.path.join(WINE.drive_c, "Program Files (x86)" if ARCH == "win64"
+COMMON_FILES_FOLDER = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.windows64
                                    else "Program Files", "Common Files", "Vorlinde")
 
 
@@ -90,17 +94,19 @@ def in_program_view(text):
     view the import writes to. Wine's `reg import /reg:32` adds keys in the
     32-bit view but deletes "[-key]" in the 64-bit one, so in a 64-bit
     prefix such a line names the 32-bit view's own place, WOW6432Node."""
-    if WINE.arch != "win64":
+    if not WINE.windows64:
         return text
     return MACHINE_SOFTWARE_DELETION.sub(r"[-\1\\WOW6432Node\\", text)
 
 
-def import_registry(work, text, wine=WINE):
+def import_registry(work, text, wine=WINE, bits=32):
     """Imports the REGEDIT4 `text` through a file in the folder `work` (on
-    the drive C: of `wine`'s prefix), in the view of the 32-bit program."""
+    the drive C: of `wine`'s prefix), in the view of the 32-bit program, or of
+    a program of `bits`."""
     os.makedirs(work, exist_ok=True)
     path = os.path.join(work, "fixture.reg")
-    text = in_program_view(text).replace("\r\n", "\n").replace("\n", "\r\n")
+    text = in_program_view(text) if bits == 32 else text
+    text = text.replace("\r\n", "\n").replace("\n", "\r\n")
     try:
         data = text.encode("cp1252")
     except UnicodeEncodeError:  # a name beyond the code page: the Unicode form
@@ -108,7 +114,7 @@ def import_registry(work, text, wine=WINE):
                                           1).encode("utf-16-le")
     with open(path, "wb") as f:
         f.write(data)
-    wine.reg("import", wine.windows_path(path))
+    wine.reg("import", wine.windows_path(path), bits=bits)
 
 
 def agent_component(work, bits=32, wine=WINE):

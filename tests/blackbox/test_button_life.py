@@ -23,7 +23,7 @@ EXTENSIONS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extension
 A, B = "{0A000000-0000-0000-0000-000000000001}", "{0B000000-0000-0000-0000-000000000002}"
 C, D = "{F0000000-0000-0000-0000-00000000000F}", "{F1000000-0000-0000-0000-00000000000F}"
 # The program's own view, as links and registry_link.exe name it.
-OWN_VIEW = "SOFTWARE\\WOW6432Node" if WINE.arch == "win64" else "SOFTWARE"
+OWN_VIEW = "SOFTWARE\\WOW6432Node" if WINE.windows64 else "SOFTWARE"
 LINKS = ["HKLM\\%s\\%s" % (OWN_VIEW, p) for p in (
     r"Vorlinde\Removal", r"Microsoft\Active Setup\Installed Components" + "\\" + COMPONENT,
     r"Microsoft\Active Setup\Installed Components\Vorlinde.LayoutFixUp",
@@ -74,10 +74,10 @@ class Users(BlackBoxTest):
         self.inspect = WINE.windows_path(self.scenario.add_program(INSPECT, "vorlinde-inspect.exe"))
         self.agent = WINE.windows_path(self.scenario.add_program(AGENT, "vorlinde-agent.exe"))
         self.users, self.user, self.component = {}, "admin", None
-        for bits in (32, 64) if WINE.arch == "win64" else (32,):
+        for bits in (32, 64) if WINE.windows64 else (32,):
             self.unregister(bits)
         self.set_layout(PLAIN)
-        if WINE.arch == "win64" and self.values(OWN, 64):
+        if WINE.windows64 and self.values(OWN, 64):
             WINE.reg("delete", OWN, "/f", bits=64)
 
     def unregister(self, bits=32):
@@ -131,7 +131,7 @@ class Users(BlackBoxTest):
         """Active Setup: the agent's component of each view whose Version is
         above the user's copy runs once, and must end with `exit_code`; the
         copy is raised whatever the run's outcome."""
-        for bits in (32, 64) if self.wine.arch == "win64" else (32,):
+        for bits in (32, 64) if self.wine.windows64 else (32,):
             name = agent_component(self.work, bits, self.wine)
             if not name:
                 continue
@@ -235,7 +235,7 @@ class ButtonLife(Users):
         self.assertNotIn("elevated", out)
         self.assertIn("Deleted the link itself", out)
 
-    @unittest.skipUnless(WINE.arch == "win64", "one registry view")
+    @unittest.skipUnless(WINE.windows64, "one registry view")
     def test_a_component_in_the_64_bit_view_is_unregistered_too(self):
         self.install()
         WINE.reg("add", OWN, "/v", "StubPath", "/d",

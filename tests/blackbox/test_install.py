@@ -94,7 +94,7 @@ class RegistryViews(BlackBoxTest):
     registry views: the 32-bit program's extension key stands in the 32-bit
     view only. The user's layout is one value that both views show."""
 
-    @unittest.skipUnless(WINE.arch == "win64", "a 32-bit system has one registry view")
+    @unittest.skipUnless(WINE.windows64, "a 32-bit system has one registry view")
     def test_the_extension_key_is_in_the_32_bit_view_the_layout_in_both(self):
         scenario = Scenario("install-views")
         outcome = self.run_silently(scenario)

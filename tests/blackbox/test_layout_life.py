@@ -175,7 +175,7 @@ class LayoutLife(Users):
         # A machine of its own: its own identity, and so its own component.
         import_registry(self.work, RESET.replace(MACHINE_IDENTITY, SECOND_IDENTITY)
                         + self.fixture(), self.wine)
-        for bits in (32, 64) if ARCH == "win64" else (32,):
+        for bits in (32, 64) if self.wine.windows64 else (32,):
             self.unregister(bits)
         try:
             yield

@@ -25,7 +25,7 @@ MACHINE_SETUP, USER_SETUP = "HKEY_LOCAL_MACHINE" + SETUP, "HKEY_CURRENT_USER" + 
 OWN_SETUP, FIX_UP = MACHINE_SETUP + "\\" + COMPONENT, MACHINE_SETUP + r"\Vorlinde.LayoutFixUp"
 UNINSTALL = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 # A 32-bit package: on a 64-bit system its files go to the 32-bit folder.
-PROGRAMS = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.arch == "win64"
+PROGRAMS = os.path.join(WINE.drive_c, "Program Files (x86)" if WINE.windows64
                         else "Program Files")
 FOLDER = os.path.join(PROGRAMS, "Vorlinde")
 # No trace of an earlier run: the user's Active Setup notes and Vorlinde's own,
@@ -40,7 +40,7 @@ FRESH += '\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde.Machine]\n"Identity"="%s"\n'
 ONE_ENTRY = default_layout_with(0x10, 2)
 DEFAULT_LAYOUT = bytes.fromhex(" ".join(DEFAULT_ENTRIES))
 COMMON_AGENT = os.path.join(PROGRAMS, "Common Files", "Vorlinde", "vorlinde-agent.exe")
-# Another vendor's button whose clsid is no text: the check of the machine part fails.
+# Another vendor's button whose clsid is no text: the install stops at listing the buttons.
 MACHINE_EXTENSIONS = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Extensions"
 BROKEN_BUTTON = "REGEDIT4\n\n[%s\\{00000000-0000-0000-0000-000000000001}]\n\"clsid\"=dword:1\n" \
     % MACHINE_EXTENSIONS
@@ -227,11 +227,10 @@ class PackageLife(unittest.TestCase):
     def test_an_install_whose_machine_part_fails_says_why_and_leaves_nothing(self):
         # The registry refuses a lasting key below a volatile one, as it would
         # refuse a user without rights, which Wine never does; another
-        # vendor's broken key fails the check after the key is written, and
-        # the rollback takes it out again.
+        # vendor's broken key stops the install before the key is written.
         causes = {"writing the extension key": lambda: WINE.check(
                       os.environ["VORLINDE_VOLATILE_KEY"], EXTENSIONS.split("\\", 1)[1]),
-                  "checking the machine part": lambda: self.scenario.import_registry(
+                  "listing the buttons of the class": lambda: self.scenario.import_registry(
                       BROKEN_BUTTON)}
         for step, cause in causes.items():
             with self.subTest(step):
@@ -240,8 +239,10 @@ class PackageLife(unittest.TestCase):
                     self.assertEqual(self.msiexec("/i", self.msi[0]), 1603)
                     said = "\n".join(self.said())
                     self.assertIn("Step failed: " + step, said)
-                    self.assertEqual("PROBLEM: another extension key listed before this one is "
-                                     "malformed" in said, step.startswith("checking"))
+                    # Stopped before anything is written, with what to do about it.
+                    self.assertEqual("PROBLEM: another extension key is malformed" in said
+                                     and "What to do: Find the key whose clsid value is not a "
+                                         "text" in said, step.startswith("listing"))
                     self.assertLeftNothing(self.packages[0][1])
                 finally:
                     WINE.run("reg", "delete", MACHINE_EXTENSIONS, "/f", *WINE.view(32))

@@ -89,8 +89,8 @@ class PlantedFiles(RecordingHandlerTest):
     def markers_after(self, plant, program, args):
         """The markers that one run of `program` leaves, with `plant` done."""
         record = os.path.join(work_folder("planted"), "urls.txt")
-        fixture, expected_record = self.handler.fixture(record)
-        scenario = Scenario("planted", fixture)
+        scenario = Scenario("planted")
+        expected_record = self.handler.install(record)
         path = scenario.add_program(os.environ[PROGRAMS[program]], program)
         current = os.path.join(scenario.work, "current")
         os.makedirs(current)

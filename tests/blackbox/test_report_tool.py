@@ -18,7 +18,7 @@ BUTTON_ROW = b"      2  10 01 00 00   16     1  <- this button"
 VIRTUAL_STORE = r"HKEY_CURRENT_USER\Software\Classes\VirtualStore"
 # On 64-bit Windows the 32-bit program's write goes to WOW6432Node first.
 STRAY_KEY = (VIRTUAL_STORE + "\\MACHINE\\SOFTWARE"
-             + ("\\WOW6432Node" if WINE.arch == "win64" else "")
+             + ("\\WOW6432Node" if WINE.windows64 else "")
              + "\\Microsoft\\Internet Explorer\\Extensions\\" + KEY_GUID)
 # A 32-bit prefix has one registry view; in a 64-bit one the program's
 # extension key stands in the 32-bit view only.
@@ -28,11 +28,11 @@ VIEWS = {
               b"registry view)",
               b"  32-bit view (WOW6432Node)  extension key present, command id 16",
               b"  64-bit view                no extension key"],
-}[WINE.arch]
+}["win64" if WINE.windows64 else "win32"]
 # Links lead to paths in the system's form: the machine's keys as the 32-bit
 # program sees them.
 MACHINE_SOFTWARE = ("\\REGISTRY\\MACHINE\\SOFTWARE"
-                    + ("\\Wow6432Node" if WINE.arch == "win64" else ""))
+                    + ("\\Wow6432Node" if WINE.windows64 else ""))
 MACHINE_KEY = MACHINE_SOFTWARE + "\\Microsoft\\Internet Explorer\\Extensions\\" + KEY_GUID
 VICTIM = r"HKEY_LOCAL_MACHINE\SOFTWARE\Victim"
 LAYOUT_WITH_BUTTON = ("\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\LowRegistry"

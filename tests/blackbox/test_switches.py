@@ -87,8 +87,8 @@ class Switches(RecordingHandlerTest):
 
     def check(self, case):
         record = os.path.join(work_folder("switches"), "urls.txt")
-        fixture, expected_record = self.handler.fixture(record)
-        scenario = Scenario("switches", fixture, exe_name=case.exe)
+        scenario = Scenario("switches", exe_name=case.exe)
+        expected_record = self.handler.install(record)
         self.prepare(scenario, case.before)
         outcome = self.run_silently(scenario, *case.args, command_line=case.command_line)
 

@@ -6,10 +6,13 @@ import shutil
 import time
 
 from button import URL
-from scenario import WINE, BlackBoxTest
+from scenario import TWIN, WINE, BlackBoxTest, import_registry, work_folder
 
 RECORDER = os.path.join(WINE.drive_c, "bb-tools", "url_recorder.exe")
 HTTP_COMMAND_KEY = r"HKEY_CLASSES_ROOT\http\shell\open\command"
+# The shell in the program's own process reads HKEY_CLASSES_ROOT in its own
+# view: the 64-bit one for the 64-bit twin.
+SHELL_BITS = 64 if TWIN else 32
 # The shell starts the handler and does not wait for it.
 RECORDER_WAIT_SECONDS = 10
 
@@ -26,18 +29,20 @@ class RecordingHandler:
         os.makedirs(os.path.dirname(RECORDER), exist_ok=True)
         shutil.copyfile(os.environ["VORLINDE_URL_RECORDER"], RECORDER)
         self.saved = os.path.join(os.path.dirname(RECORDER), "http-handler.reg")
-        WINE.reg("export", HTTP_COMMAND_KEY, WINE.windows_path(self.saved), "/y")
+        WINE.reg("export", HTTP_COMMAND_KEY, WINE.windows_path(self.saved), "/y", bits=SHELL_BITS)
 
     def restore(self):
-        WINE.reg("import", WINE.windows_path(self.saved))
+        WINE.reg("import", WINE.windows_path(self.saved), bits=SHELL_BITS)
 
     @staticmethod
-    def fixture(record):
-        """The registry fixture that makes url_recorder the http handler,
-        appending to `record`, and the line expected there for the URL."""
+    def install(record):
+        """Makes url_recorder the http handler where the program's shell
+        looks, appending to `record`; the line expected there for the URL."""
         command = '"%s" "%s" ' % (WINE.windows_path(RECORDER), WINE.windows_path(record))
-        fixture = "\n[%s]\n@=%s\n" % (HTTP_COMMAND_KEY, regedit4_string(command + '"%1"'))
-        return fixture, command.encode("cp1252") + b'"' + URL + b'"\r\n'
+        fixture = "REGEDIT4\n\n[%s]\n@=%s\n" % (HTTP_COMMAND_KEY,
+                                                regedit4_string(command + '"%1"'))
+        import_registry(work_folder("url-handler"), fixture, bits=SHELL_BITS)
+        return command.encode("cp1252") + b'"' + URL + b'"\r\n'
 
 
 def recorded(record, seconds):

@@ -25,14 +25,18 @@ def private_locale(name):
 
 class Wine:
     def __init__(self, prefix, arch="win32", locale=None):
-        """`arch` is "win32", or "win64" for a 64-bit prefix in which 32-bit
-        programs run under WOW64; `locale` a Unix locale such as
+        """`arch` is "win32", "win64" for a 64-bit prefix in which 32-bit
+        programs run under WOW64, or "twin" for a 64-bit prefix in which the
+        programs' 64-bit twin stands for them; `locale` a Unix locale such as
         "ru_RU.UTF-8" for a Windows of that language (code page 1251)."""
         self.prefix = prefix
         self.arch = arch
+        # 64-bit Windows, with its two registry views.
+        self.windows64 = arch in ("win64", "twin")
         self.drive_c = os.path.join(prefix, "drive_c")
         self.env = dict(os.environ,
-                        WINEPREFIX=prefix, WINEARCH=arch, WINEDEBUG="-all",
+                        WINEPREFIX=prefix, WINEARCH="win64" if self.windows64 else "win32",
+                        WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=",
                         # The ANSI code page follows the locale; the
                         # program's texts are cp1252.
@@ -47,7 +51,7 @@ class Wine:
     def view(self, bits):
         """The `reg` switch for the registry view that a program of `bits`
         (32 or 64) sees; none in a 32-bit prefix, which has one view."""
-        return ("/reg:%d" % bits,) if self.arch == "win64" else ()
+        return ("/reg:%d" % bits,) if self.windows64 else ()
 
     def reg(self, *args, bits=32):
         """Runs `reg` on the view of a 32-bit program such as vorlinde.exe,

@@ -3,32 +3,46 @@
 #include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Handles.h"
+#include "RegistryViewFlags.h"
 
 namespace testreg {
 
 const char kTestKey[] = "Software\\VorlindeTest";
+const REGSAM kProgramView = ViewFlags(RegistryView::Own);
 
 namespace {
 
 HKEY Raw(const ScopedRegistryKey& key) { return static_cast<HKEY>(key.get()); }
 
 // The key at `path`, opened for reading or created; invalid when neither works.
-ScopedRegistryKey OpenKey(HKEY root, const std::string& path, bool create) {
+ScopedRegistryKey OpenKey(HKEY root, const std::string& path, bool create,
+                          REGSAM view = kProgramView) {
   HKEY key = nullptr;
-  const LONG status = create ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                               nullptr, &key, nullptr)
-                             : RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key);
+  const LONG status = create ? RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0,
+                                               KEY_ALL_ACCESS | view, nullptr, &key, nullptr)
+                             : RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key);
   return ScopedRegistryKey(status == ERROR_SUCCESS ? key : nullptr);
 }
 
 }  // namespace
 
-void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()); }
+// RegDeleteTree names no view: the key is opened in the programs' view, what
+// is below it deleted through that handle, then the key itself.
+void DeleteTree(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | kProgramView, &key) != ERROR_SUCCESS) {
+    return;
+  }
+  const ScopedRegistryKey owned(key);
+  RegDeleteTreeA(key, nullptr);
+  RegDeleteKeyExA(root, path.c_str(), kProgramView, 0);
+}
 
 void CreateLink(HKEY root, const std::string& path, const std::string& target) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
-                            KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr),
+                            KEY_ALL_ACCESS | KEY_CREATE_LINK | kProgramView, nullptr, &key,
+                            nullptr),
             ERROR_SUCCESS)
       << path;
   const ScopedRegistryKey link(key);
@@ -48,8 +62,8 @@ void CreateKey(HKEY root, const std::string& path) {
 bool KeyExists(HKEY root, const std::string& path) { return OpenKey(root, path, false).valid(); }
 
 void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-              const std::string& bytes) {
-  const ScopedRegistryKey key = OpenKey(root, path, true);
+              const std::string& bytes, REGSAM view) {
+  const ScopedRegistryKey key = OpenKey(root, path, true, view);
   ASSERT_TRUE(key.valid()) << path;
   ASSERT_EQ(
       RegSetValueExA(Raw(key), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
@@ -57,9 +71,10 @@ void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD
       ERROR_SUCCESS);
 }
 
-StoredValue GetValue(HKEY root, const std::string& path, const std::string& name) {
+StoredValue GetValue(HKEY root, const std::string& path, const std::string& name,
+                     REGSAM view) {
   StoredValue value;
-  const ScopedRegistryKey key = OpenKey(root, path, false);
+  const ScopedRegistryKey key = OpenKey(root, path, false, view);
   DWORD size = 0;
   if (!key.valid() || RegQueryValueExA(Raw(key), name.c_str(), nullptr, &value.type, nullptr,
                                        &size) != ERROR_SUCCESS) {
@@ -108,7 +123,8 @@ void SetUnicodeText(HKEY root, const std::vector<WCHAR>& path, const std::string
                     const std::string& text) {
   HKEY key = nullptr;
   ASSERT_EQ(
-      RegCreateKeyExW(root, path.data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      RegCreateKeyExW(root, path.data(), 0, nullptr, 0, KEY_ALL_ACCESS | kProgramView, nullptr,
+                      &key, nullptr),
       ERROR_SUCCESS);
   const ScopedRegistryKey owner(key);
   const std::vector<WCHAR> data = Wide(text);
@@ -120,7 +136,9 @@ void SetUnicodeText(HKEY root, const std::vector<WCHAR>& path, const std::string
 
 std::string UnicodeText(HKEY root, const std::string& path, const std::string& name) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(root, Wide(path).data(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+  if (RegOpenKeyExW(root, Wide(path).data(), 0, KEY_READ | kProgramView, &key) != ERROR_SUCCESS) {
+    return "";
+  }
   const ScopedRegistryKey owner(key);
   std::vector<WCHAR> data(1024, 0);
   DWORD size = static_cast<DWORD>((data.size() - 1) * 2);

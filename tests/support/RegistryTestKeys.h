@@ -13,6 +13,11 @@
 namespace testreg {
 
 extern const char kTestKey[];  // scratch key, under both roots
+/// The view the programs under test read and write (the 32-bit one, also in
+/// their 64-bit twin), which these helpers take unless told otherwise.
+extern const REGSAM kProgramView;
+/// The process's own view: what the shell inside this process reads.
+inline constexpr REGSAM kProcessView = 0;
 // The browser's keys as the system's calls take them, below their roots.
 inline const char* const kExtensionsKey = browserreg::BelowRoot(browserreg::kExtensionsKey);
 inline const char* const kCommandBarKey = browserreg::BelowRoot(browserreg::kCommandBarKey);
@@ -30,8 +35,9 @@ void CreateLink(HKEY root, const std::string& path, const std::string& target);
 void CreateKey(HKEY root, const std::string& path);
 bool KeyExists(HKEY root, const std::string& path);
 void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-              const std::string& bytes);
-StoredValue GetValue(HKEY root, const std::string& path, const std::string& name);
+              const std::string& bytes, REGSAM view = kProgramView);
+StoredValue GetValue(HKEY root, const std::string& path, const std::string& name,
+                     REGSAM view = kProgramView);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path);
 /// A text as REG_SZ stores it: its bytes and one zero byte.
 std::string Sz(const std::string& text);

@@ -7,7 +7,8 @@
 namespace {
 
 // The per-user classes key is not consulted by Wine 8's shell; the merged
-// view of the machine's classes is.
+// view of the machine's classes is, in the view of the shell in this process
+// (the 64-bit one in the 64-bit twin).
 const char kHttpCommandKey[] = "http\\shell\\open\\command";
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
@@ -29,14 +30,16 @@ void DeleteDefaultValue(HKEY root, const char* path) {
 RecordingUrlHandler::RecordingUrlHandler()
     : output_(testfile::ExecutableStem() + "_urls.txt"),
       command_(Quoted(RecorderPath()) + " " + Quoted(output_) + " \"%1\""),
-      previous_(testreg::GetValue(HKEY_CLASSES_ROOT, kHttpCommandKey, "")) {
+      previous_(testreg::GetValue(HKEY_CLASSES_ROOT, kHttpCommandKey, "", testreg::kProcessView)) {
   testfile::Remove(output_);
-  testreg::SetValue(HKEY_CLASSES_ROOT, kHttpCommandKey, "", REG_SZ, testreg::Sz(command_));
+  testreg::SetValue(HKEY_CLASSES_ROOT, kHttpCommandKey, "", REG_SZ, testreg::Sz(command_),
+                    testreg::kProcessView);
 }
 
 RecordingUrlHandler::~RecordingUrlHandler() {
   if (previous_.exists) {
-    testreg::SetValue(HKEY_CLASSES_ROOT, kHttpCommandKey, "", previous_.type, previous_.bytes);
+    testreg::SetValue(HKEY_CLASSES_ROOT, kHttpCommandKey, "", previous_.type, previous_.bytes,
+                      testreg::kProcessView);
   } else {
     DeleteDefaultValue(HKEY_CLASSES_ROOT, kHttpCommandKey);
   }

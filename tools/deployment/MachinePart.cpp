@@ -6,10 +6,12 @@
 #include "AgentRegistration.h"
 #include "BrowserRegistry.h"
 #include "Deployment.h"
+#include "Exceptions.h"
 #include "InstallRecord.h"
 #include "OwnExtensionKey.h"
-#include "ProcessAccount.h"
 #include "KeyItself.h"
+#include "ProcessAccount.h"
+#include "SameClassButtons.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
 
@@ -48,6 +50,22 @@ bool WriteExtensionKey(TextOut& out, const std::string& folder) {
   return true;
 }
 
+// Asked before the key is written: a button that counted already is a
+// repair or an upgrade of the install whose record stands. A malformed key
+// of another button stops the install here, before anything is written, and
+// the log says what to do about it.
+bool ListButtons(TextOut& out, bool& newInstall) {
+  try {
+    newInstall = !ButtonCounted();
+    return true;
+  } catch (const ERegistryException& e) {
+    out << "PROBLEM: another extension key is malformed (" << e.Message()
+        << "), so the buttons before this one cannot be counted.\n"
+        << "  What to do: " << kMalformedButtonKeyAdvice << " Then install again.\n";
+    return false;
+  }
+}
+
 bool RegisterAgentIn(TextOut& out, const std::string& folder, bool newInstall) {
   const std::string agent = folder + deployment::kAgentFileName;
   RegisterAgent(agent, newInstall);
@@ -60,14 +78,9 @@ bool RegisterAgentIn(TextOut& out, const std::string& folder, bool newInstall) {
 }  // namespace
 
 bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check) {
-  // Asked before the key is written: a button that counted already is a
-  // repair or an upgrade of the install whose record stands.
   bool newInstall = false;
   return RunStep(out, "listing the buttons of the class",
-                 [&] {
-                   newInstall = !ButtonCounted();
-                   return true;
-                 }) &&
+                 [&] { return ListButtons(out, newInstall); }) &&
          RunStep(out, "writing the extension key",
                  [&] { return WriteExtensionKey(out, folder); }) &&
          RunStep(out, "checking the machine part", [&] { return check(out) == 0; }) &&

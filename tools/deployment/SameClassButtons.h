@@ -20,6 +20,10 @@ struct SameClassButtons {
 /// rights at least. Raises ERegistryException naming the key and the value
 /// where a placement would stop (a clsid that is no text).
 SameClassButtons ListSameClassButtons(RegistryAccessor& machine);
+/// What an administrator does about the key such a listing stopped at.
+inline constexpr char kMalformedButtonKeyAdvice[] =
+    "Find the key whose clsid value is not a text under HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft"
+    "\\Internet Explorer\\Extensions and repair or remove it.";
 
 /// The list as one text, and back: key names cannot hold a backslash.
 std::string JoinKeyNames(const std::vector<std::string>& names);

@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "RegistryAccessor.h"
 #include "Report.h"
+#include "SameClassButtons.h"
 #include "Sections.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
@@ -54,8 +55,7 @@ std::int32_t ReportCommandId(Report& report, MachineKey machineKey) {
         "another extension key listed before this one is malformed, so an install "
         "run stops before the layout (vorlinde.exe's own message: " +
             Quoted(e.Message()) + ").",
-        "Find the key whose clsid value is not a text under HKEY_LOCAL_MACHINE"
-        "\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions and repair or remove it.");
+        kMalformedButtonKeyAdvice);
     return -1;
   }
   if (count == -1) {  // the key itself was readable a moment ago

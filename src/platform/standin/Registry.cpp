@@ -664,6 +664,24 @@ LSTATUS RegDeleteTreeA(HKEY base, LPCSTR subKey) {
   return DeleteTreeNamed("RegDeleteTreeA", base, name);
 }
 
+// The key in the view named, reached through links, deleted when it has no
+// subkeys.
+LSTATUS RegDeleteKeyExA(HKEY base, LPCSTR subKey, REGSAM view, DWORD) {
+  const CallTurn turn;
+  std::string name;
+  if (!NameFromAnsi(subKey, name)) return ERROR_INVALID_PARAMETER;
+  const OpenKey* open = nullptr;
+  std::vector<std::string> names;
+  const LONG status = CheckedOpen(base, name, view, open, names);
+  RecordCall("RegDeleteKeyExA " + JoinPath(open ? open->key->path : "?", name));
+  if (status != ERROR_SUCCESS) return status;
+  int followed = 0;
+  const std::shared_ptr<Key> key = Walk(open->key, names, false, followed);
+  if (key == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (RightsOn(key->path) != KeyRights::Full) return ERROR_ACCESS_DENIED;
+  return Remove(key);
+}
+
 NTSTATUS NtDeleteKey(HANDLE handle) {
   const CallTurn turn;
   const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(handle));

@@ -140,6 +140,7 @@ LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classSize, LPDWORD re
 LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
                       LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime);
 LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey);
+LSTATUS RegDeleteKeyExA(HKEY key, LPCSTR subKey, REGSAM view, DWORD reserved);
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName);
 // The same calls with names and text in UTF-16, as the registry keeps them.
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result);
