@@ -10,7 +10,9 @@ if ! "$here/runs-32-bit-code.sh"; then
   echo "Skipped: this machine runs no 32-bit code, so Wine cannot run 32-bit programs here (the windows64 twin runs these cases)"
   exit 77
 fi
-if [ ! -e /usr/lib/wine/wine ] && ! command -v wine32 >/dev/null 2>&1; then
+# The 32-bit half: Wine's 32-bit Windows DLLs, beside a 32-bit loader
+# (wine32) or in a 64-bit Wine that runs them in WoW64 mode.
+if ! compgen -G "/usr/lib/*/wine/i386-windows/kernel32.dll" >/dev/null; then
   echo "Skipped: Wine's 32-bit half (wine32) is not installed"
   exit 77
 fi

@@ -31,7 +31,11 @@ cmake --build --preset "$preset" --target vorlinde vorlinde-inspect vorlinde_ico
 build="build/$preset"
 
 if [ "$route" = emulated ]; then
-  exec ./scripts/emulated/demo-inside.sh "$build"
+  echo "Booting the emulated machine (built once per machine, which takes some minutes) ..."
+  ./scripts/emulated/run.sh -- bash scripts/emulated/demo-inside.sh "$build"
+  status=$?
+  [ "$status" -ne 125 ] || fail "the emulated machine could not run the demo (see above)."
+  exit "$status"
 fi
 
 prefix=$(mktemp -d /tmp/vorlinde-demo.XXXXXX) || fail "could not make a folder for the Wine prefix."

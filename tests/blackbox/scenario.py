@@ -41,7 +41,10 @@ RESET = "REGEDIT4\n" + "".join("\n[-%s]\n" % key for key in (
 # The 32-bit prefix, or with VORLINDE_WINE_ARCH=win64 the 64-bit one, where
 # the program runs under WOW64 and the registry has two views; with twin the
 # 64-bit twin's prefix (VORLINDE_WINE_PREFIX of the windows64 build).
-ARCH = os.environ.get("VORLINDE_WINE_ARCH", "win32")
+# A Wine in WoW64 mode (VORLINDE_WINE_WOW64_ONLY=1, the emulated machine)
+# makes no 32-bit prefix: there every run is one in the 64-bit prefix.
+ARCH = os.environ.get("VORLINDE_WINE_ARCH",
+                      "win64" if os.environ.get("VORLINDE_WINE_WOW64_ONLY") == "1" else "win32")
 WINE = Wine(os.environ["VORLINDE_WINE_PREFIX64" if ARCH == "win64" else "VORLINDE_WINE_PREFIX"],
             ARCH)
 # The programs under test: the 32-bit ones, or their 64-bit twin, which stands
