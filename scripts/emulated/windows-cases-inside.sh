@@ -16,6 +16,11 @@ python=$(sed -n 's/^_Python3_EXECUTABLE:INTERNAL=//p' "$build/CMakeCache.txt")
 if [[ -n $python && ! -e $python ]]; then
   mkdir -p "$(dirname "$python")" && ln -s "$(command -v python3)" "$python"
 fi
+# And CPack's configuration names the host's CMake modules by their path.
+cmake_root=$(sed -n 's/^CMAKE_ROOT:INTERNAL=//p' "$build/CMakeCache.txt")
+if [[ -n $cmake_root && ! -e $cmake_root ]]; then
+  ln -s "$(compgen -G '/usr/share/cmake-[0-9]*' | head -n 1)" "$cmake_root"
+fi
 export VORLINDE_WINE_WOW64_ONLY=1
 # One server per prefix for the whole run, started away from our output.
 for prefix in wineprefix wineprefix64; do
