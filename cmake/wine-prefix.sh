@@ -22,7 +22,10 @@ case "$action" in
     wineboot -i </dev/null >/dev/null 2>&1 || { echo "wineboot failed in $prefix" >&2; exit 1; }
     if [ "$arch" = twin ]; then
       cp "$here/twin-prefix-32-bit-view.reg" "$prefix/drive_c/twin-32-bit-view.reg"
+      # Wine 8's reg now and then ends an import with 1 and not a word; the
+      # same import once more is the same import.
       wine reg import 'C:\twin-32-bit-view.reg' /reg:32 </dev/null >/dev/null 2>&1 ||
+        wine reg import 'C:\twin-32-bit-view.reg' /reg:32 </dev/null >/dev/null 2>&1 ||
         { echo "could not write the 32-bit view's keys into $prefix" >&2; exit 1; }
       rm -f "$prefix/drive_c/twin-32-bit-view.reg"
     fi
