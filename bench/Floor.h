@@ -13,7 +13,16 @@
 #define URL L"http://www.lindwurm-buecher.example/exec/partner/redirect-home?tag=vorlinde-21&site=home"
 #define COMMAND_BAR L"Software\\Microsoft\\Internet Explorer\\LowRegistry\\CommandBar"
 #define LAYOUT L"ButtonLayout"
-#define READ_RIGHTS 0x20009 /* KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | READ_CONTROL */
+/* The programs are 32-bit: where they stand as their 64-bit twin they name
+   the 32-bit registry view in every open, and so does a floor built for 64
+   bits, so that both read and write the same keys. */
+#ifdef _WIN64
+#define VIEW KEY_WOW64_32KEY
+#else
+#define VIEW 0
+#endif
+#define READ_RIGHTS (0x20009 | VIEW) /* KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | READ_CONTROL */
+#define ALL_RIGHTS (KEY_ALL_ACCESS | VIEW)
 #define FIRST_COMMAND_ID 16
 #define LARGEST_COMMAND_ID 255
 #define LAYOUT_CAPACITY 2048
@@ -154,7 +163,7 @@ static __inline void InsertLayoutEntry(int index, int commandId) {
   BYTE layout[LAYOUT_CAPACITY + 4];
   DWORD length;
   HKEY key;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, COMMAND_BAR, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key,
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, COMMAND_BAR, 0, NULL, 0, ALL_RIGHTS, NULL, &key,
                       NULL) != ERROR_SUCCESS) {
     return;
   }

@@ -13,7 +13,7 @@ static void RegisterButton(void) {
   HKEY key;
   while (length > 0 && icon[length - 1] != '\\') --length;
   lstrcpyW(icon + length, L"shop.ico");
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, EXTENSIONS L"\\" KEY_GUID, 0, NULL, 0, KEY_ALL_ACCESS,
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, EXTENSIONS L"\\" KEY_GUID, 0, NULL, 0, ALL_RIGHTS,
                       NULL, &key, NULL) != ERROR_SUCCESS) {
     return;
   }

@@ -3,47 +3,60 @@
 run of vorlinde-inspect.exe and of the runs of vorlinde-agent.exe, each
 against a fair floor, a plain C program doing the same work, under Wine.
 
-The floors (bench/*.c, Win32 calls only, no C++ runtime) are built with
-MinGW; the programs with the windows preset unless --exe, --inspect-exe and
---agent-exe name them. Every run starts from the same prefix state: the
-registry files saved once the prefix was made are put back, a persistent
-wineserver is started and the prefix is left to settle. In each mode the
-program and its floor run in pairs, in an order drawn at random with as many
-pairs begun by either (--seed repeats a draw), and before each of the two
-runs of a pair the mode's state is put back the same way. A pair during
-which the wineserver saved the registry to disk is measured again.
+A route names the programs and the Wine they run on (bench/prefix.py):
+"twin", the 64-bit twin (windows64 preset) in a 64-bit prefix, the figures
+that count on a machine that runs no 32-bit code; "win32" and "wow64", the
+real 32-bit programs (windows preset) in a 32-bit and in a 64-bit prefix,
+where the machine runs 32-bit code. The floors (bench/*.c, Win32 calls
+only, no C++ runtime) are built with MinGW for the route's bitness, the
+programs with the route's preset unless --exe, --inspect-exe and
+--agent-exe name them.
+
+The prefix is made once per route and programs: the machine part written
+as an administrator writes it (vorlinde-inspect /InstallMachinePart, so that
+the agent finds the install recorded, with two same-class buttons after
+ours), the agent run once to place the button (whose note the "placed"
+state puts back), and its registry saved. Every run starts from those
+files: a persistent wineserver is started and the prefix is left to settle.
+In each mode the program and its floor run in pairs, in an order drawn at
+random with as many pairs begun by either (--seed repeats a draw), and
+before each of the two runs of a pair the mode's state is put back the same
+way. A pair during which the wineserver saved the registry to disk is
+measured again. Once per mode both leave their layout for a comparison: a
+floor that ends elsewhere than the program does other work, and the run is
+refused.
 
 For each mode it prints the medians, the median of the per-pair ratios and
-their spread, the lowest and highest per-pair ratio. Goals: every mode at
-most 1.10 times its floor, the counts behind 100 and 1,000 buttons of the
-same class at most 1.05. A mode whose spread (highest minus lowest ratio) is
-wider than its goal's margin (the goal minus 1) cannot tell whether the goal
-is met: the run is refused, with exit code 1, after every mode was measured.
+the lowest and highest per-pair ratio. Goals: every mode at most 1.10 times
+its floor, the install behind 1,000 buttons of the same class, whose time
+is the count's, at most 1.05. A mode whose spread (highest minus lowest ratio) is
+wider than its goal's margin (the goal minus 1) cannot tell whether the goal is met. With
+--runs N the bench runs N times one after another, each from a freshly
+started prefix, and ends with a table of each mode's median ratio per run;
+a figure is a result only when every run was steady and the runs' medians
+spread no wider than their margin to the goal. Otherwise the exit code is 1,
+after every mode was measured.
 
-    python3 bench/startup.py [--pairs 21] [--seed N] [--exe PATH]
-                             [--inspect-exe PATH] [--agent-exe PATH]
+    python3 bench/startup.py [--route twin|win32|wow64] [--runs 3] [--pairs 21]
+                             [--seed N] [--exe PATH] [--inspect-exe PATH]
+                             [--agent-exe PATH]
     python3 bench/startup.py --dry-run   # builds the floors, prints the plan
 """
 import argparse
-import glob
+import hashlib
 import os
 import random
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from figures import Figure, table
+from prefix import ROOT, ROUTES, Prefix
+
 BENCH = os.path.join(ROOT, "bench")
-BUILD = os.path.join(ROOT, "build", "bench")
-PREFIX = os.path.join(BUILD, "wineprefix")
-PRISTINE = os.path.join(BUILD, "pristine-registry")
-FOLDER = os.path.join(PREFIX, "drive_c", "bench")
-CC = "i686-w64-mingw32-gcc-win32"  # the toolchain file's compiler
 WARM_UP_PAIRS = 3
-SETTLE_RUNS = 5
 SAVE_SLACK = 0.2  # seconds: how long a registry save may still be going on
 PROGRAM = "vorlinde.exe"
 INSPECTOR = "vorlinde-inspect.exe"
@@ -69,31 +82,32 @@ FLOORS = {
     "EmptyProgram": ([], True),  # the prefix's http handler, so that no browser starts
 }
 
-# A browser's layout before the button (seven entries), and after an install
-# put it at entry index 2 with command id 16.
-DEFAULT_LAYOUT = [7, 0, 0, 0] + [n for id in (1, 3, 4, 5, 6, 7) for n in (id, 1, 0, 0)]
-PLACED_LAYOUT = DEFAULT_LAYOUT[:8] + [16, 1, 0, 0] + DEFAULT_LAYOUT[8:]
 
-# What is put back before every run of a mode, the program's and the floor's
-# alike: (layout or None to leave it, delete the user's note).
-STATES = {
-    "none": None,
-    "layout": (DEFAULT_LAYOUT, False),
-    "placed": (PLACED_LAYOUT, True),
-    "unplaced": (DEFAULT_LAYOUT, True),
-}
+def entries(*ids):
+    return [n for id in ids for n in (id, 1, 0, 0)]
+
+
+# A browser's layout (seven entries) before our button; with the entries of
+# the two same-class buttons after ours (ids 16 and 17 while ours is not
+# there); and as the agent's placement leaves it: ours at entry index 2 with
+# id 16, the later two one id up.
+DEFAULT_LAYOUT = [7, 0, 0, 0] + entries(1, 3, 4, 5, 6, 7)
+UNPLACED_LAYOUT = DEFAULT_LAYOUT + entries(16, 17)
+PLACED_LAYOUT = DEFAULT_LAYOUT[:8] + entries(16) + DEFAULT_LAYOUT[8:] + entries(17, 18)
+LATER_BUTTONS = 2
 
 COUNT_GOAL = 1.05
 MODE_GOAL = 1.10
 
 
 class Mode:
-    def __init__(self, name, program, args, floor, floor_args=(), state="none", buttons=0,
+    def __init__(self, name, program, args, floor, floor_args=(), state=None, buttons=0,
                  goal=MODE_GOAL, setup=None, settle=0.0):
         self.name, self.program, self.args = name, program, tuple(args)
         self.floor, self.floor_args = floor + ".exe", tuple(floor_args)
         self.state, self.buttons, self.goal = state, buttons, goal
-        self.setup = setup  # a step before the mode's runs: "remove" or "report size"
+        # A step before the mode's runs: "remove", "record" or "report size".
+        self.setup = setup
         self.settle = settle  # seconds to wait after each run (a started handler ends)
 
 
@@ -109,148 +123,116 @@ MODES = [
     Mode("agent, nothing to do", AGENT, (), "AgentFloor", state="placed"),
     Mode("agent, placement", AGENT, (), "AgentFloor", state="unplaced"),
     Mode("agent, removal", AGENT, (), "AgentFloor", state="placed", setup="remove"),
-    Mode("install, 100 before", PROGRAM, (), "InstallFloor", state="layout", buttons=100,
-         goal=COUNT_GOAL),
+    Mode("install, 100 before", PROGRAM, (), "InstallFloor", state="layout", buttons=100),
+    # Recorded behind the 100 before the 1,000 are there (no install of a
+    # button with a command id past 255 is recorded): both find the keys
+    # changed since the install, and leave the layout as it is.
+    Mode("agent, 1,000 before", AGENT, (), "AgentFloor", state="unplaced", buttons=1000,
+         setup="record"),
     # Command id 1,016 does not fit the entry's byte: both stop after the count.
     Mode("install, 1,000 before", PROGRAM, (), "InstallFloor", state="layout", buttons=1000,
          goal=COUNT_GOAL),
-    Mode("agent, 1,000 before", AGENT, (), "AgentFloor", state="unplaced", buttons=1000,
-         goal=COUNT_GOAL),
 ]
-
-ENV = dict(os.environ, WINEPREFIX=PREFIX, WINEARCH="win32", WINEDEBUG="-all",
-           WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
 
 
 # ---- Building ---------------------------------------------------------------
 
-def build_floors():
-    os.makedirs(FOLDER, exist_ok=True)
+def build_floors(route):
+    os.makedirs(route.folder, exist_ok=True)
     for name, (libraries, windowed) in FLOORS.items():
         subsystem = ["-mwindows"] if windowed else []
-        subprocess.run([CC, "-Os", "-s", "-Wall", "-Wextra", "-Werror"] + subsystem +
+        subprocess.run([route.compiler, "-Os", "-s", "-Wall", "-Wextra", "-Werror"] + subsystem +
                        [os.path.join(BENCH, name + ".c"), "-o",
-                        os.path.join(FOLDER, name + ".exe")] + libraries, check=True)
+                        os.path.join(route.folder, name + ".exe")] + libraries, check=True)
 
 
-def build_programs():
-    for step in (["cmake", "--preset", "windows"],
-                 ["cmake", "--build", "--preset", "windows", "--target", "vorlinde",
+def build_programs(route):
+    for step in (["cmake", "--preset", route.preset],
+                 ["cmake", "--build", "--preset", route.preset, "--target", "vorlinde",
                   "vorlinde-inspect", "vorlinde-agent"]):
         subprocess.run(step, cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
-    built = os.path.join(ROOT, "build", "windows")
-    return {PROGRAM: os.path.join(built, "src", PROGRAM),
-            INSPECTOR: os.path.join(built, "tools", "report", INSPECTOR),
-            AGENT: os.path.join(built, "tools", "agent", AGENT)}
+    return route.programs()
 
 
-def write_reg_file(name, lines):
-    path = os.path.join(FOLDER, name)
-    with open(path, "w", newline="\r\n") as file:
-        file.write("\n".join(["REGEDIT4", ""] + lines + [""]))
-    return "C:\\bench\\" + name
+def copy_programs(route, paths):
+    """The programs beside the floors, with the icon the machine part names;
+    a digest of them, which names the prefix made for them."""
+    digest = hashlib.sha256()
+    for name in sorted(paths):
+        shutil.copyfile(paths[name], os.path.join(route.folder, name))
+        with open(paths[name], "rb") as file:
+            digest.update(file.read())
+    shutil.copyfile(os.path.join(ROOT, "build", route.preset, "icons", "shop.ico"),
+                    os.path.join(route.folder, "shop.ico"))
+    return digest.hexdigest()
 
 
 def hex_bytes(values):
     return ",".join("%02x" % value for value in values)
 
 
-def write_state_files():
-    """One .reg file per state: a single `reg import` puts it back."""
-    files = {}
-    for state, content in STATES.items():
-        if content is None:
-            continue
-        layout, delete_note = content
-        lines = ["[%s]" % COMMAND_BAR, '"ButtonLayout"=hex:%s' % hex_bytes(layout), ""]
-        if delete_note:
-            lines += ["[-%s]" % USER_NOTE, "", "[-%s]" % USER_ACTIVE_SETUP, ""]
-        files[state] = write_reg_file("state-%s.reg" % state, lines)
-    return files
-
-
-def write_preceding_buttons(count):
-    """Same-class button keys whose names ({0000000x-...}) sort before the
-    program's key {8A918C1D-...}."""
+def button_lines(names):
     lines = []
-    for number in range(count):
-        lines += ["[%s\\{%08X-0000-4000-8000-000000000000}]" % (EXTENSIONS, number),
-                  '"ButtonText"="Button %d"' % number,
-                  '"Icon"="C:\\\\bench\\\\shop.ico"',
-                  '"clsid"="%s"' % BUTTON_CLSID, ""]
-    return write_reg_file("preceding-%d.reg" % count, lines)
+    for name in names:
+        lines += ["[%s\\%s]" % (EXTENSIONS, name), '"ButtonText"="Button %s"' % name[1:9],
+                  '"Icon"="C:\\\\bench\\\\shop.ico"', '"clsid"="%s"' % BUTTON_CLSID, ""]
+    return lines
 
 
-# ---- The prefix ---------------------------------------------------------------
-
-def wine(*args, output=subprocess.DEVNULL):
-    return subprocess.run(("wine",) + args, env=ENV, stdin=subprocess.DEVNULL,
-                          stdout=output, stderr=subprocess.DEVNULL)
-
-
-def registry_files():
-    return sorted(glob.glob(os.path.join(PREFIX, "*.reg")))
+def preceding_names(count):
+    """Same-class keys whose names ({0000000x-...}) sort before the
+    program's key {8A918C1D-...}."""
+    return ["{%08X-0000-4000-8000-000000000000}" % number for number in range(count)]
 
 
-def make_prefix_once():
-    """A prefix made once, its registry saved as made: every later run
-    starts from those same files."""
-    if os.path.isdir(PRISTINE) and os.path.exists(os.path.join(PREFIX, "system.reg")):
-        return
-    shutil.rmtree(PRISTINE, ignore_errors=True)
-    subprocess.run(["wineserver", "-k"], env=ENV, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineboot", "-i"], env=ENV, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+def later_names():
+    return ["{F%07X-0000-4000-8000-000000000000}" % number for number in range(LATER_BUTTONS)]
+
+
+def layout_lines(layout, note_lines):
+    """The layout as given; the note and the user's Active Setup copy
+    deleted, then put back as `note_lines` has them (none: left deleted)."""
+    return (["[%s]" % COMMAND_BAR, '"ButtonLayout"=hex:%s' % hex_bytes(layout), "",
+             "[-%s]" % USER_NOTE, "", "[-%s]" % USER_ACTIVE_SETUP, ""] + note_lines)
+
+
+# ---- The prefix's first steps -----------------------------------------------
+
+def first_steps(prefix):
+    """The http handler, the machine's identity, two same-class buttons after
+    ours and the machine part as an administrator writes it; then the agent
+    run once, whose placement and note the "placed" state puts back."""
     handler = '"C:\\bench\\EmptyProgram.exe" "%1"'
-    wine("reg", "add", r"HKEY_CLASSES_ROOT\http\shell\open\command", "/ve", "/d", handler, "/f")
-    wine("reg", "add", r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine", "/v", "Identity", "/d",
-         MACHINE_IDENTITY, "/f", "/reg:32")
-    try:  # the server ends once idle, saving it all
-        subprocess.run(["wineserver", "-w"], env=ENV, timeout=120)
-    except subprocess.TimeoutExpired:
-        subprocess.run(["wineserver", "-k"], env=ENV)
-    os.makedirs(PRISTINE + ".new")
-    for path in registry_files():
-        shutil.copy2(path, PRISTINE + ".new")
-    os.rename(PRISTINE + ".new", PRISTINE)
+    views = [("/reg:32",), ("/reg:64",)] if prefix.route.arch == "win64" else [()]
+    for view in views:  # whichever view the shell in a program reads
+        prefix.wine("reg", "add", r"HKEY_CLASSES_ROOT\http\shell\open\command", "/ve", "/d",
+                    handler, "/f", *view)
+    prefix.reg("add", r"HKEY_LOCAL_MACHINE\SOFTWARE\Vorlinde.Machine", "/v", "Identity", "/d",
+               MACHINE_IDENTITY, "/f")
+    prefix.import_reg(prefix.write_reg_file("later.reg", button_lines(later_names())))
+    run_inspector(prefix, "/InstallMachinePart")
+    prefix.import_reg(prefix.write_reg_file("state-unplaced.reg", layout_lines(UNPLACED_LAYOUT, [])))
+    if prefix.run(AGENT).returncode != 0:
+        raise RuntimeError("the agent's first placement failed")
+    found = prefix.query_binary(COMMAND_BAR, "ButtonLayout")
+    if found != bytes(PLACED_LAYOUT):
+        raise RuntimeError("the agent's first placement left %s, not %s" %
+                           (found and found.hex(), bytes(PLACED_LAYOUT).hex()))
+    note = prefix.export_lines(USER_NOTE) + prefix.export_lines(USER_ACTIVE_SETUP)
+    prefix.write_reg_file("state-placed.reg", layout_lines(PLACED_LAYOUT, note))
+    prefix.write_reg_file("state-layout.reg",
+                          ["[%s]" % COMMAND_BAR, '"ButtonLayout"=hex:%s' % hex_bytes(DEFAULT_LAYOUT),
+                           ""])
 
 
-def start_prefix():
-    """The saved registry put back, a persistent server, the session's
-    start-up done, and the prefix left until an empty program's start-up
-    time stops falling: the first runs after a start pay for services
-    still starting, which would fall on the first mode alone."""
-    subprocess.run(["wineserver", "-k"], env=ENV, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "-w"], env=ENV)
-    for path in glob.glob(os.path.join(PRISTINE, "*.reg")):
-        shutil.copy2(path, PREFIX)
-    subprocess.run(["wineserver", "-p"], env=ENV)
-    subprocess.run(["wineboot", "-i"], env=ENV, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    times = []
-    for _ in range(60):
-        times.append(run_seconds("EmptyProgram.exe", ()))
-        recent = times[-SETTLE_RUNS:]
-        if len(recent) == SETTLE_RUNS and max(recent) <= 1.10 * min(recent):
-            return
-        time.sleep(0.5)
-    print("note: the prefix did not settle; its start-up times still vary by more than 10%",
-          flush=True)
-
-
-def import_reg(windows_path):
-    if wine("reg", "import", windows_path).returncode != 0:
-        raise RuntimeError("reg import %s failed" % windows_path)
-
-
-def run_seconds(program, args):
-    start = time.perf_counter()
-    wine("C:\\bench\\" + program, *args)
-    return time.perf_counter() - start
-
-
-def last_registry_save():
-    return max((os.stat(path).st_mtime for path in registry_files()), default=0.0)
+def make_prefix(prefix, digest):
+    """Made anew when the programs are others than those it was made for."""
+    stamp = os.path.join(prefix.route.pristine, "programs.sha256")
+    if os.path.exists(stamp) and open(stamp).read() != digest:
+        shutil.rmtree(prefix.route.pristine)
+    prefix.make_once(first_steps)
+    with open(stamp, "w") as file:
+        file.write(digest)
 
 
 # ---- Measuring ------------------------------------------------------------------
@@ -265,12 +247,18 @@ def pair_orders(pairs, rng):
     return orders
 
 
-def measure(mode, pairs, rng, state_file):
+def state_file(mode):
+    return "C:\\bench\\state-%s.reg" % mode.state if mode.state else None
+
+
+def measure(prefix, mode, pairs, rng):
+    state = state_file(mode)
+
     def one_run(program, args, windows):
-        if state_file:
-            import_reg(state_file)
+        if state:
+            prefix.import_reg(state)
         start = time.time()
-        seconds = run_seconds(program, args)
+        seconds = prefix.seconds(program, args)
         windows.append((start, time.time()))
         if mode.settle:
             time.sleep(mode.settle)
@@ -281,7 +269,7 @@ def measure(mode, pairs, rng, state_file):
         # is changed; a run that shared the machine with that write tells
         # nothing of its program. A write still going on ends first.
         time.sleep(SAVE_SLACK)
-        saved = last_registry_save()
+        saved = prefix.last_registry_save()
         return any(start <= saved <= end + SAVE_SLACK for start, end in windows)
 
     results, repeated = [], 0
@@ -304,49 +292,86 @@ def measure(mode, pairs, rng, state_file):
     return results, repeated
 
 
-def summarize(mode, results, repeated):
-    ratios = [program / base for program, base in results]
-    program = statistics.median(r[0] for r in results) * 1000
-    base = statistics.median(r[1] for r in results) * 1000
-    ratio = statistics.median(ratios)
-    low, high = min(ratios), max(ratios)
-    margin = mode.goal - 1
-    steady = high - low <= margin
-    verdict = ("goal met" if ratio <= mode.goal else "goal missed") if steady else "too unsteady"
-    print("%-22s %7.1f ms  %-22s %7.1f ms  ratio %.3f  [%.3f .. %.3f]  %s (<= %.2f)%s"
-          % (mode.name, program, mode.floor, base, ratio, low, high, verdict, mode.goal,
-             "  (%d pairs measured again)" % repeated if repeated else ""), flush=True)
-    return steady
+def layouts_left(prefix, mode):
+    """The layout the program leaves and the one its floor leaves, each from
+    the mode's state."""
+    left = []
+    for program, args in ((mode.program, mode.args), (mode.floor, mode.floor_args)):
+        prefix.import_reg(state_file(mode))
+        prefix.run(program, *args)
+        left.append(prefix.query_binary(COMMAND_BAR, "ButtonLayout"))
+    return left
 
 
-def report_size():
+def report_size(prefix):
     # Through a file: a process Wine starts meanwhile (the desktop) would
     # inherit a pipe and hold it open.
     with tempfile.TemporaryFile() as output:
-        wine("C:\\bench\\" + INSPECTOR, output=output)
+        prefix.run(INSPECTOR, output=output)
         return output.seek(0, os.SEEK_END)
 
 
-def prepare(mode, preceding):
-    """The mode's one-time step; returns the buttons the prefix now holds."""
+def prepare(prefix, mode, preceding):
+    """The mode's one-time steps; returns the buttons the prefix now holds."""
+    if mode.setup == "record":  # before the buttons it is to find added
+        run_inspector(prefix, "/InstallMachinePart")
     if mode.buttons > preceding:
-        import_reg(write_preceding_buttons(mode.buttons))
+        names = preceding_names(mode.buttons)
+        prefix.import_reg(prefix.write_reg_file("preceding-%d.reg" % mode.buttons,
+                                                button_lines(names)))
         preceding = mode.buttons
     if mode.setup == "report size":
-        mode.floor_args = (str(report_size()),)
+        mode.floor_args = (str(report_size(prefix)),)
     elif mode.setup == "remove":
-        # The removal as an administrator makes it: the key gone, the record
-        # and the component left for the agent.
-        if wine("C:\\bench\\" + INSPECTOR, "/Remove").returncode != 0:
-            raise RuntimeError("vorlinde-inspect /Remove failed: the agent would find no removal")
+        # As an administrator removes it: the record and the component are
+        # left for the agent.
+        run_inspector(prefix, "/Remove")
     return preceding
 
 
-def print_plan(pairs, seed):
-    print("%d measured pairs per mode after %d warm-up pairs; order seed %d" %
-          (pairs, WARM_UP_PAIRS, seed))
+def run_inspector(prefix, switch):
+    with tempfile.TemporaryFile() as output:
+        if prefix.run(INSPECTOR, switch, output=output).returncode != 0:
+            output.seek(0)
+            raise RuntimeError("vorlinde-inspect %s failed:\n%s" % (
+                switch, output.read().decode("utf-8", "replace")))
+
+
+def one_run(prefix, pairs, rng):
+    """Every mode once, from a freshly started prefix; the figures, and the
+    modes whose floor left another layout than the program did."""
+    prefix.start("EmptyProgram.exe")
+    figures, unlike, preceding = [], [], 0
     for mode in MODES:
-        state = "state %s before each run" % mode.state if STATES[mode.state] else "no state"
+        preceding = prepare(prefix, mode, preceding)
+        if mode.state:
+            program_left, floor_left = layouts_left(prefix, mode)
+            if program_left != floor_left:
+                unlike.append("%s (program %s, floor %s)" % (
+                    mode.name, program_left and program_left.hex(), floor_left and floor_left.hex()))
+        figure = Figure(mode, *measure(prefix, mode, pairs, rng))
+        print(figure.line(), flush=True)
+        figures.append(figure)
+    return figures, unlike
+
+
+def provenance(route, digest):
+    """Which build ran on which machine: the figures' own words."""
+    commit = subprocess.run(["git", "describe", "--always", "--dirty"], cwd=ROOT,
+                            capture_output=True, text=True).stdout.strip()
+    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    model = next((line.split(":", 1)[1].strip() for line in open("/proc/cpuinfo")
+                  if line.startswith("model name")), "unknown processor")
+    return "programs of commit %s (%s preset, sha256 of the three %s), %s, %s, %d cores, %s" % (
+        commit, route.preset, digest[:12], wine, model, os.cpu_count(), os.uname().release)
+
+
+def print_plan(route, pairs, runs, seed):
+    print("Route %s: %s; floors built with %s." % (route.name, route.words, route.compiler))
+    print("%d run(s), %d measured pairs per mode after %d warm-up pairs; order seed %d" %
+          (runs, pairs, WARM_UP_PAIRS, seed))
+    for mode in MODES:
+        state = "state %s before each run" % mode.state if mode.state else "no state"
         extra = ", %d same-class buttons before" % mode.buttons if mode.buttons else ""
         setup = ", first: %s" % mode.setup if mode.setup else ""
         print("  %-22s %s %s  vs  %s %s  (%s%s%s; goal <= %.2f, spread <= %.2f)"
@@ -356,44 +381,49 @@ def print_plan(pairs, seed):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--route", choices=sorted(ROUTES), default="twin")
+    parser.add_argument("--runs", type=int, default=1, help="runs one after another")
     parser.add_argument("--pairs", type=int, default=21)
+    parser.add_argument("--clock", choices=("wall", "cpu"), default="wall",
+                        help="wall time (the goals'), or processor time, steadier on a busy machine")
     parser.add_argument("--seed", type=int, default=None, help="the order's seed, to repeat a run")
     parser.add_argument("--exe", help="a built vorlinde.exe to measure instead of building one")
     parser.add_argument("--inspect-exe", help="a built vorlinde-inspect.exe to measure")
     parser.add_argument("--agent-exe", help="a built vorlinde-agent.exe to measure")
     parser.add_argument("--dry-run", action="store_true",
-                        help="build the floors and write the state files, run nothing")
+                        help="build the floors, print the plan, run nothing")
     options = parser.parse_args()
     if options.pairs < 2:
         parser.error("--pairs: at least 2, for a spread")
+    route = ROUTES[options.route]
     seed = options.seed if options.seed is not None else random.randrange(1 << 31)
 
-    build_floors()
-    states = write_state_files()
-    print_plan(options.pairs, seed)
+    build_floors(route)
+    print_plan(route, options.pairs, options.runs, seed)
     if options.dry_run:
         return 0
     given = {PROGRAM: options.exe, INSPECTOR: options.inspect_exe, AGENT: options.agent_exe}
-    built = {} if all(given.values()) else build_programs()
-    for name in given:
-        shutil.copyfile(given[name] or built[name], os.path.join(FOLDER, name))
-    rng = random.Random(seed)
-    unsteady = []
+    built = {} if all(given.values()) else build_programs(route)
+    digest = copy_programs(route, {name: given[name] or built[name] for name in given})
+    prefix = Prefix(route, options.clock)
+    runs, refusals = [], []
     try:
-        make_prefix_once()
-        start_prefix()
-        preceding = 0
-        for mode in MODES:
-            preceding = prepare(mode, preceding)
-            results, repeated = measure(mode, options.pairs, rng, states.get(mode.state))
-            if not summarize(mode, results, repeated):
-                unsteady.append(mode.name)
+        make_prefix(prefix, digest)
+        for number in range(options.runs):
+            print("--- run %d of %d (route %s)" % (number + 1, options.runs, route.name), flush=True)
+            figures, unlike = one_run(prefix, options.pairs, random.Random(seed + number))
+            runs.append(figures)
+            refusals += ["run %d: %s's floor left another layout" % (number + 1, u) for u in unlike]
     finally:
-        subprocess.run(["wineserver", "-k"], env=ENV, stderr=subprocess.DEVNULL)
-    if unsteady:
-        print("REFUSED: the per-pair ratios of %s spread wider than the goal's margin, so the "
-              "run cannot say whether the goal is met; measure again on a quieter machine "
-              "(seed %d)." % ("; ".join(unsteady), seed), file=sys.stderr)
+        prefix.stop()
+    text, trusted = table(runs, "%s; %s clock; %s" % (route.words, options.clock,
+                                                       provenance(route, digest)))
+    print("\n" + text)
+    if not trusted:
+        refusals.append("a figure spread wider than its margin to the goal")
+    if refusals:
+        print("REFUSED (seed %d): %s. Measure again on a quieter machine, or find what makes it "
+              "vary." % (seed, "; ".join(refusals)), file=sys.stderr)
         return 1
     return 0
 
