@@ -5,7 +5,8 @@
 # cases under Wine: the 32-bit build's where this machine runs 32-bit code,
 # and always its 64-bit twin's under wine64. Where this machine runs no
 # 32-bit code, the real-32 set (REAL32_SET below) runs on the real 32-bit
-# programs in the emulated machine (scripts/emulated/). Ends with how many
+# programs in the emulated machine (scripts/emulated/), as it does where
+# Wine's 32-bit half could not be installed. Ends with how many
 # Windows cases ran on which build and where, and fails when a case ran
 # nowhere.
 # Usage: test.sh [--all-real32]   (every Windows case in the emulated machine)
@@ -44,14 +45,14 @@ for preset in native native-asan fuzz windows windows64; do
   echo "=== $preset took $((SECONDS - started)) s ==="
 done
 
-if ./cmake/runs-32-bit-code.sh; then
+if why32=$(./cmake/wine32-here.sh); then
   here32="32-bit build, Wine on this machine"
 else
-  here32="32-bit build on this machine (it runs no 32-bit code: its Wine cases skipped)"
+  here32="32-bit build on this machine ($why32: its Wine cases skipped)"
 fi
 routes=("$here32=build/windows/windows-cases.xml"
         "64-bit twin, wine64 on this machine=build/windows64/windows-cases.xml")
-if [ "$real32" = set ] && ./cmake/runs-32-bit-code.sh; then
+if [ "$real32" = set ] && [ -z "$why32" ]; then
   echo "=== the real 32-bit programs ran here: no emulated machine needed (--all-real32 runs it) ==="
 else
   echo "=== real 32-bit programs in the emulated machine ($real32) ==="
