@@ -1,10 +1,13 @@
 """The bench's Wine prefix: one per route, made once and put back before
 every run, and the calls the bench makes into it."""
+import collections
 import glob
 import os
+import re
 import resource
 import shutil
 import subprocess
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -148,18 +151,31 @@ class Prefix:
             return int(file.read().split()[0]) / 1e9
 
     def find_server(self):
-        # A wineserver works in the folder named after its prefix's device
-        # and inode: that tells this prefix's from other prefixes' servers.
+        # A wineserver works in a folder named after its prefix's device and
+        # inode (where that folder lies differs between Wine's builds): that
+        # tells this prefix's server from other prefixes'.
         info = os.stat(self.route.prefix)
-        folder = "/tmp/.wine-%d/server-%x-%x" % (os.getuid(), info.st_dev, info.st_ino)
+        folder = "server-%x-%x" % (info.st_dev, info.st_ino)
         for pid in filter(str.isdigit, os.listdir("/proc")):
             try:
-                if (open("/proc/%s/comm" % pid).read().strip() == "wineserver" and
-                        os.readlink("/proc/%s/cwd" % pid) == folder):
+                if (open("/proc/%s/comm" % pid).read().startswith("wineserver") and
+                        os.path.basename(os.readlink("/proc/%s/cwd" % pid)) == folder):
                     return int(pid)
             except OSError:
                 continue
         raise RuntimeError("no wineserver runs for %s" % self.route.prefix)
+
+    def registry_calls(self, program, args):
+        """How often the run called each registry function, as Wine's reg
+        trace counts them (the process's start-up, the same for every
+        program, included)."""
+        env = dict(self.route.env, WINEDEBUG="+reg")
+        with tempfile.TemporaryFile() as trace:
+            subprocess.run(("wine", "C:\\bench\\" + program) + tuple(args), env=env,
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=trace)
+            trace.seek(0)
+            text = trace.read().decode("utf-8", "replace")
+        return collections.Counter(re.findall(r":trace:reg:(\w+) \(", text))
 
     def write_reg_file(self, name, lines):
         """A .reg file in the bench folder (Unicode, as reg export writes

@@ -337,9 +337,28 @@ def run_inspector(prefix, switch):
                 switch, output.read().decode("utf-8", "replace")))
 
 
-def one_run(prefix, pairs, rng):
-    """Every mode once, from a freshly started prefix; the figures, and the
-    modes whose floor left another layout than the program did."""
+def call_counts(prefix, mode):
+    """The registry calls of the program and of its floor, each run once
+    from the mode's state: the functions whose counts differ."""
+    counts = []
+    for program, args in ((mode.program, mode.args), (mode.floor, mode.floor_args)):
+        if mode.state:
+            prefix.import_reg(state_file(mode))
+        counts.append(prefix.registry_calls(program, args))
+        if mode.settle:
+            time.sleep(mode.settle)
+    names = sorted(set(counts[0]) | set(counts[1]))
+    differing = ["%s %d/%d" % (n, counts[0][n], counts[1][n]) for n in names
+                 if counts[0][n] != counts[1][n]]
+    return "%-22s calls (program/floor): %s; in all %d/%d" % (
+        mode.name, ", ".join(differing) or "the same", sum(counts[0].values()),
+        sum(counts[1].values()))
+
+
+def one_run(prefix, pairs, rng, count_calls=False):
+    """Every mode once, from a freshly started prefix; the figures (none
+    when counting calls), and the modes whose floor left another layout
+    than the program did."""
     prefix.start("EmptyProgram.exe")
     figures, unlike, preceding = [], [], 0
     for mode in MODES:
@@ -349,6 +368,9 @@ def one_run(prefix, pairs, rng):
             if program_left != floor_left:
                 unlike.append("%s (program %s, floor %s)" % (
                     mode.name, program_left and program_left.hex(), floor_left and floor_left.hex()))
+        if count_calls:
+            print(call_counts(prefix, mode), flush=True)
+            continue
         figure = Figure(mode, *measure(prefix, mode, pairs, rng))
         print(figure.line(), flush=True)
         figures.append(figure)
@@ -390,6 +412,8 @@ def main():
     parser.add_argument("--exe", help="a built vorlinde.exe to measure instead of building one")
     parser.add_argument("--inspect-exe", help="a built vorlinde-inspect.exe to measure")
     parser.add_argument("--agent-exe", help="a built vorlinde-agent.exe to measure")
+    parser.add_argument("--calls", action="store_true",
+                        help="count each mode's registry calls against its floor's, time nothing")
     parser.add_argument("--dry-run", action="store_true",
                         help="build the floors, print the plan, run nothing")
     options = parser.parse_args()
@@ -411,11 +435,16 @@ def main():
         make_prefix(prefix, digest)
         for number in range(options.runs):
             print("--- run %d of %d (route %s)" % (number + 1, options.runs, route.name), flush=True)
-            figures, unlike = one_run(prefix, options.pairs, random.Random(seed + number))
+            figures, unlike = one_run(prefix, options.pairs, random.Random(seed + number),
+                                     options.calls)
             runs.append(figures)
             refusals += ["run %d: %s's floor left another layout" % (number + 1, u) for u in unlike]
     finally:
         prefix.stop()
+    if options.calls:
+        for refusal in refusals:
+            print(refusal, file=sys.stderr)
+        return 1 if refusals else 0
     text, trusted = table(runs, "%s; %s clock; %s" % (route.words, options.clock,
                                                        provenance(route, digest)))
     print("\n" + text)
