@@ -157,6 +157,7 @@ class ButtonLife(Users):
         self.become("ann")
         self.assertEqual(self.log_on(), PLACED)
         self.become("admin")
+        self.assertEqual(self.log_on(), PLACED)
         self.scenario.import_registry("REGEDIT4\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde]\n")
         self.assertEqual(self.remove()[0], 0)  # after the README's clean-up (why 5)
         self.assertEqual(self.layout(), PLAIN)
