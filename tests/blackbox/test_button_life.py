@@ -4,7 +4,6 @@ stopped half way, links planted in Vorlinde's own keys, both registry views.
 Wine has one user and runs no Active Setup: become() puts another user's
 layout and notes in place, and log_on() does what Windows does at a logon."""
 import os
-import time
 import unittest
 
 import reg_export
@@ -42,14 +41,6 @@ def plant_link(path, *target):
 def button(name, icon=True, clsid='"%s"' % CLSID):
     return '\n[%s\\%s]\n"clsid"=%s\n"ButtonText"="b"\n%s' % (
         EXTENSIONS, name, clsid, '"Icon"="i"\n' if icon else "")
-
-
-def stamp():
-    """A Version from the UTC clock, as the package and the README's recipe write it."""
-    now = time.time()
-    t = time.gmtime(now)
-    return "%d,%d,%d,%d" % (t.tm_year, t.tm_mon * 100 + t.tm_mday, t.tm_hour * 100 + t.tm_min,
-                            t.tm_sec * 1000 + int(now * 1000) % 1000)
 
 
 class Users(BlackBoxTest):
@@ -120,12 +111,11 @@ class Users(BlackBoxTest):
         self.user = name
         self.set_layout(*self.users.get(name, (layout, "")))
 
-    def install(self, register=True):
-        """An install run as the administrator, and the agent registered."""
-        self.assertEqual(self.scenario.run(), (0, b"", b""))
-        if register:
-            for name, value in (("StubPath", '"%s"' % self.agent), ("Version", stamp())):
-                WINE.reg("add", OWN, "/v", name, "/d", value, "/f")
+    def install(self):
+        """The machine part alone, as an administrator writes it: the
+        extension key, the install's record and the agent with a new stamp."""
+        code, out = self.remove("/InstallMachinePart")
+        self.assertEqual(code, 0, out)
 
     def log_on(self, exit_code=0):
         """Active Setup: the agent's component of each view whose Version is
@@ -167,6 +157,7 @@ class ButtonLife(Users):
         self.become("ann")
         self.assertEqual(self.log_on(), PLACED)
         self.become("admin")
+        self.assertEqual(self.log_on(), PLACED)
         self.scenario.import_registry("REGEDIT4\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde]\n")
         self.assertEqual(self.remove()[0], 0)  # after the README's clean-up (why 5)
         self.assertEqual(self.layout(), PLAIN)
@@ -179,9 +170,12 @@ class ButtonLife(Users):
         self.install()
         self.assertEqual(self.remove()[0], 0)
         stub = self.values(OWN)["StubPath"].strip('"')
+        # A layout the install's placement reached, its removal not yet applied.
+        reached = '[%s]\n"Stamp"="1,0,0,0"\n"InstallStamp"="%s"\n' % (
+            NOTE, self.values(RECORD)["InstallStamp"])
         results = []
         for _ in range(10):  # why 2
-            self.set_layout("07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 13 01 00 00")
+            self.set_layout("07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00 13 01 00 00", reached)
             runs = [WINE.start(stub) for _ in range(2)]
             for run in runs:
                 run.communicate(timeout=120)
@@ -190,7 +184,7 @@ class ButtonLife(Users):
         self.assertEqual(results, ["07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00"] * 10)
 
     def test_links_in_our_own_keys_are_never_followed(self):
-        self.install(register=False)
+        self.assertEqual(self.scenario.run(), (0, b"", b""))  # a hand run registers no agent
         self.scenario.import_registry("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorlinde]\n")
         for link, exit_code in zip(LINKS, (1, 1, 0)):  # why 8, and a stopped removal (why 6)
             with self.subTest(link):
@@ -215,6 +209,7 @@ class ButtonLife(Users):
 
     def test_words_and_the_exit_code(self):
         self.install()
+        self.assertEqual(self.log_on(), PLACED)
         code, out = self.remove("/CheckMachine", "/Remove")  # why 10
         self.assertEqual(code, 2, out)
         self.assertIn("One switch at a time", out)

@@ -52,11 +52,6 @@ SOUND = '"RemovedId"=dword:00000011\n"RemovedPosition"=dword:00000001\n'
 class LayoutLife(Users):
     BUTTONS = (A, C)
 
-    def install(self):
-        """The machine part alone, as an administrator writes it."""
-        code, out = self.remove("/InstallMachinePart")
-        self.assertEqual(code, 0, out)
-
     def component_name(self):
         name = agent_component(self.work, 32, self.wine)
         self.assertTrue(name, "no component runs the agent")

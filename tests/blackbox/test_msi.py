@@ -18,6 +18,7 @@ from button import (CLSID, COMMAND_BAR, DEFAULT_ENTRIES, EXTENSIONS, KEY_GUID, O
                     default_layout_with, layout)
 from reg_export import REG_DWORD
 from scenario import BROWSER_KEYS, COMPONENT, MACHINE_IDENTITY, WINE, Scenario
+from test_button_life import NOTE
 from test_package import make_package, table
 
 SETUP = r"\SOFTWARE\Microsoft\Active Setup\Installed Components"
@@ -281,6 +282,9 @@ class PackageLife(unittest.TestCase):
                                      layout("07 00 00 00 10 01 00 00 11 01 00 00 12 01 00 00"))
                 self.assertEqual(self.msiexec("/x", self.packages[0][1]), 0)
                 self.assertEqual(self.layout(), before)
+                if not reached:  # the uninstall's fix ran for this user, and held back
+                    note = reg_export.parse(WINE.export((NOTE,), self.scenario.work)[0])
+                    self.assertIn("never reached", text(note[NOTE.lower()].get("Outcome")))
 
 
 if __name__ == "__main__":

@@ -263,12 +263,15 @@ TEST_F(ButtonLifeStandInTest, TheReportNamesAnEntryThatAHandRunAdded) {
       << out.Text();
 }
 
-// Item by item the layout grows: one entry more than 2048 bytes is never written.
-TEST_F(ButtonLifeStandInTest, APlacementThatWouldOverflowTheLayoutLeavesIt) {
+// Entry by entry the layout grows to 2048 bytes, and never past them.
+TEST_F(ButtonLifeStandInTest, APlacementFillsTheLayoutTo2048BytesAndNoFurther) {
   std::string full = "07 00 00 00";
-  for (int i = 0; i < 511; ++i) full += " 01 01 00 00";
+  for (int i = 0; i < 510; ++i) full += " 01 01 00 00";
   Install();
   Become("ann", full);
+  EXPECT_EQ(Hex(LogOn()).size(), 2048u);
+  full += " 01 01 00 00";
+  Become("bea", full);
   TextBuffer out;
   EXPECT_EQ(FixLayout(out), 1);
   EXPECT_EQ(Layout(), full);
@@ -415,21 +418,22 @@ TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
   }
 }
 
-TEST_F(ButtonLifeStandInTest, AKeyThatIsNotCountedShiftsNoOne) {
-  AddButton(kButton.KeyGuid, false);
-  SetLayout(kFour);
-  EXPECT_EQ(Remove(), 0) << out_.Text();
-  EXPECT_EQ(Layout(), kFour);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
-  EXPECT_NE(out_.Text().find("no other button's id changes"), std::string::npos);
-}
-
-// Our name and a soft hyphen (0xAD in code page 1252): another key.
-TEST_F(ButtonLifeStandInTest, AKeyNamedLikeOursWithASoftHyphenIsAnotherKey) {
-  SetValue(HKEY_LOCAL_MACHINE, kOwnKey + "\xAD", "clsid", REG_SZ, Sz("{0}"));
-  Install();
-  EXPECT_EQ(Remove(), 0) << out_.Text();
-  EXPECT_EQ(Layout(), kPlain);
+// Our key without an icon, or of another class: listed, not counted. No
+// entry goes in for it (16 + 2 is {F0}'s id) and its removal moves no one.
+TEST_F(ButtonLifeStandInTest, AKeyThatIsNotCountedIsNotPlacedAndShiftsNoOne) {
+  for (const bool icon : {false, true}) {
+    AddButton(kButton.KeyGuid, icon);
+    if (icon) SetValue(HKEY_LOCAL_MACHINE, kOwnKey, "clsid", REG_SZ, Sz("{0C}"));
+    SetLayout(kPlain);
+    NoTextOut quiet;
+    EXPECT_EQ(FixLayout(quiet), 0);
+    EXPECT_EQ(Layout(), kPlain) << icon;
+    SetLayout(kFour);
+    EXPECT_EQ(Remove(), 0) << out_.Text();
+    EXPECT_EQ(Layout(), kFour);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
+    EXPECT_NE(out_.Text().find("no other button's id changes"), std::string::npos);
+  }
 }
 
 TEST_F(ButtonLifeStandInTest, LinksInOurOwnKeysAreLeftAndAStoppedRemovalFinishes) {
