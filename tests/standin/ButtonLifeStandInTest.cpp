@@ -13,10 +13,12 @@
 #include "InstallCheck.h"
 #include "InstallRecord.h"
 #include "LayoutBytes.h"
+#include "MachinePart.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "TempDirectory.h"
 #include "TextOut.h"
+#include "UserNote.h"
 #include "UnitVorlindeUtils.h"
 #include "VorlindeProgram.h"
 
@@ -250,6 +252,61 @@ TEST_F(ButtonLifeStandInTest, AnotherMachinesLaterVersionIsNeverLowered) {
   EXPECT_EQ(LogOn(), kPlaced);
   for (const std::string& copy : other) {
     EXPECT_EQ(Text(HKEY_CURRENT_USER, copy, "Version"), "2099,101,1,1");
+  }
+}
+
+// {0C} and then {0D} come after the event: no run knows which ids moved, so
+// the layout is left, and both the run and the report call that a problem.
+TEST_F(ButtonLifeStandInTest, ALayoutLeftForChangedKeysIsAProblem) {
+  const struct {
+    const char* user;
+    std::string layout;
+    const char* reportSays;
+  } rows[] = {{"bea", kPlain, "The per-user agent left it so"},
+              {"ann", kPlaced, "left this account's layout with the removed button's entries"}};
+  Install();
+  Become("ann");
+  ASSERT_EQ(LogOn(), kPlaced);
+  for (const auto& row : rows) {
+    Become("admin");
+    if (row.layout == kPlaced) {
+      ASSERT_EQ(Remove(), 0) << out_.Text();
+    }
+    AddButton(row.layout == kPlaced ? "{0D}" : "{0C}");
+    Become(row.user);
+    TextBuffer out;
+    EXPECT_EQ(FixLayout(out), 1) << out.Text();
+    EXPECT_NE(out.Text().find(kChangedKeysAdvice), std::string::npos) << out.Text();
+    EXPECT_EQ(Layout(), row.layout);
+    EXPECT_EQ(InspectVorlinde(out = TextBuffer()), 1);
+    EXPECT_NE(out.Text().find(row.reportSays), std::string::npos) << out.Text();
+  }
+}
+
+// The old plain component stands in both views; one the registry will not
+// delete fails the registration's step, and the next registration takes it.
+TEST_F(ButtonLifeStandInTest, RegistrationTakesTheOldComponentOutOfBothViewsOrSaysItCannot) {
+  const std::string plain = kSetup + "\\Vorlinde";
+  for (const bool own : {false, true}) {  // off, the one view is the 64-bit one
+    standin::SetWindows64Bit(own);
+    SetValue(HKEY_LOCAL_MACHINE, plain, "StubPath", REG_SZ, Sz("v.exe"));
+    if (!own) standin::SetKeyRights(HKEY_LOCAL_MACHINE, plain, standin::KeyRights::ReadOnly);
+  }
+  const MachinePartCheck passes = [](TextOut&) { return 0; };
+  TextBuffer out;
+  EXPECT_FALSE(WriteMachinePart(out, folder_.Windows() + "\\", passes));
+  EXPECT_NE(out.Text().find("The registry refused to delete " + ComponentKeyName("Vorlinde") +
+                            " (64-bit registry view).\nStep failed: registering"),
+            std::string::npos)
+      << out.Text();
+  standin::SetWindows64Bit(false);
+  standin::SetKeyRights(HKEY_LOCAL_MACHINE, plain, standin::KeyRights::Full);
+  standin::SetWindows64Bit(true);
+  EXPECT_TRUE(WriteMachinePart(out = TextBuffer(), folder_.Windows() + "\\", passes))
+      << out.Text();
+  for (const bool own : {false, true}) {
+    standin::SetWindows64Bit(own);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, plain)) << own;
   }
 }
 

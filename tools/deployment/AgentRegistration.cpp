@@ -76,9 +76,6 @@ void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp
   key.WriteNumber(kIsInstalledValue, 1);
   // The Version last: a component half written is not yet a new event.
   key.WriteText(kVersionValue, stamp.Text());
-  // An earlier version's component would run the agent a second time at
-  // each logon; this one does all it did.
-  UnregisterComponent(kLegacyPlacementComponent, RegistryView::Own);
 }
 
 bool UnregisterComponent(const std::string& name, RegistryView view) {

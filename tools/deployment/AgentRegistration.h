@@ -17,7 +17,9 @@
 /// refuses or a link stands there.
 void RegisterAgent(const std::string& agentPath, bool newInstall);
 
-/// The same, for an event whose stamp is known already (a removal's).
+/// The same, for an event whose stamp is known already (a removal's). The
+/// component of earlier versions is the caller's to take out
+/// (ComponentCleanUp.h), with words.
 void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp);
 
 /// This machine's component name: kPlacementComponentPrefix and the

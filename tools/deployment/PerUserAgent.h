@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "EventStamp.h"
+
 class TextOut;
 
 /// Claims this user's turn, then: the button installed and counted but no
@@ -14,6 +16,10 @@ class TextOut;
 /// with the reason. Says what it did; false when the turn could not be
 /// claimed or the layout had to be left although it needed a change.
 bool BringThisUsersLayoutInLine(TextOut& out);
+
+/// The latest install, upgrade or removal: the higher of the agent's
+/// component's Version and the removal record's stamp.
+EventStamp LatestEvent(const EventStamp& component, const EventStamp& removal);
 
 /// The name of this user's turn, the same in each of their sessions; with
 /// no SID to be had, one turn for every user of the machine.
