@@ -14,7 +14,9 @@ class TextOut;
 /// entry of the layout carrying its id: placed as an install run places it;
 /// a recorded removal this user has not had: applied; anything else: left,
 /// with the reason. Says what it did; false when the turn could not be
-/// claimed or the layout had to be left although it needed a change.
+/// claimed, the layout had to be left although it needed a change (a
+/// record it may not use, keys that changed since the event), or the
+/// button it placed has no picture.
 bool BringThisUsersLayoutInLine(TextOut& out);
 
 /// The latest install, upgrade or removal: the higher of the agent's

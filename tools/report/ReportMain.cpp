@@ -1,7 +1,8 @@
 // vorlinde-inspect: prints what an install run of vorlinde.exe left in the
 // registry; with a switch, checks the machine part alone or makes one of the
 // changes the usage names. Exit code 0 when all is well or done, 1 when it
-// names a problem or could not do it, 2 for a switch it does not know.
+// names a problem or could not do it, 2 for a switch it does not know or a
+// second switch.
 #include <string>
 #include <vector>
 
