@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <thread>
+#include <tuple>
 
 #include "Actions.h"
 #include "AgentRegistration.h"
@@ -307,6 +308,31 @@ TEST_F(ButtonLifeStandInTest, RegistrationTakesTheOldComponentOutOfBothViewsOrSa
   for (const bool own : {false, true}) {
     standin::SetWindows64Bit(own);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, plain)) << own;
+  }
+}
+
+// An earlier version's note roams and names no machine; this one's later
+// stamp is another machine's. The install is adopted (recorded by a repair),
+// so its removal reaches every user it has not reached.
+TEST_F(ButtonLifeStandInTest, ARoamedOldNoteMarksNoPendingEventOfThisMachineDone) {
+  const std::string roamed = deployment::kLegacyUserNoteKey + 1;
+  Install();
+  DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Install");
+  Install();
+  for (const auto& [user, before, after] : {std::tuple{"rita", kPlain, kPlaced},
+                                            std::tuple{"sam", kPlaced, kPlain}}) {
+    Become("admin");
+    if (before == kPlaced) {
+      ASSERT_EQ(Remove(), 0) << out_.Text();
+    }
+    Become(user, before);
+    SetValue(HKEY_CURRENT_USER, roamed, "Stamp", REG_SZ, Sz("2099,101,1,1"));
+    SetValue(HKEY_CURRENT_USER, roamed, "Outcome", REG_SZ, Sz("unchanged: nothing to do"));
+    TextBuffer report;
+    InspectVorlinde(report);
+    EXPECT_EQ(report.Text().find("it is done"), std::string::npos) << report.Text();
+    EXPECT_EQ(LogOn(), after) << user;
+    DeleteTree(HKEY_CURRENT_USER, roamed);
   }
 }
 
