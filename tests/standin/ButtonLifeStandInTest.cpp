@@ -336,6 +336,36 @@ TEST_F(ButtonLifeStandInTest, ARoamedOldNoteMarksNoPendingEventOfThisMachineDone
   }
 }
 
+// A machine made from an image renews its identity: the component changes
+// its name and nothing else, so Ann's agent runs once more and adds nothing,
+// and the removal after it still reaches her.
+TEST_F(ButtonLifeStandInTest, ARenewedIdentityKeepsEveryUsersPlace) {
+  Install();
+  Become("ann");
+  ASSERT_EQ(LogOn(), kPlaced);
+  Become("admin");
+  const std::string old = PlacementComponent();
+  const std::string version = Text(HKEY_LOCAL_MACHINE, Component(), "Version");
+  standin::SetAccount("MACHINE", "admin", false);
+  TextBuffer out;
+  EXPECT_EQ(RenewIdentity(out), 1);
+  EXPECT_EQ(PlacementComponent(), old) << out.Text();
+  standin::SetAccount("MACHINE", "admin", true);
+  EXPECT_EQ(RenewIdentity(out = TextBuffer()), 0) << out.Text();
+  EXPECT_NE(PlacementComponent(), old);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSetup + "\\" + old));
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Component(), "Version"), version);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Component(), "StubPath"), "\"C:\\agent.exe\"");
+  Become("ann");
+  DeleteTree(HKEY_CURRENT_USER, UserCopy());  // none stands under the new name
+  EXPECT_EQ(LogOn(), kPlaced);
+  EXPECT_EQ(Text(HKEY_CURRENT_USER, UserCopy(), "Version"), version);
+  Become("admin");
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlain);
+}
+
 TEST_F(ButtonLifeStandInTest, TheReportNamesAnEntryThatAHandRunAdded) {
   Install();
   RunVorlinde();

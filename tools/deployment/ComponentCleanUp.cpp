@@ -65,10 +65,14 @@ bool UnregisterOtherComponents(TextOut& out) {
   return UnregisterAll(out, components);
 }
 
-bool UnregisterLegacyPlacementComponent(TextOut& out) {
+bool UnregisterInBothViews(TextOut& out, const std::string& name) {
   std::vector<Component> components;
-  AddInBothViews(components, kLegacyPlacementComponent);
+  AddInBothViews(components, name);
   return UnregisterAll(out, components);
+}
+
+bool UnregisterLegacyPlacementComponent(TextOut& out) {
+  return UnregisterInBothViews(out, kLegacyPlacementComponent);
 }
 
 bool UnregisterOwnComponent(TextOut& out) {

@@ -6,7 +6,14 @@
 // program does not see in its own view.
 #pragma once
 
+#include <string>
+
 class TextOut;
+
+/// Unregisters the component `name` in the program's own view and, on
+/// 64-bit Windows, in the 64-bit view, naming each it found; a link stands
+/// for itself. True when none is left.
+bool UnregisterInBothViews(TextOut& out, const std::string& name);
 
 /// Unregisters every component but the agent's in the program's own view,
 /// naming each it found; a link stands for itself. True when none is left.

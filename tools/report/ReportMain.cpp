@@ -41,6 +41,9 @@ const char kUsage[] =
     "                      or apply a recorded removal, once.\n"
     "  /UndoInstall        Run elevated: delete the extension key alone, for an install that\n"
     "                      is rolled back before any user's layout saw the button.\n"
+    "  /RenewIdentity      Run elevated, on a machine made from an image of another: give\n"
+    "                      this machine an identity of its own, and its Active Setup\n"
+    "                      component the name it gives. Changes no account's layout.\n"
     "  /RemoveVirtualized  Delete the copies of the extension key that Windows redirected\n"
     "                      to this account's VirtualStore.\n"
     "  /?                  Show this text.\n"
@@ -80,6 +83,7 @@ const Mode kModes[] = {
     {"RemoveVirtualized", RemoveVirtualizedInstall},
     {"UndoInstall", UndoInstall},
     {"InstallMachinePart", InstallMachinePart},
+    {"RenewIdentity", RenewIdentity},
     {"?", Usage},
 };
 
