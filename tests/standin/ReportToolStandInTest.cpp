@@ -292,6 +292,8 @@ TEST_F(ReportToolStandInTest, ARemovalAndEachOtherUsersFixUpOnce) {
   AddButton(added, kButton.ButtonClsid);
   LogOnAsAnotherUser(kInstalled);
   EXPECT_EQ(FixLayout(out), 1) << out.Text();
+  EXPECT_NE(Report(1).find("left this account's layout with the removed button's entries"),
+            std::string::npos);
   EXPECT_EQ(Layout(), kInstalled);
   DeleteTree(HKEY_LOCAL_MACHINE, std::string(kExtensionsKey) + "\\" + added);
 
