@@ -64,30 +64,30 @@ class InspectorHeaders(unittest.TestCase):
     def test_is_at_most_256_kib(self):
         self.assertLessEqual(len(self.pe.data), INSPECTOR_MAX_BYTES)
 
+    def test_its_manifest_runs_it_as_invoker_on_the_systems_it_names(self):
+        """asInvoker turns registry virtualization off: the inspector reads
+        what the browser reads (vorlinde.exe asks for no level, see below)."""
+        manifests = [r for r in self.pe.resources() if r.type == pe_file.RT_MANIFEST]
+        self.assertEqual([m.name for m in manifests], [MANIFEST_RESOURCE_ID])
+        root = ElementTree.fromstring(manifests[0].data)
+        levels = [e.attrib for e in root.iter(
+            "{urn:schemas-microsoft-com:asm.v3}requestedExecutionLevel")]
+        self.assertEqual(levels, [{"level": "asInvoker", "uiAccess": "false"}])
+        systems = [e.get("Id") for e in root.iter(
+            "{urn:schemas-microsoft-com:compatibility.v1}supportedOS")]
+        self.assertIn(WINDOWS_10_AND_11, systems)
 
 
 class ToolManifests(unittest.TestCase):
-    def test_each_names_itself_and_runs_as_invoker_on_the_systems_it_names(self):
-        """asInvoker turns registry virtualization off: the tools read what
-        the browser reads (vorlinde.exe asks for no level, see below). Each
-        program's identity is its own."""
+    def test_each_names_the_program_itself(self):
         for variable, identity in (("VORLINDE_INSPECT_EXE", "Vorlinde.Inspect"),
                                    ("VORLINDE_AGENT_EXE", "Vorlinde.Agent")):
-            with self.subTest(variable):
-                manifests = [r for r in executable(variable).resources()
-                             if r.type == pe_file.RT_MANIFEST]
-                self.assertEqual([m.name for m in manifests], [MANIFEST_RESOURCE_ID])
-                root = ElementTree.fromstring(manifests[0].data)
-                self.assertEqual((root.find(ASSEMBLY + "assemblyIdentity").get("name"),
-                                  root.findtext(ASSEMBLY + "description")),
-                                 (identity, os.path.basename(os.environ[variable])[:-4]))
-                levels = [e.attrib for e in root.iter(
-                    "{urn:schemas-microsoft-com:asm.v3}requestedExecutionLevel")]
-                self.assertEqual(levels, [{"level": "asInvoker", "uiAccess": "false"}])
-                systems = [e.get("Id") for e in root.iter(
-                    "{urn:schemas-microsoft-com:compatibility.v1}supportedOS")]
-                self.assertIn(WINDOWS_10_AND_11, systems)
-
+            manifest = [r for r in executable(variable).resources()
+                        if r.type == pe_file.RT_MANIFEST and r.name == MANIFEST_RESOURCE_ID]
+            root = ElementTree.fromstring(manifest[0].data)
+            self.assertEqual((root.find(ASSEMBLY + "assemblyIdentity").get("name"),
+                              root.findtext(ASSEMBLY + "description")),
+                             (identity, os.path.basename(os.environ[variable])[:-4]))
 
 class ProgramResources(unittest.TestCase):
     def setUp(self):

