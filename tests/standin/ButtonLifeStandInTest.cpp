@@ -18,8 +18,8 @@
 #include "StandInControl.h"
 #include "TempDirectory.h"
 #include "TextOut.h"
-#include "UserNote.h"
 #include "UnitVorlindeUtils.h"
+#include "UserNote.h"
 #include "VorlindeProgram.h"
 
 using namespace testreg;

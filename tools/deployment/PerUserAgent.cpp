@@ -198,12 +198,16 @@ bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note
     out << "This account's layout was dealt with for the last removal already (" << note.outcome
         << "): nothing changed.\n";
   }
+  // A layout left for changed keys still needs the change no run can make.
+  const bool owed = note.outcome == kKeysChangedSinceRemoval &&
+                    note.stamp == machine.record.stamp && !(note.stamp < machine.event);
+  if (owed) out << "  What to do: " << kChangedKeysAdvice << "\n";
   if (!note.layoutBefore.empty()) {
     Note(machine, note.stamp, "fixed: the layout was written before a stop");
   } else if (note.stamp < machine.event) {
     Note(machine, machine.event, "unchanged: nothing to do");
   }
-  return true;
+  return !owed;
 }
 
 bool InLine(TextOut& out) {

@@ -49,9 +49,8 @@ UserNote ProvenForThisMachine(const UserNote& roamed) {
   const InstallRecord install = ReadInstallRecord();
   UserNote proven;
   if (!roamed.install.IsNone() && roamed.install == install.stamp) proven.install = install.stamp;
-  if (!roamed.stamp.IsNone() &&
-      IsOneOf(roamed.stamp,
-              {ReadAgentComponent().version, ReadRemovalRecord().stamp, install.stamp})) {
+  if (!roamed.stamp.IsNone() && IsOneOf(roamed.stamp, {ReadAgentComponent().version,
+                                                       ReadRemovalRecord().stamp, install.stamp})) {
     proven.stamp = roamed.stamp;
     proven.outcome = roamed.outcome;
     proven.layoutBefore = roamed.layoutBefore;

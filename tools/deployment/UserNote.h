@@ -27,10 +27,6 @@ struct UserNote {
   /// While a placement is begun and not finished: the layout as it stood
   /// before it (LayoutText). The write either left it so, or it happened.
   std::string layoutBefore;
-
-  bool LeftForChangedKeys() const {
-    return outcome == kKeysChangedSinceInstall || outcome == kKeysChangedSinceRemoval;
-  }
 };
 
 /// This user's note; none when there is none. Raises ERegistryException

@@ -1,9 +1,9 @@
 #include <string>
 
+#include "AgentRegistration.h"
 #include "BrowserRegistry.h"
 #include "CommandBarLayout.h"
 #include "Exceptions.h"
-#include "AgentRegistration.h"
 #include "InstallRecord.h"
 #include "PerUserAgent.h"
 #include "RemovalRecord.h"
@@ -123,11 +123,11 @@ void ReportBytes(Report& report, const LayoutRead& value, std::int32_t id) {
   if (!refused.empty()) {
     report.Problem(refused, kRefusedByInstall);
   } else if (id >= 0 && marked == 0) {
-    ReportMissingEntry(report, length == 0 ? "the layout is empty: the browser shows its "
-                                             "default command bar, without the button."
-                                           : "no entry carries the button's command id " +
-                                                 std::to_string(id) +
-                                                 ": the browser does not show it.");
+    ReportMissingEntry(report, length == 0
+                                   ? "the layout is empty: the browser shows its "
+                                     "default command bar, without the button."
+                                   : "no entry carries the button's command id " +
+                                         std::to_string(id) + ": the browser does not show it.");
   }
   if (marked > 0) ReportUnplacedEntry(report, id);
   if (marked > 1) {
