@@ -78,6 +78,17 @@ class InspectorHeaders(unittest.TestCase):
         self.assertIn(WINDOWS_10_AND_11, systems)
 
 
+class ToolManifests(unittest.TestCase):
+    def test_each_names_the_program_itself(self):
+        for variable, identity in (("VORLINDE_INSPECT_EXE", "Vorlinde.Inspect"),
+                                   ("VORLINDE_AGENT_EXE", "Vorlinde.Agent")):
+            manifest = [r for r in executable(variable).resources()
+                        if r.type == pe_file.RT_MANIFEST and r.name == MANIFEST_RESOURCE_ID]
+            root = ElementTree.fromstring(manifest[0].data)
+            self.assertEqual((root.find(ASSEMBLY + "assemblyIdentity").get("name"),
+                              root.findtext(ASSEMBLY + "description")),
+                             (identity, os.path.basename(os.environ[variable])[:-4]))
+
 class ProgramResources(unittest.TestCase):
     def setUp(self):
         self.resources = executable("VORLINDE_EXE").resources()

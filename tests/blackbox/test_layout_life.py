@@ -224,6 +224,18 @@ class LayoutLife(Users):
         self.become("ann")
         self.assertEqual(self.log_on(), TAKEN_OFF)
 
+    def test_11_a_renewed_identity_keeps_every_users_place(self):
+        self.install()
+        self.become("ann", ANN)
+        self.assertEqual(self.log_on(), ANN_PLACED)
+        self.become("admin")
+        old = self.component_name()
+        self.assertEqual(self.remove("/RenewIdentity")[0], 0)
+        self.assertNotEqual(self.component_name(), old)
+        self.become("ann")
+        self.assertEqual(self.log_on(), ANN_PLACED)  # run once more under the new name
+        self.removal()
+        self.assertEqual(self.log_on(), ANN)
 
 if __name__ == "__main__":
     unittest.main()

@@ -13,11 +13,13 @@
 #include "InstallCheck.h"
 #include "InstallRecord.h"
 #include "LayoutBytes.h"
+#include "MachinePart.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "TempDirectory.h"
 #include "TextOut.h"
 #include "UnitVorlindeUtils.h"
+#include "UserNote.h"
 #include "VorlindeProgram.h"
 
 using namespace testreg;
@@ -97,6 +99,11 @@ class ButtonLifeStandInTest : public ::testing::Test {
       SetValue(HKEY_CURRENT_USER, UserCopy(), "Version", REG_SZ, Sz(version));
     }
     return Layout();
+  }
+  static std::string Report(int problems) {
+    TextBuffer out;
+    EXPECT_EQ(InspectVorlinde(out), problems) << out.Text();
+    return out.Text();
   }
   int Remove() {
     out_ = TextBuffer();
@@ -251,6 +258,76 @@ TEST_F(ButtonLifeStandInTest, AnotherMachinesLaterVersionIsNeverLowered) {
   for (const std::string& copy : other) {
     EXPECT_EQ(Text(HKEY_CURRENT_USER, copy, "Version"), "2099,101,1,1");
   }
+}
+
+// {0C} comes after the install: no run knows which ids moved.
+TEST_F(ButtonLifeStandInTest, ALayoutLeftForChangedKeysIsAProblem) {
+  Install();
+  AddButton("{0C}");
+  TextBuffer out;
+  EXPECT_EQ(FixLayout(out), 1) << out.Text();
+  EXPECT_NE(out.Text().find(kChangedKeysAdvice), std::string::npos) << out.Text();
+  EXPECT_EQ(Layout(), kPlain);
+  EXPECT_NE(Report(1).find("The per-user agent left it so"), std::string::npos);
+}
+
+TEST_F(ButtonLifeStandInTest, RegistrationTakesTheOldComponentOutOfBothViewsOrSaysItCannot) {
+  const std::string plain = kSetup + "\\Vorlinde";
+  for (const bool own : {false, true}) {  // off, the one view is the 64-bit one
+    standin::SetWindows64Bit(own);
+    SetValue(HKEY_LOCAL_MACHINE, plain, "StubPath", REG_SZ, Sz("v.exe"));
+  }
+  for (const auto rights : {standin::KeyRights::ReadOnly, standin::KeyRights::Full}) {
+    standin::SetKeyRights(HKEY_LOCAL_MACHINE, plain, rights);  // the 64-bit view's
+    TextBuffer out;
+    const bool done = WriteMachinePart(out, folder_.Windows() + "\\", [](TextOut&) { return 0; });
+    EXPECT_EQ(done, rights == standin::KeyRights::Full);
+    EXPECT_NE(out.Text().find((done ? "Unregistered the Active Setup component "
+                                    : "The registry refused to delete ") +
+                              ComponentKeyName("Vorlinde") + " (64-bit registry view)"),
+              std::string::npos)
+        << out.Text();
+  }
+}
+
+// Sam's roamed old note names no machine, its stamp another machine's; the
+// install is adopted (recorded by a repair), so its removal reaches anyone.
+TEST_F(ButtonLifeStandInTest, ARoamedOldNoteMarksNoPendingEventOfThisMachineDone) {
+  Install();
+  DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vorlinde\\Install");
+  Install();
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  Become("sam", kPlaced);
+  SetValue(HKEY_CURRENT_USER, deployment::kLegacyUserNoteKey + 1, "Stamp", REG_SZ,
+           Sz("2099,101,1,1"));
+  EXPECT_NE(Report(0).find("the layout fix is pending"), std::string::npos);
+  EXPECT_EQ(LogOn(), kPlain);
+}
+
+// The component changes its name and nothing else: Ann's agent runs once
+// more under it and adds nothing, and the removal after it still reaches her.
+TEST_F(ButtonLifeStandInTest, ARenewedIdentityKeepsEveryUsersPlace) {
+  Install();
+  Become("ann");
+  ASSERT_EQ(LogOn(), kPlaced);
+  Become("admin");
+  const std::string old = PlacementComponent();
+  const StoredValue version = GetValue(HKEY_LOCAL_MACHINE, Component(), "Version");
+  TextBuffer out;
+  for (const bool elevated : {false, true}) {
+    standin::SetAccount("MACHINE", "admin", elevated);
+    EXPECT_EQ(RenewIdentity(out), elevated ? 0 : 1) << out.Text();
+    EXPECT_EQ(PlacementComponent() == old, !elevated);
+  }
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSetup + "\\" + old));
+  EXPECT_EQ(GetValue(HKEY_LOCAL_MACHINE, Component(), "Version").bytes, version.bytes);
+  Become("ann");
+  DeleteTree(HKEY_CURRENT_USER, UserCopy());  // none stands under the new name
+  EXPECT_EQ(LogOn(), kPlaced);
+  Become("admin");
+  ASSERT_EQ(Remove(), 0) << out_.Text();
+  Become("ann");
+  EXPECT_EQ(LogOn(), kPlain);
 }
 
 TEST_F(ButtonLifeStandInTest, TheReportNamesAnEntryThatAHandRunAdded) {

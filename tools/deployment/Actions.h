@@ -21,6 +21,11 @@ int RemoveButton(TextOut& out, const std::string& agentSource);
 /// an install that is rolled back before any user's layout could see it.
 int UndoInstall(TextOut& out);
 
+/// /RenewIdentity: gives this machine a new identity, for a machine made
+/// from an image of another, and its Active Setup component the name that
+/// identity gives; no layout changes, and no user's done event becomes due.
+int RenewIdentity(TextOut& out);
+
 /// /FixLayout: the per-user agent's run for this user, with words: the button
 /// placed after an install, or a recorded removal applied, once.
 int FixLayout(TextOut& out);

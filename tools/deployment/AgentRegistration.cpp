@@ -20,20 +20,16 @@ KeyItself OpenIdentityKey(bool create, RegistryRights rights) {
                    kStampMarkKey, create, rights);
 }
 
-std::string ComponentNamed(const std::string& identity) {
-  return IsGuidText(identity) ? kPlacementComponentPrefix + identity : std::string();
-}
-
 // The machine's component, its identity made now if it has none: a damaged
 // one names no component that could stand, so a new one loses nothing.
 std::string MadePlacementComponent() {
   KeyItself key = OpenIdentityKey(true, RegistryRights::Full);
   if (!key.IsOpen()) throw ERegistryException(key.Problem());
-  const std::string standing = ComponentNamed(key.ReadText(kMachineIdentityValue));
+  const std::string standing = ComponentOfIdentity(key.ReadText(kMachineIdentityValue));
   if (!standing.empty()) return standing;
   const std::string identity = NewGuidText();
   key.WriteText(kMachineIdentityValue, identity);
-  return ComponentNamed(identity);
+  return ComponentOfIdentity(identity);
 }
 
 KeyItself OpenComponent(const std::string& name, bool create, RegistryRights rights) {
@@ -49,10 +45,7 @@ std::string ComponentKeyName(const std::string& name) {
   return "HKEY_LOCAL_MACHINE" + ComponentPath(name);
 }
 
-std::string PlacementComponent() {
-  KeyItself key = OpenIdentityKey(false, RegistryRights::Read);
-  return ComponentNamed(key.ReadText(kMachineIdentityValue));
-}
+std::string PlacementComponent() { return ComponentOfIdentity(MachineIdentity()); }
 
 AgentComponent ReadAgentComponent() {
   const std::string name = PlacementComponent();
@@ -69,16 +62,33 @@ void RegisterAgent(const std::string& agentPath, bool newInstall) {
 }
 
 void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp) {
-  KeyItself key = OpenComponent(MadePlacementComponent(), true, RegistryRights::Full);
+  WriteComponent(MadePlacementComponent(), AgentStubPath(agentPath), stamp);
+}
+
+void WriteComponent(const std::string& name, const std::string& stubPath,
+                    const EventStamp& version) {
+  KeyItself key = OpenComponent(name, true, RegistryRights::Full);
   if (!key.IsOpen()) throw ERegistryException(key.Problem());
   key.WriteText("", "Vorlinde: the shop button in each user's command bar");
-  key.WriteText(kStubPathValue, AgentStubPath(agentPath));
+  key.WriteText(kStubPathValue, stubPath);
   key.WriteNumber(kIsInstalledValue, 1);
   // The Version last: a component half written is not yet a new event.
-  key.WriteText(kVersionValue, stamp.Text());
-  // An earlier version's component would run the agent a second time at
-  // each logon; this one does all it did.
-  UnregisterComponent(kLegacyPlacementComponent, RegistryView::Own);
+  key.WriteText(kVersionValue, version.Text());
+}
+
+std::string MachineIdentity() {
+  KeyItself key = OpenIdentityKey(false, RegistryRights::Read);
+  return key.ReadText(kMachineIdentityValue);
+}
+
+std::string ComponentOfIdentity(const std::string& identity) {
+  return IsGuidText(identity) ? kPlacementComponentPrefix + identity : std::string();
+}
+
+void SetMachineIdentity(const std::string& identity) {
+  KeyItself key = OpenIdentityKey(true, RegistryRights::Full);
+  if (!key.IsOpen()) throw ERegistryException(key.Problem());
+  key.WriteText(kMachineIdentityValue, identity);
 }
 
 bool UnregisterComponent(const std::string& name, RegistryView view) {

@@ -17,13 +17,30 @@
 /// refuses or a link stands there.
 void RegisterAgent(const std::string& agentPath, bool newInstall);
 
-/// The same, for an event whose stamp is known already (a removal's).
+/// The same, for an event whose stamp is known already (a removal's). The
+/// component of earlier versions is the caller's to take out
+/// (ComponentCleanUp.h), with words.
 void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp);
+
+/// Writes the component `name` whole, its Version last; raises
+/// ERegistryException naming the key when the registry refuses or a link
+/// stands there.
+void WriteComponent(const std::string& name, const std::string& stubPath,
+                    const EventStamp& version);
 
 /// This machine's component name: kPlacementComponentPrefix and the
 /// machine's identity; empty while the machine has none that is well formed
 /// (then no component of this machine's stands).
 std::string PlacementComponent();
+
+/// The machine's identity (kMachineIdentityValue) as it stands, and the
+/// component name it gives (empty for one that is no GUID).
+std::string MachineIdentity();
+std::string ComponentOfIdentity(const std::string& identity);
+
+/// Gives the machine the identity `identity`; raises ERegistryException
+/// naming the key when the registry refuses or a link stands there.
+void SetMachineIdentity(const std::string& identity);
 
 /// What the component names, in the program's own registry view.
 struct AgentComponent {

@@ -46,18 +46,33 @@ bool UnregisterAll(TextOut& out, const std::vector<Component>& components) {
   return none;
 }
 
+// `name` in our view and, on 64-bit Windows, in the other one too; on
+// 32-bit Windows the 64-bit view is the one view: ours.
+void AddInBothViews(std::vector<Component>& components, const std::string& name) {
+  components.push_back({name, RegistryView::Own});
+  if (RunsOn64BitWindows()) components.push_back({name, RegistryView::Bits64});
+}
+
 }  // namespace
 
 bool UnregisterOtherComponents(TextOut& out) {
   const std::string own = PlacementComponent();
   std::vector<Component> components;
   for (const char* name : {kLegacyPlacementComponent, kLegacyFixUpComponent}) {
-    components.push_back({name, RegistryView::Own});
-    // On 32-bit Windows the 64-bit view is the one view: ours.
-    if (RunsOn64BitWindows()) components.push_back({name, RegistryView::Bits64});
+    AddInBothViews(components, name);
   }
   if (!own.empty() && RunsOn64BitWindows()) components.push_back({own, RegistryView::Bits64});
   return UnregisterAll(out, components);
+}
+
+bool UnregisterInBothViews(TextOut& out, const std::string& name) {
+  std::vector<Component> components;
+  AddInBothViews(components, name);
+  return UnregisterAll(out, components);
+}
+
+bool UnregisterLegacyPlacementComponent(TextOut& out) {
+  return UnregisterInBothViews(out, kLegacyPlacementComponent);
 }
 
 bool UnregisterOwnComponent(TextOut& out) {

@@ -80,7 +80,8 @@ inline constexpr char kUserLocalKey[] = "\\Software\\Classes\\Local Settings";
 inline constexpr char kUserNoteKey[] =
     "\\Software\\Classes\\Local Settings\\Software\\Vorlinde\\Layout";
 /// Where earlier versions kept the note, in the part that roams: read only
-/// while a user has no note of this machine's yet.
+/// while a user has no note of this machine's yet, and only for the event
+/// of this machine whose stamp it carries: it names no machine.
 inline constexpr char kUserSoftwareKey[] = "\\Software";
 inline constexpr char kLegacyUserNoteKey[] = "\\Software\\Vorlinde\\Layout";
 inline constexpr char kOutcomeValue[] = "Outcome";

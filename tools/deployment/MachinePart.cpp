@@ -5,6 +5,7 @@
 #include "ActionStep.h"
 #include "AgentRegistration.h"
 #include "BrowserRegistry.h"
+#include "ComponentCleanUp.h"
 #include "Deployment.h"
 #include "Exceptions.h"
 #include "InstallRecord.h"
@@ -72,7 +73,7 @@ bool RegisterAgentIn(TextOut& out, const std::string& folder, bool newInstall) {
   out << "Active Setup runs " << AgentStubPath(agent) << " at each user's next logon ("
       << ComponentKeyName(PlacementComponent()) << ", Version "
       << ReadAgentComponent().version.Text() << ").\n";
-  return true;
+  return UnregisterLegacyPlacementComponent(out);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ MachineState ReadMachine() {
                      ReadAgentComponent().version,
                      {},
                      ReadUserNote()};
-  state.event = std::max(state.component, state.record.stamp);
+  state.event = LatestEvent(state.component, state.record.stamp);
   return state;
 }
 
@@ -124,10 +124,12 @@ bool Place(TextOut& out, const MachineState& machine) {
     return PlacedForThisInstall(out, machine);
   }
   if (recorded && !KeysStandAsInstalled(machine)) {
-    Note(machine, machine.event, "left as it is: the extension keys changed since the install");
+    Note(machine, machine.event, kKeysChangedSinceInstall);
     out << "The extension keys no longer stand as the install left them (another button was "
-           "added or removed since): this account's layout was left as it is.\n";
-    return true;
+           "added or removed since): this account's layout was left as it is, without the "
+           "button.\n"
+        << "  What to do: " << kChangedKeysAdvice << "\n";
+    return false;
   }
   // Noted before the layout changes, with the layout as it was: a run
   // stopped after the write must not move the later ids up a second time.
@@ -160,10 +162,12 @@ bool ApplyRemoval(TextOut& out, const MachineState& machine) {
     return true;
   }
   if (!KeysStandAsRecorded(machine)) {
-    Note(machine, record.stamp, "left as it is: the extension keys changed");
+    Note(machine, record.stamp, kKeysChangedSinceRemoval);
     out << "The extension keys no longer stand as the removal left them (another button was "
-           "added or removed since): this account's layout was left as it is.\n";
-    return true;
+           "added or removed since): this account's layout was left as it is, with the "
+           "removed button's entries.\n"
+        << "  What to do: " << kChangedKeysAdvice << "\n";
+    return false;
   }
   // Noted before the layout changes: a note that cannot be written stops the
   // fix here, and a layout fixed twice would point entries at wrong buttons.
@@ -194,12 +198,16 @@ bool LeaveAsItIs(TextOut& out, const MachineState& machine, const UserNote& note
     out << "This account's layout was dealt with for the last removal already (" << note.outcome
         << "): nothing changed.\n";
   }
+  // A layout left for changed keys still needs the change no run can make.
+  const bool owed = note.outcome == kKeysChangedSinceRemoval &&
+                    note.stamp == machine.record.stamp && !(note.stamp < machine.event);
+  if (owed) out << "  What to do: " << kChangedKeysAdvice << "\n";
   if (!note.layoutBefore.empty()) {
     Note(machine, note.stamp, "fixed: the layout was written before a stop");
   } else if (note.stamp < machine.event) {
     Note(machine, machine.event, "unchanged: nothing to do");
   }
-  return true;
+  return !owed;
 }
 
 bool InLine(TextOut& out) {
@@ -229,6 +237,10 @@ void SayNoTurn(TextOut& out, const NamedMutexClaim& turn) {
 }
 
 }  // namespace
+
+EventStamp LatestEvent(const EventStamp& component, const EventStamp& removal) {
+  return std::max(component, removal);
+}
 
 std::string UserTurnMutexName() { return kUserTurnMutexPrefix + CurrentAccountSid(); }
 

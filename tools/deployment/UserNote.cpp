@@ -1,9 +1,14 @@
 #include "UserNote.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "AgentRegistration.h"
 #include "Deployment.h"
 #include "Exceptions.h"
+#include "InstallRecord.h"
 #include "KeyItself.h"
+#include "RemovalRecord.h"
 
 namespace {
 
@@ -32,14 +37,37 @@ UserNote ReadNote(const char* base, const char* path, bool& found) {
           EventStamp::Parse(key.ReadText(kInstallStampValue)), key.ReadText(kLayoutBeforeValue)};
 }
 
+bool IsOneOf(const EventStamp& stamp, std::initializer_list<EventStamp> stamps) {
+  return std::find(stamps.begin(), stamps.end(), stamp) != stamps.end();
+}
+
+// An earlier version's note roams and names no machine: it proves only the
+// one event it ran for, where this machine has an event of that very stamp.
+// Any other stamp may be another machine's, and a later one would mark this
+// machine's pending event done; it then stands for no event at all.
+UserNote ProvenForThisMachine(const UserNote& roamed) {
+  const InstallRecord install = ReadInstallRecord();
+  UserNote proven;
+  if (!roamed.install.IsNone() && roamed.install == install.stamp) proven.install = install.stamp;
+  if (!roamed.stamp.IsNone() && IsOneOf(roamed.stamp, {ReadAgentComponent().version,
+                                                       ReadRemovalRecord().stamp, install.stamp})) {
+    proven.stamp = roamed.stamp;
+    proven.outcome = roamed.outcome;
+    proven.layoutBefore = roamed.layoutBefore;
+  }
+  return proven;
+}
+
 }  // namespace
 
-// An earlier version's note still counts until this machine's is written: a
-// layout it fixed must not be fixed again.
+// An earlier version's note still counts until this machine's is written,
+// for what it proves: a layout it fixed must not be fixed again.
 UserNote ReadUserNote() {
   bool found = false;
   const UserNote note = ReadNote(kUserLocalKey, kUserNoteKey, found);
-  return found ? note : ReadNote(kUserSoftwareKey, kLegacyUserNoteKey, found);
+  if (found) return note;
+  const UserNote roamed = ReadNote(kUserSoftwareKey, kLegacyUserNoteKey, found);
+  return found ? ProvenForThisMachine(roamed) : roamed;
 }
 
 void WriteUserNote(const UserNote& note) {

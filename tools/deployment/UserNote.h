@@ -7,6 +7,19 @@
 
 #include "EventStamp.h"
 
+/// The outcomes of a run that left the layout because the extension keys no
+/// longer stood as the event recorded them: the ids it would move are
+/// unknown, so the layout still needs a change no run can make.
+inline constexpr char kKeysChangedSinceInstall[] =
+    "left as it is: the extension keys changed since the install";
+inline constexpr char kKeysChangedSinceRemoval[] = "left as it is: the extension keys changed";
+/// What a user does then: no run knows which entries name which button once
+/// the keys moved under the event; the reader of the command bar does.
+inline constexpr char kChangedKeysAdvice[] =
+    "Internet Explorer's command bar: right-click it, choose Customize and set this "
+    "account's buttons as they should be; an entry that shows another button is taken off "
+    "there.";
+
 struct UserNote {
   EventStamp stamp;
   std::string outcome;

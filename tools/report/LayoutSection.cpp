@@ -1,9 +1,12 @@
 #include <string>
 
+#include "AgentRegistration.h"
 #include "BrowserRegistry.h"
 #include "CommandBarLayout.h"
 #include "Exceptions.h"
 #include "InstallRecord.h"
+#include "PerUserAgent.h"
+#include "RemovalRecord.h"
 #include "Report.h"
 #include "Sections.h"
 #include "UserNote.h"
@@ -76,6 +79,29 @@ void ReportUnplacedEntry(Report& report, std::int32_t id) {
                  "the agent is registered, install only with the package.");
 }
 
+// The agent's latest run left this layout without the button because the
+// keys moved under the install: /FixLayout would only leave it again.
+bool PlacementLeftForChangedKeys() {
+  try {
+    const UserNote note = ReadUserNote();
+    return note.outcome == kKeysChangedSinceInstall &&
+           !(note.stamp < LatestEvent(ReadAgentComponent().version, ReadRemovalRecord().stamp));
+  } catch (const Exception&) {
+    return false;  // the removal section names a note that cannot be read
+  }
+}
+
+void ReportMissingEntry(Report& report, const std::string& what) {
+  if (!PlacementLeftForChangedKeys()) {
+    report.Problem(what, kPlaceAgain);
+    return;
+  }
+  report.Problem(what + " The per-user agent left it so (" + kKeysChangedSinceInstall +
+                     "): the extension keys no longer stand as the install recorded them, so "
+                     "no run of it adds the button.",
+                 kChangedKeysAdvice);
+}
+
 // What an install run refuses, as one cause; empty when it accepts the value.
 std::string RefusedShape(const LayoutRead& value) {
   if (value.found == LayoutFound::TooLong) {
@@ -97,11 +123,11 @@ void ReportBytes(Report& report, const LayoutRead& value, std::int32_t id) {
   if (!refused.empty()) {
     report.Problem(refused, kRefusedByInstall);
   } else if (id >= 0 && marked == 0) {
-    report.Problem(length == 0 ? "the layout is empty: the browser shows its default command "
-                                 "bar, without the button."
-                               : "no entry carries the button's command id " + std::to_string(id) +
-                                     ": the browser does not show it.",
-                   kPlaceAgain);
+    ReportMissingEntry(report, length == 0
+                                   ? "the layout is empty: the browser shows its "
+                                     "default command bar, without the button."
+                                   : "no entry carries the button's command id " +
+                                         std::to_string(id) + ": the browser does not show it.");
   }
   if (marked > 0) ReportUnplacedEntry(report, id);
   if (marked > 1) {
@@ -131,10 +157,9 @@ void ReportLayout(Report& report, std::int32_t placeableId) {
       report.Out() << (value.found == LayoutFound::KeyMissing ? "  (no CommandBar key)\n"
                                                               : "  (no ButtonLayout value)\n");
       if (placeableId >= 0) {
-        report.Problem(
-            "the button is not in this user's command bar layout: the browser shows "
-            "its default command bar.",
-            kPlaceAgain);
+        ReportMissingEntry(report,
+                           "the button is not in this user's command bar layout: the browser "
+                           "shows its default command bar.");
       }
       return;
     case LayoutFound::KeyRefused:

@@ -18,6 +18,13 @@ void ReportRecord(Report& report, const RemovalRecord& record, bool installedAga
                << " was removed from this machine; for this account ";
   if (!(note.stamp < record.stamp)) {
     report.Out() << "it is done (" << note.outcome << ").\n";
+    if (note.stamp == record.stamp && note.outcome == kKeysChangedSinceRemoval) {
+      report.Problem(
+          "the per-user agent left this account's layout with the removed button's "
+          "entries: the extension keys no longer stood as the removal recorded them, "
+          "so no run of it fixes the layout.",
+          kChangedKeysAdvice);
+    }
   } else {
     report.Out() << "the layout fix is pending (it runs at the next logon).\n";
   }

@@ -1,7 +1,8 @@
 // vorlinde-inspect: prints what an install run of vorlinde.exe left in the
 // registry; with a switch, checks the machine part alone or makes one of the
 // changes the usage names. Exit code 0 when all is well or done, 1 when it
-// names a problem or could not do it, 2 for a switch it does not know.
+// names a problem or could not do it, 2 for a switch it does not know or a
+// second switch.
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ const char kUsage[] =
     "                      or apply a recorded removal, once.\n"
     "  /UndoInstall        Run elevated: delete the extension key alone, for an install that\n"
     "                      is rolled back before any user's layout saw the button.\n"
+    "  /RenewIdentity      Run elevated, on a machine made from an image of another: give\n"
+    "                      this machine an identity of its own, and its Active Setup\n"
+    "                      component the name it gives. Changes no account's layout.\n"
     "  /RemoveVirtualized  Delete the copies of the extension key that Windows redirected\n"
     "                      to this account's VirtualStore.\n"
     "  /?                  Show this text.\n"
@@ -79,6 +83,7 @@ const Mode kModes[] = {
     {"RemoveVirtualized", RemoveVirtualizedInstall},
     {"UndoInstall", UndoInstall},
     {"InstallMachinePart", InstallMachinePart},
+    {"RenewIdentity", RenewIdentity},
     {"?", Usage},
 };
 

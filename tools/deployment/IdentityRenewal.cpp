@@ -1,0 +1,68 @@
+// /RenewIdentity. A machine made from an image of another keeps that
+// machine's identity, and with it the name of its Active Setup component,
+// so that the per-user copies of the two machines' events roam as one. A new
+// identity, and the component under its name with its program and Version
+// as they stood: each user's agent runs once more at their next logon, and
+// their note, which names no identity, keeps each event it dealt with done.
+#include <string>
+
+#include "Actions.h"
+#include "AgentRegistration.h"
+#include "ComponentCleanUp.h"
+#include "Exceptions.h"
+#include "NewGuid.h"
+#include "ProcessAccount.h"
+#include "TextOut.h"
+
+namespace {
+
+bool Elevated(TextOut& out) {
+  if (CurrentElevation() == Elevation::Elevated) return true;
+  out << "Renewing the identity needs an elevated run: open a command prompt with \"Run as "
+         "administrator\" and run vorlinde-inspect.exe /RenewIdentity there. Nothing was "
+         "changed.\n";
+  return false;
+}
+
+void SayRenamed(TextOut& out, const AgentComponent& component, const std::string& renamed) {
+  if (!component.registered) {
+    out << "No Active Setup component of this machine's stands: the next install registers "
+           "one under the new name.\n";
+    return;
+  }
+  out << "Active Setup's component is now " << ComponentKeyName(renamed) << ": it runs "
+      << component.stubPath << ", Version " << component.version.Text()
+      << ", once for each user at their next logon, and changes no layout the agent dealt "
+         "with already.\n";
+}
+
+// The new component stands before the identity names it, and the old one
+// goes last: a run stopped anywhere leaves a component that reaches every
+// user, and the agent's note keeps a second run for one user from changing
+// anything.
+bool Renew(TextOut& out) {
+  const std::string old = MachineIdentity();
+  const std::string oldComponent = PlacementComponent();
+  const AgentComponent component = ReadAgentComponent();
+  const std::string identity = NewGuidText();
+  const std::string renamed = ComponentOfIdentity(identity);
+  if (component.registered) WriteComponent(renamed, component.stubPath, component.version);
+  SetMachineIdentity(identity);
+  out << "This machine's identity was " << (old.empty() ? "none" : old) << "; it is now "
+      << identity << ".\n";
+  SayRenamed(out, component, renamed);
+  return oldComponent.empty() || UnregisterInBothViews(out, oldComponent);
+}
+
+}  // namespace
+
+int RenewIdentity(TextOut& out) {
+  out << "Renewing this machine's identity, for a machine made from an image\n\n";
+  if (!Elevated(out)) return 1;
+  try {
+    return Renew(out) ? 0 : 1;
+  } catch (const Exception& e) {
+    out << "The renewal stopped: " << e.Message() << "\nRun it again to finish it.\n";
+    return 1;
+  }
+}
