@@ -10,6 +10,7 @@
 #include "Actions.h"
 #include "AgentRegistration.h"
 #include "Deployment.h"
+#include "FileTestHelpers.h"
 #include "InstallCheck.h"
 #include "InstallRecord.h"
 #include "LayoutBytes.h"
@@ -41,6 +42,8 @@ class ButtonLifeStandInTest : public ::testing::Test {
  protected:
   void SetUp() override {
     standin::Reset();
+    // The picture the machine part names, which its check looks for.
+    testfile::EnsureExists(ExecutableDirectory() + kButton.IconFileName);
     SetValue(HKEY_LOCAL_MACHINE, deployment::kWindowsCurrentVersionKey + 1,
              deployment::kCommonFilesDirValue, REG_SZ, Sz(folder_.Windows()));
     for (const char* name : {"{0A}", "{0B}", "{F0}", "{F1}"}) AddButton(name);

@@ -34,8 +34,7 @@ class ReportToolStandInTest : public ::testing::Test {
   void SetUp() override {
     standin::Reset();
     // The picture an install run names; left there, as other tests need it.
-    const std::string icon = ExecutableDirectory() + kButton.IconFileName;
-    if (!testfile::Exists(icon)) testfile::Write(icon, "");
+    testfile::EnsureExists(ExecutableDirectory() + kButton.IconFileName);
   }
   void TearDown() override { standin::Reset(); }
 

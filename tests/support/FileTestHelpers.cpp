@@ -37,6 +37,10 @@ bool Exists(const std::string& name) {
   return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+void EnsureExists(const std::string& name) {
+  if (!Exists(name)) Write(name, "");
+}
+
 bool IsDirectory(const std::string& name) {
   const DWORD attributes = GetFileAttributesA(name.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

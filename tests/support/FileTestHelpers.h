@@ -19,6 +19,8 @@ StoredFile Read(const std::string& name);
 /// Creates or replaces `name` with exactly `bytes`.
 void Write(const std::string& name, const std::string& bytes);
 bool Exists(const std::string& name);
+/// An empty file `name` where there is none (one that is there is kept).
+void EnsureExists(const std::string& name);
 bool IsDirectory(const std::string& name);
 void MakeDirectory(const std::string& name);
 /// Deletes a file or an empty directory; a missing one is no error.
