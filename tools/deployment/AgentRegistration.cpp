@@ -2,7 +2,7 @@
 
 #include "Deployment.h"
 #include "Exceptions.h"
-#include "InstallRecord.h"
+#include "RecordKeeping.h"
 #include "KeyItself.h"
 #include "NewGuid.h"
 #include "RegistryTree.h"

@@ -15,6 +15,7 @@
 #include "KeyItself.h"
 #include "OwnExtensionKey.h"
 #include "PerUserAgent.h"
+#include "RecordKeeping.h"
 #include "RegistryAccessor.h"
 #include "RegistryTree.h"
 #include "RemovalRecord.h"
@@ -91,7 +92,7 @@ bool RemoveCountedButton(TextOut& out, const SameClassButtons& buttons, std::str
     return false;
   }
   out << "Removed " << OwnKeyName() << "\n";
-  FinishRemovalRecord(planned);
+  FinishRemoval(planned);
   return true;
 }
 
@@ -120,7 +121,7 @@ bool RemoveUncountedKey(TextOut& out) {
 RemovalRecord FinishedRecord(const SameClassButtons& buttons) {
   RemovalRecord record = ReadRemovalRecord();
   if (record.damage.empty() && record.stamp < record.planned && !buttons.ownKeyListed) {
-    FinishRemovalRecord(record.planned);
+    FinishRemoval(record.planned);
     record.stamp = record.planned;
   }
   return record;

@@ -30,11 +30,10 @@ InstallRecord ReadInstallRecord();
 /// package asks before it writes the machine part.
 bool ButtonCounted();
 
-/// Records the install whose machine part now stands, stamped `stamp`,
-/// unless a sound record stands: a repair or an upgrade keeps the record of
-/// the install it repairs. `newInstall`: the button did not count before
-/// the machine part was written; else the record is adopted.
-void RecordInstall(const EventStamp& stamp, bool newInstall);
+/// Writes the record of the install whose machine part now stands, stamped
+/// `stamp`: the same-class keys as they stand. `adopted`: the install is
+/// older than its record, so the ids it moved are unknown.
+void WriteInstallRecord(const EventStamp& stamp, bool adopted);
 
 /// Deletes the record, once the install's removal is finished.
 void DeleteInstallRecord();
