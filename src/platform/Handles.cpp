@@ -9,3 +9,5 @@ void FileHandleTraits::close(Type file) { CloseHandle(file); }
 void KernelObjectTraits::close(Type object) { CloseHandle(object); }
 
 void LibraryModuleTraits::close(Type module) { FreeLibrary(static_cast<HMODULE>(module)); }
+
+void LocalMemoryTraits::close(Type memory) { LocalFree(memory); }

@@ -13,6 +13,7 @@
 #include "FileCopy.h"
 #include "InstallRecord.h"
 #include "KeyItself.h"
+#include "MachineTurn.h"
 #include "OwnExtensionKey.h"
 #include "PerUserAgent.h"
 #include "RecordKeeping.h"
@@ -30,6 +31,8 @@ namespace {
 using namespace deployment;
 
 const char kNothingChanged[] = "Nothing was changed.\n";
+const char kUndoNeedsElevation[] =
+    "Undoing the install needs an elevated run: nothing was changed.";
 
 std::string CommonFilesFolder() {
   RegistryAccessor registry(RegistryRights::Read);
@@ -160,6 +163,8 @@ bool ReachOtherUsers(TextOut& out, const RemovalRecord& record, std::string agen
 
 int RemoveButton(TextOut& out, const std::string& agentSource) {
   out << "Removal: takes the button out for every user\n\n";
+  const MachineTurn turn;
+  if (!turn.Held(out, kRemovalNeedsElevation)) return 1;
   SameClassButtons buttons;
   try {
     RegistryAccessor machine(RegistryRights::Read);
@@ -196,6 +201,8 @@ int RemoveButton(TextOut& out, const std::string& agentSource) {
 int UndoInstall(TextOut& out) {
   out << "Undoing the install: deletes the extension key of an install that did not "
          "complete\n\n";
+  const MachineTurn turn;
+  if (!turn.Held(out, kUndoNeedsElevation)) return 1;
   if (!DeleteExtensionKey()) {
     out << "The registry refused to delete HKEY_LOCAL_MACHINE" << OwnExtensionKey() << ".\n";
     return 1;

@@ -96,6 +96,15 @@ inline constexpr char kUserTurnMutexPrefix[] = "Global\\Vorlinde.UserLayout.";
 /// How long a second writer waits for the first before it leaves.
 inline constexpr unsigned kUserTurnWaitMilliseconds = 60000;
 
+/// Claimed by every run that reads machine-wide values and writes them after
+/// (the stamps, the machine's identity, the records, the extension key):
+/// /InstallMachinePart, the package's steps and /Remove, one at a time on the
+/// machine, in every session. Only Administrators and SYSTEM may open it,
+/// and one that another account made first is refused, never waited for:
+/// no standard user can hold the machine's turn.
+inline constexpr char kMachineTurnMutex[] = "Global\\Vorlinde.Machine";
+inline constexpr unsigned kMachineTurnWaitMilliseconds = 60000;
+
 /// The windowless per-user agent that Active Setup runs, and where the
 /// removal puts a copy of it: in Common Files, which only administrators
 /// may change, so that it outlives the program's own folder.

@@ -10,6 +10,7 @@
 #include "InstallRecord.h"
 #include "OwnExtensionKey.h"
 #include "KeyItself.h"
+#include "MachineTurn.h"
 #include "ProcessAccount.h"
 #include "SameClassButtons.h"
 #include "UnitVorlindeUtils.h"
@@ -17,14 +18,20 @@
 
 namespace {
 
+#define VORLINDE_ELEVATE                                                         \
+  "  What to do: open a command prompt with \"Run as administrator\" and run " \
+  "vorlinde-inspect.exe /InstallMachinePart there."
+
+const char kWriteNeedsElevation[] =
+    "PROBLEM: only an elevated run may write the machine part.\n" VORLINDE_ELEVATE;
+
 void SayWhyNotWritten(TextOut& out, const KeyItself& key) {
   out << "PROBLEM: " << key.Problem() << ".\n";
   if (key.Result() == KeyItself::Outcome::Link) {
     out << "  What to do: have the link deleted itself (vorlinde-inspect.exe /Remove does that, "
            "never deleting what it leads to), then install again.\n";
   } else if (CurrentElevation() != Elevation::Elevated) {
-    out << "  What to do: open a command prompt with \"Run as administrator\" and run "
-           "vorlinde-inspect.exe /InstallMachinePart there.\n";
+    out << VORLINDE_ELEVATE "\n";
   } else {
     out << "  What to do: check that this account may write under HKEY_LOCAL_MACHINE\\SOFTWARE, "
            "then install again.\n";
@@ -68,18 +75,20 @@ bool ListButtons(TextOut& out, bool& newInstall) {
 
 bool RegisterAgentIn(TextOut& out, const std::string& folder, bool newInstall) {
   const std::string agent = folder + deployment::kAgentFileName;
-  RegisterAgent(agent, newInstall);
+  const EventStamp stamp = RegisterAgent(agent, newInstall);
   out << "Active Setup runs " << AgentStubPath(agent) << " at each user's next logon ("
-      << ComponentKeyName(PlacementComponent()) << ", Version "
-      << ReadAgentComponent().version.Text() << ").\n";
+      << ComponentKeyName(PlacementComponent()) << ", Version " << stamp.Text() << ").\n";
   return true;
 }
 
 }  // namespace
 
 bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check) {
+  const MachineTurn turn;
   bool newInstall = false;
-  return RunStep(out, "listing the buttons of the class",
+  return RunStep(out, "claiming the machine's turn",
+                 [&] { return turn.Held(out, kWriteNeedsElevation); }) &&
+         RunStep(out, "listing the buttons of the class",
                  [&] { return ListButtons(out, newInstall); }) &&
          RunStep(out, "writing the extension key",
                  [&] { return WriteExtensionKey(out, folder); }) &&
