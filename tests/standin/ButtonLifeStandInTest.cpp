@@ -13,6 +13,7 @@
 #include "AgentRegistration.h"
 #include "Deployment.h"
 #include "InstallCheck.h"
+#include "FileTestHelpers.h"
 #include "InstallRecord.h"
 #include "LayoutBytes.h"
 #include "MachinePart.h"
@@ -101,6 +102,10 @@ class ButtonLifeStandInTest : public ::testing::Test {
       SetValue(HKEY_CURRENT_USER, UserCopy(), "Version", REG_SZ, Sz(version));
     }
     return Layout();
+  }
+  // As the package and /InstallMachinePart write it, with a check that passes.
+  bool WriteMachinePartHere(TextOut& out) {
+    return WriteMachinePart(out, folder_.Windows() + "\\", [](TextOut&) { return 0; });
   }
   int Remove() {
     out_ = TextBuffer();
@@ -238,6 +243,27 @@ TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
            Sz("{00000000-0000-0000-0000-00000000000C}"));
   Become("cai", before);
   EXPECT_EQ(LogOn(), before);
+}
+
+// An install stopped after its key (its stamp refused) and run again is the
+// install it began: Ann's {F0} and {F1} move one up as for an unbroken one.
+TEST_F(ButtonLifeStandInTest, AnInstallStoppedAfterItsKeyFinishesAsItBegan) {
+  const std::string before = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00";
+  testfile::Write(folder_.Windows(kButton.IconFileName), "");
+  for (const bool stopped : {false, true}) {
+    SetUp();
+    TextBuffer out;
+    if (stopped) {
+      standin::FailValueWrites(deployment::kHighestStampValue);
+      ASSERT_FALSE(WriteMachinePartHere(out));
+      ASSERT_TRUE(ButtonCounted()) << out.Text();
+      standin::ClearValueFaults();
+    }
+    ASSERT_TRUE(WriteMachinePartHere(out)) << out.Text();
+    Become(stopped ? "bea" : "ann", before);
+    EXPECT_EQ(LogOn(), "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00");
+    Become("admin");
+  }
 }
 
 // Rita's roaming copy carries machine B's later Versions, of its component
@@ -424,10 +450,11 @@ TEST_F(ButtonLifeStandInTest, TwoRunsAtOnceFixALayoutOnce) {
 // the machine has one identity, whichever run comes first.
 TEST_F(ButtonLifeStandInTest, RunsThatChangeTheMachinePartTakeTurns) {
   const std::function<int(TextOut&)> writeMachinePart = [this](TextOut& out) {
-    return WriteMachinePart(out, folder_.Windows() + "\\", [](TextOut&) { return 0; }) ? 0 : 1;
+    return WriteMachinePartHere(out) ? 0 : 1;
   };
-  const std::function<int(TextOut&)> remove = [](TextOut& out) {
-    return RemoveButton(out, standin::WindowsPath("/proc/self/exe"));
+  testfile::Write(folder_.Windows(deployment::kAgentFileName), "MZ");
+  const std::function<int(TextOut&)> remove = [this](TextOut& out) {
+    return RemoveButton(out, folder_.Windows(deployment::kAgentFileName));
   };
   const auto stamp = [](const TextBuffer& out) {
     const std::string text = out.Text();

@@ -207,6 +207,7 @@ int UndoInstall(TextOut& out) {
     out << "The registry refused to delete HKEY_LOCAL_MACHINE" << OwnExtensionKey() << ".\n";
     return 1;
   }
+  EndInstallUnderWay();
   out << "HKEY_LOCAL_MACHINE" << OwnExtensionKey() << " is gone.\n";
   return 0;
 }

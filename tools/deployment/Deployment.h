@@ -59,6 +59,11 @@ inline constexpr char kPositionValue[] = "Position";
 /// upgrade of an install older than the record: then no one knows the ids
 /// the install moved.
 inline constexpr char kAdoptedValue[] = "Adopted";
+/// Written before the button's key by an install that finds no button of
+/// its own counted, and taken away once its record is whole: a run stopped
+/// after the key and run again finishes as the install it began, not as one
+/// older than the records.
+inline constexpr char kUnderWayValue[] = "UnderWay";
 /// In the removal record: the stamp of the install it removed, whose
 /// placement alone it undoes.
 inline constexpr char kInstallStampValue[] = "InstallStamp";

@@ -32,6 +32,7 @@ InstallRecord ReadInstallRecord() {
     return record;
   }
   RecordReader values(key);
+  record.underWay = values.Has(kUnderWayValue);
   if (!values.Has(kStampValue)) return record;
   record.stamp = values.Stamp(kStampValue);
   record.buttonKeys = values.KeyNames(kButtonKeysValue);
@@ -55,6 +56,14 @@ void WriteInstallRecord(const EventStamp& stamp, bool adopted) {
   key.WriteNumber(kAdoptedValue, adopted ? 1 : 0);
   // The stamp last: a record half written is no record.
   key.WriteText(kStampValue, stamp.Text());
+  key.DeleteValue(kUnderWayValue);
+}
+
+void MarkInstallUnderWay() { WritableMachineRecord(kInstallKey).WriteNumber(kUnderWayValue, 1); }
+
+void EndInstallUnderWay() {
+  KeyItself key = OpenMachineRecord(kInstallKey, false, RegistryRights::Full);
+  if (key.IsOpen()) key.DeleteValue(kUnderWayValue);
 }
 
 void DeleteInstallRecord() {

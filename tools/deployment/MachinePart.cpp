@@ -58,12 +58,13 @@ bool WriteExtensionKey(TextOut& out, const std::string& folder) {
 }
 
 // Asked before the key is written: a button that counted already is a
-// repair or an upgrade of the install whose record stands. A malformed key
+// repair or an upgrade of the install whose record stands, unless it is
+// this install's own key, written before a stop. A malformed key
 // of another button stops the install here, before anything is written, and
 // the log says what to do about it.
 bool ListButtons(TextOut& out, bool& newInstall) {
   try {
-    newInstall = !ButtonCounted();
+    newInstall = !ButtonCounted() || ReadInstallRecord().underWay;
     return true;
   } catch (const ERegistryException& e) {
     out << "PROBLEM: another extension key is malformed (" << e.Message()
@@ -71,6 +72,19 @@ bool ListButtons(TextOut& out, bool& newInstall) {
         << "  What to do: " << kMalformedButtonKeyAdvice << " Then install again.\n";
     return false;
   }
+}
+
+// Before the key: a run stopped after it is still this new install's when
+// it is run again.
+bool MarkedUnderWay() {
+  MarkInstallUnderWay();
+  return true;
+}
+
+// A key that could not be written begins no install.
+bool NotBegun() {
+  EndInstallUnderWay();
+  return false;
 }
 
 bool RegisterAgentIn(TextOut& out, const std::string& folder, bool newInstall) {
@@ -90,8 +104,10 @@ bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck 
                  [&] { return turn.Held(out, kWriteNeedsElevation); }) &&
          RunStep(out, "listing the buttons of the class",
                  [&] { return ListButtons(out, newInstall); }) &&
+         RunStep(out, "noting the install under way",
+                 [&] { return !newInstall || MarkedUnderWay(); }) &&
          RunStep(out, "writing the extension key",
-                 [&] { return WriteExtensionKey(out, folder); }) &&
+                 [&] { return WriteExtensionKey(out, folder) || (newInstall && NotBegun()); }) &&
          RunStep(out, "checking the machine part", [&] { return check(out) == 0; }) &&
          RunStep(out, "registering the per-user agent",
                  [&] { return RegisterAgentIn(out, folder, newInstall); });

@@ -19,7 +19,10 @@ void RecordInstall(const EventStamp& stamp, bool newInstall) {
   // A removal deletes the record: one that stands belongs to this install,
   // also when its key was deleted by hand and is put back by a repair.
   const InstallRecord standing = ReadInstallRecord();
-  if (!standing.stamp.IsNone() && standing.damage.empty() && !EndedByRemoval(standing)) return;
+  if (!standing.stamp.IsNone() && standing.damage.empty() && !EndedByRemoval(standing)) {
+    if (standing.underWay) EndInstallUnderWay();
+    return;
+  }
   WriteInstallRecord(stamp, !newInstall);
 }
 
