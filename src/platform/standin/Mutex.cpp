@@ -1,8 +1,8 @@
 // Named mutexes as Windows keeps them: one object per name while any handle
-// to it is open, with the owner and DACL it was made with, which every
-// later open is checked against, owned by a thread, taken again by its owner with a count,
-// and given to the next waiter as abandoned when its owner thread ends
-// without releasing it. Threads of the one process play the processes, each
+// to it is open, with the owner and DACL it was made with, which every later
+// open is checked against; owned by a thread, taken again by its owner with
+// a count, and given to the next waiter as abandoned when its owner thread
+// ends without releasing it. Threads of the one process play the processes, each
 // in a session of its own choosing: a "Global\" name is one object for every
 // session, a "Local\" or bare name one per session.
 #include <condition_variable>
