@@ -9,5 +9,3 @@ void FileHandleTraits::close(Type file) { CloseHandle(file); }
 void KernelObjectTraits::close(Type object) { CloseHandle(object); }
 
 void LibraryModuleTraits::close(Type module) { FreeLibrary(static_cast<HMODULE>(module)); }
-
-void LocalMemoryTraits::close(Type memory) { LocalFree(memory); }

@@ -40,12 +40,3 @@ struct KernelObjectTraits {
 };
 
 using ScopedKernelObject = ScopedHandle<KernelObjectTraits>;
-
-// Memory the system hands out for the caller to free (a security descriptor).
-struct LocalMemoryTraits {
-  using Type = void*;  // HLOCAL
-  static constexpr Type invalid() { return nullptr; }
-  static void close(Type memory);  // LocalFree; nothing to do if it fails
-};
-
-using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits>;

@@ -1,9 +1,20 @@
 #include "NamedMutex.h"
 
+#include "ScopedHandle.h"
 #include "WideText.h"
 #include "Win32.h"
 
 namespace {
+
+// A security descriptor the system hands out, freed with LocalFree; here
+// alone, so that no program that takes no turn links the call.
+struct LocalMemoryTraits {
+  using Type = HLOCAL;
+  static constexpr Type invalid() { return nullptr; }
+  static void close(Type memory) { LocalFree(memory); }  // nothing to do if it fails
+};
+
+using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits>;
 
 // Owned by Administrators, and only they and SYSTEM may open it: no other
 // account can wait for it, let alone hold it. Naming Administrators the
