@@ -8,6 +8,9 @@
 // shellapi.h and objbase.h (CoCreateGuid) need what windows.h declares first.
 #include <objbase.h>
 #include <shellapi.h>
+// The security descriptor language and an object's owner.
+#include <aclapi.h>
+#include <sddl.h>
 #else
 #include "Win32StandIn.h"
 #endif

@@ -8,10 +8,12 @@ install and 18 after it, ours 17. Users are swapped in the one prefix
 reaches."""
 import contextlib
 import os
+import re
 import shutil
 import subprocess
 import unittest
 
+import reg_export
 from button import KEY_GUID
 from scenario import (ARCH, EXE, MACHINE_IDENTITY, RESET, SHOP_ICON, agent_component,
                       import_registry)
@@ -236,6 +238,29 @@ class LayoutLife(Users):
         self.assertEqual(self.log_on(), ANN_PLACED)  # run once more under the new name
         self.removal()
         self.assertEqual(self.log_on(), ANN)
+
+    def test_12_runs_that_change_the_machine_part_at_once_take_turns(self):
+        """Real processes, started together: never one stamp twice, never a
+        second identity, whichever run comes first."""
+        pairs = {"a repair and /Remove": ("/InstallMachinePart", "/Remove"),
+                 "two first installs": ("/InstallMachinePart", "/InstallMachinePart")}
+        def components():
+            below = MACHINE.lower() + "\\vorlinde."
+            return [key for key in reg_export.parse(self.wine.export((MACHINE,), self.work)[0])
+                    if key.startswith(below) and "\\" not in key[len(below):]]
+        for pair, switches in pairs.items():
+            for round_ in range(6):
+                with self.subTest(pair, round=round_):
+                    import_registry(self.work, "REGEDIT4\n\n" + "".join(
+                        "[-%s]\n" % key for key in [STAMP_MARK] + components()), self.wine)
+                    if switches[1] == "/Remove":
+                        self.install()
+                    runs = [self.wine.start(self.inspect, switch) for switch in switches]
+                    said = [run.communicate(timeout=120)[0].decode("utf-8") for run in runs]
+                    self.assertEqual([run.returncode for run in runs], [0, 0], said)
+                    stamps = [re.findall(r"Version (\d+,\d+,\d+,\d+)\)", s)[-1] for s in said]
+                    self.assertNotEqual(stamps[0], stamps[1], said)
+                    self.assertEqual(len(components()), 1, components())
 
 if __name__ == "__main__":
     unittest.main()

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -15,6 +17,7 @@
 #include "InstallRecord.h"
 #include "LayoutBytes.h"
 #include "MachinePart.h"
+#include "MachineTurn.h"
 #include "RegistryTestKeys.h"
 #include "StandInControl.h"
 #include "TempDirectory.h"
@@ -107,6 +110,10 @@ class ButtonLifeStandInTest : public ::testing::Test {
     TextBuffer out;
     EXPECT_EQ(InspectVorlinde(out), problems) << out.Text();
     return out.Text();
+  }
+  // As the package and /InstallMachinePart write it, with a check that passes.
+  bool WriteMachinePartHere(TextOut& out) {
+    return WriteMachinePart(out, folder_.Windows() + "\\", [](TextOut&) { return 0; });
   }
   int Remove() {
     out_ = TextBuffer();
@@ -244,6 +251,27 @@ TEST_F(ButtonLifeStandInTest, EntriesOfOtherButtonsKeepNamingTheirButtons) {
            Sz("{00000000-0000-0000-0000-00000000000C}"));
   Become("cai", before);
   EXPECT_EQ(LogOn(), before);
+}
+
+// An install stopped after its key (its stamp refused) and run again is the
+// install it began: Ann's {F0} and {F1} move one up as for an unbroken one.
+TEST_F(ButtonLifeStandInTest, AnInstallStoppedAfterItsKeyFinishesAsItBegan) {
+  const std::string before = "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 03 01 00 00";
+  testfile::Write(folder_.Windows(kButton.IconFileName), "");
+  for (const bool stopped : {false, true}) {
+    SetUp();
+    TextBuffer out;
+    if (stopped) {
+      standin::FailValueWrites(deployment::kHighestStampValue);
+      ASSERT_FALSE(WriteMachinePartHere(out));
+      ASSERT_TRUE(ButtonCounted()) << out.Text();
+      standin::ClearValueFaults();
+    }
+    ASSERT_TRUE(WriteMachinePartHere(out)) << out.Text();
+    Become(stopped ? "bea" : "ann", before);
+    EXPECT_EQ(LogOn(), "07 00 00 00 10 01 00 00 12 01 00 00 13 01 00 00 14 01 00 00 03 01 00 00");
+    Become("admin");
+  }
 }
 
 // Rita's roaming copy carries machine B's later Versions, of its component
@@ -514,6 +542,77 @@ TEST_F(ButtonLifeStandInTest, AKeyThatIsNotCountedIsNotPlacedAndShiftsNoOne) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnKey));
     EXPECT_NE(out_.Text().find("no other button's id changes"), std::string::npos);
   }
+}
+
+// Runs that change the machine part at once, threads playing processes, the
+// clock standing still: one at a time, so no stamp is handed out twice and
+// the machine has one identity, whichever run comes first.
+TEST_F(ButtonLifeStandInTest, RunsThatChangeTheMachinePartTakeTurns) {
+  const std::function<int(TextOut&)> writeMachinePart = [this](TextOut& out) {
+    return WriteMachinePartHere(out) ? 0 : 1;
+  };
+  testfile::Write(folder_.Windows(deployment::kAgentFileName), "MZ");
+  const std::function<int(TextOut&)> remove = [this](TextOut& out) {
+    return RemoveButton(out, folder_.Windows(deployment::kAgentFileName));
+  };
+  const auto stamp = [](const TextBuffer& out) {
+    const std::string text = out.Text();
+    const std::size_t at = text.rfind("Version ") + 8;
+    return text.substr(at, text.find(')', at) - at);
+  };
+  for (const bool repair : {true, false}) {  // a repair and /Remove; two first installs
+    for (int round = 0; round < 100; ++round) {
+      SetUp();
+      standin::SetClock({2026, 12, 3, 9, 10, 0, 0, 0});
+      TextBuffer out[2];
+      if (repair) {
+        ASSERT_EQ(writeMachinePart(out[0]), 0) << out[0].Text();
+      }
+      int exitCodes[2] = {-1, -1};
+      std::thread first([&] {  // a little later each round, to meet the second at every step
+        std::this_thread::sleep_for(std::chrono::microseconds(200 * (round % 50)));
+        exitCodes[0] = writeMachinePart(out[0] = TextBuffer());
+      });
+      std::thread second([&] { exitCodes[1] = (repair ? remove : writeMachinePart)(out[1]); });
+      first.join();
+      second.join();
+      ASSERT_EQ(exitCodes[0] + exitCodes[1], 0) << out[0].Text() << out[1].Text();
+      ASSERT_NE(stamp(out[0]), stamp(out[1])) << out[0].Text() << out[1].Text();
+      const std::vector<std::string> components = SubkeyNames(HKEY_LOCAL_MACHINE, kSetup);
+      ASSERT_EQ(components, std::vector<std::string>{PlacementComponent()}) << round;
+    }
+  }
+}
+
+// A "Global\" name is anyone's to make first: one that a standard user's
+// process made is refused before anything is read, and no such process may
+// open the one an elevated run holds.
+TEST_F(ButtonLifeStandInTest, NoStandardUserHoldsTheMachinesTurn) {
+  const std::string name = deployment::kMachineTurnMutex;
+  const std::u16string turnName(name.begin(), name.end());
+  const auto asStandardUser = [&] {
+    HANDLE made = nullptr;
+    std::thread([&] {
+      standin::SetThreadElevation(false);
+      made = CreateMutexW(nullptr, FALSE, turnName.c_str());
+    }).join();
+    return made;
+  };
+  {
+    const MachineTurn held;
+    TextBuffer out;
+    ASSERT_TRUE(held.Held(out, ""));
+    EXPECT_EQ(asStandardUser(), nullptr);
+  }
+  const HANDLE squatted = asStandardUser();
+  standin::ClearCallLog();
+  EXPECT_EQ(Remove(), 1);
+  EXPECT_NE(out_.Text().find("made by an account that is neither Administrators nor SYSTEM"),
+            std::string::npos)
+      << out_.Text();
+  for (const std::string& call : standin::CallLog()) EXPECT_NE(call.rfind("Reg", 0), 0u) << call;
+  CloseHandle(squatted);
+  EXPECT_EQ(Remove(), 0) << out_.Text();
 }
 
 TEST_F(ButtonLifeStandInTest, LinksInOurOwnKeysAreLeftAndAStoppedRemovalFinishes) {

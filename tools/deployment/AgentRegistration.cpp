@@ -2,7 +2,7 @@
 
 #include "Deployment.h"
 #include "Exceptions.h"
-#include "InstallRecord.h"
+#include "RecordKeeping.h"
 #include "KeyItself.h"
 #include "NewGuid.h"
 #include "RegistryTree.h"
@@ -55,10 +55,11 @@ AgentComponent ReadAgentComponent() {
   return {true, key.ReadText(kStubPathValue), EventStamp::Parse(key.ReadText(kVersionValue))};
 }
 
-void RegisterAgent(const std::string& agentPath, bool newInstall) {
+EventStamp RegisterAgent(const std::string& agentPath, bool newInstall) {
   const EventStamp stamp = NewEventStamp();
   RecordInstall(stamp, newInstall);
   RegisterAgentForEvent(agentPath, stamp);
+  return stamp;
 }
 
 void RegisterAgentForEvent(const std::string& agentPath, const EventStamp& stamp) {

@@ -14,8 +14,8 @@
 /// recorded with it unless its record stands (`newInstall`: the button did
 /// not count before), and the component's Version that stamp. Opens the keys as
 /// themselves; raises ERegistryException naming the key when the registry
-/// refuses or a link stands there.
-void RegisterAgent(const std::string& agentPath, bool newInstall);
+/// refuses or a link stands there. Answers the stamp.
+EventStamp RegisterAgent(const std::string& agentPath, bool newInstall);
 
 /// The same, for an event whose stamp is known already (a removal's). The
 /// component of earlier versions is the caller's to take out

@@ -13,8 +13,10 @@
 #include "FileCopy.h"
 #include "InstallRecord.h"
 #include "KeyItself.h"
+#include "MachineTurn.h"
 #include "OwnExtensionKey.h"
 #include "PerUserAgent.h"
+#include "RecordKeeping.h"
 #include "RegistryAccessor.h"
 #include "RegistryTree.h"
 #include "RemovalRecord.h"
@@ -29,6 +31,8 @@ namespace {
 using namespace deployment;
 
 const char kNothingChanged[] = "Nothing was changed.\n";
+const char kUndoNeedsElevation[] =
+    "Undoing the install needs an elevated run: nothing was changed.";
 
 std::string CommonFilesFolder() {
   RegistryAccessor registry(RegistryRights::Read);
@@ -91,7 +95,7 @@ bool RemoveCountedButton(TextOut& out, const SameClassButtons& buttons, std::str
     return false;
   }
   out << "Removed " << OwnKeyName() << "\n";
-  FinishRemovalRecord(planned);
+  FinishRemoval(planned);
   return true;
 }
 
@@ -120,7 +124,7 @@ bool RemoveUncountedKey(TextOut& out) {
 RemovalRecord FinishedRecord(const SameClassButtons& buttons) {
   RemovalRecord record = ReadRemovalRecord();
   if (record.damage.empty() && record.stamp < record.planned && !buttons.ownKeyListed) {
-    FinishRemovalRecord(record.planned);
+    FinishRemoval(record.planned);
     record.stamp = record.planned;
   }
   return record;
@@ -159,6 +163,8 @@ bool ReachOtherUsers(TextOut& out, const RemovalRecord& record, std::string agen
 
 int RemoveButton(TextOut& out, const std::string& agentSource) {
   out << "Removal: takes the button out for every user\n\n";
+  const MachineTurn turn;
+  if (!turn.Held(out, kRemovalNeedsElevation)) return 1;
   SameClassButtons buttons;
   try {
     RegistryAccessor machine(RegistryRights::Read);
@@ -195,10 +201,13 @@ int RemoveButton(TextOut& out, const std::string& agentSource) {
 int UndoInstall(TextOut& out) {
   out << "Undoing the install: deletes the extension key of an install that did not "
          "complete\n\n";
+  const MachineTurn turn;
+  if (!turn.Held(out, kUndoNeedsElevation)) return 1;
   if (!DeleteExtensionKey()) {
     out << "The registry refused to delete HKEY_LOCAL_MACHINE" << OwnExtensionKey() << ".\n";
     return 1;
   }
+  EndInstallUnderWay();
   out << "HKEY_LOCAL_MACHINE" << OwnExtensionKey() << " is gone.\n";
   return 0;
 }

@@ -59,6 +59,11 @@ inline constexpr char kPositionValue[] = "Position";
 /// upgrade of an install older than the record: then no one knows the ids
 /// the install moved.
 inline constexpr char kAdoptedValue[] = "Adopted";
+/// Written before the button's key by an install that finds no button of
+/// its own counted, and taken away once its record is whole: a run stopped
+/// after the key and run again finishes as the install it began, not as one
+/// older than the records.
+inline constexpr char kUnderWayValue[] = "UnderWay";
 /// In the removal record: the stamp of the install it removed, whose
 /// placement alone it undoes.
 inline constexpr char kInstallStampValue[] = "InstallStamp";
@@ -96,6 +101,15 @@ inline constexpr char kLayoutBeforeValue[] = "LayoutBefore";
 inline constexpr char kUserTurnMutexPrefix[] = "Global\\Vorlinde.UserLayout.";
 /// How long a second writer waits for the first before it leaves.
 inline constexpr unsigned kUserTurnWaitMilliseconds = 60000;
+
+/// Claimed by every run that reads machine-wide values and writes them after
+/// (the stamps, the machine's identity, the records, the extension key):
+/// /InstallMachinePart, the package's steps and /Remove, one at a time on the
+/// machine, in every session. Only Administrators and SYSTEM may open it,
+/// and one that another account made first is refused, never waited for:
+/// no standard user can hold the machine's turn.
+inline constexpr char kMachineTurnMutex[] = "Global\\Vorlinde.Machine";
+inline constexpr unsigned kMachineTurnWaitMilliseconds = 60000;
 
 /// The windowless per-user agent that Active Setup runs, and where the
 /// removal puts a copy of it: in Common Files, which only administrators

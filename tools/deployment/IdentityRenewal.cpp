@@ -10,17 +10,20 @@
 #include "AgentRegistration.h"
 #include "ComponentCleanUp.h"
 #include "Exceptions.h"
+#include "MachineTurn.h"
 #include "NewGuid.h"
 #include "ProcessAccount.h"
 #include "TextOut.h"
 
 namespace {
 
+const char kRenewalNeedsElevation[] =
+    "Renewing the identity needs an elevated run: open a command prompt with \"Run as "
+    "administrator\" and run vorlinde-inspect.exe /RenewIdentity there. Nothing was changed.\n";
+
 bool Elevated(TextOut& out) {
   if (CurrentElevation() == Elevation::Elevated) return true;
-  out << "Renewing the identity needs an elevated run: open a command prompt with \"Run as "
-         "administrator\" and run vorlinde-inspect.exe /RenewIdentity there. Nothing was "
-         "changed.\n";
+  out << kRenewalNeedsElevation;
   return false;
 }
 
@@ -59,6 +62,9 @@ bool Renew(TextOut& out) {
 int RenewIdentity(TextOut& out) {
   out << "Renewing this machine's identity, for a machine made from an image\n\n";
   if (!Elevated(out)) return 1;
+  // The identity is read, then written: no install or removal meanwhile.
+  const MachineTurn turn;
+  if (!turn.Held(out, kRenewalNeedsElevation)) return 1;
   try {
     return Renew(out) ? 0 : 1;
   } catch (const Exception& e) {

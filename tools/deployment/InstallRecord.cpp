@@ -6,7 +6,6 @@
 #include "RecordReader.h"
 #include "RegistryAccessor.h"
 #include "RegistryTree.h"
-#include "RemovalRecord.h"
 #include "SameClassButtons.h"
 
 namespace {
@@ -33,6 +32,7 @@ InstallRecord ReadInstallRecord() {
     return record;
   }
   RecordReader values(key);
+  record.underWay = values.Has(kUnderWayValue);
   if (!values.Has(kStampValue)) return record;
   record.stamp = values.Stamp(kStampValue);
   record.buttonKeys = values.KeyNames(kButtonKeysValue);
@@ -45,16 +45,7 @@ InstallRecord ReadInstallRecord() {
 
 bool ButtonCounted() { return ButtonsNow().ownPosition >= 0; }
 
-void RecordInstall(const EventStamp& stamp, bool newInstall) {
-  // A removal deletes the record: one that stands belongs to this install,
-  // also when its key was deleted by hand and is put back by a repair.
-  const InstallRecord standing = ReadInstallRecord();
-  // ...unless a removal stopped before it could delete the record of the
-  // install it removed: that record is no longer this install's.
-  const RemovalRecord removal = ReadRemovalRecord();
-  const bool removed = removal.install == standing.stamp && !removal.stamp.IsNone() &&
-                       !(removal.stamp < removal.planned);
-  if (!standing.stamp.IsNone() && standing.damage.empty() && !removed) return;
+void WriteInstallRecord(const EventStamp& stamp, bool adopted) {
   const SameClassButtons buttons = ButtonsNow();
   if (buttons.ownPosition < 0) {
     throw EAssertionFailed("the button's key does not count as a button of its class");
@@ -62,9 +53,17 @@ void RecordInstall(const EventStamp& stamp, bool newInstall) {
   KeyItself key = WritableMachineRecord(kInstallKey);
   key.WriteText(kButtonKeysValue, JoinKeyNames(buttons.others));
   key.WriteNumber(kPositionValue, static_cast<std::uint32_t>(buttons.ownPosition));
-  key.WriteNumber(kAdoptedValue, newInstall ? 0 : 1);
+  key.WriteNumber(kAdoptedValue, adopted ? 1 : 0);
   // The stamp last: a record half written is no record.
   key.WriteText(kStampValue, stamp.Text());
+  key.DeleteValue(kUnderWayValue);
+}
+
+void MarkInstallUnderWay() { WritableMachineRecord(kInstallKey).WriteNumber(kUnderWayValue, 1); }
+
+void EndInstallUnderWay() {
+  KeyItself key = OpenMachineRecord(kInstallKey, false, RegistryRights::Full);
+  if (key.IsOpen()) key.DeleteValue(kUnderWayValue);
 }
 
 void DeleteInstallRecord() {

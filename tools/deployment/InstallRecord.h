@@ -15,6 +15,7 @@ struct InstallRecord {
   std::vector<std::string> buttonKeys;  // the same-class buttons besides the program's
   std::int32_t position = 0;            // how many of them stand before it
   bool adopted = false;                 // recorded after the install: the ids it moved are unknown
+  bool underWay = false;                // a new install's machine part is begun, its record not whole
   std::string damage;                   // why nothing may be applied from it; empty when sound
 
   /// The ids of the buttons the install moved one up: from the button's own
@@ -30,11 +31,16 @@ InstallRecord ReadInstallRecord();
 /// package asks before it writes the machine part.
 bool ButtonCounted();
 
-/// Records the install whose machine part now stands, stamped `stamp`,
-/// unless a sound record stands: a repair or an upgrade keeps the record of
-/// the install it repairs. `newInstall`: the button did not count before
-/// the machine part was written; else the record is adopted.
-void RecordInstall(const EventStamp& stamp, bool newInstall);
+/// Writes the record of the install whose machine part now stands, stamped
+/// `stamp`: the same-class keys as they stand. `adopted`: the install is
+/// older than its record, so the ids it moved are unknown. Ends the note of
+/// an install under way.
+void WriteInstallRecord(const EventStamp& stamp, bool adopted);
+
+/// Notes a new install under way, before its button's key is written.
+void MarkInstallUnderWay();
+/// Takes that note away: the install's record is whole, or the install undone.
+void EndInstallUnderWay();
 
 /// Deletes the record, once the install's removal is finished.
 void DeleteInstallRecord();

@@ -11,6 +11,7 @@
 #include "InstallRecord.h"
 #include "OwnExtensionKey.h"
 #include "KeyItself.h"
+#include "MachineTurn.h"
 #include "ProcessAccount.h"
 #include "SameClassButtons.h"
 #include "UnitVorlindeUtils.h"
@@ -18,14 +19,20 @@
 
 namespace {
 
+#define VORLINDE_ELEVATE                                                         \
+  "  What to do: open a command prompt with \"Run as administrator\" and run " \
+  "vorlinde-inspect.exe /InstallMachinePart there."
+
+const char kWriteNeedsElevation[] =
+    "PROBLEM: only an elevated run may write the machine part.\n" VORLINDE_ELEVATE;
+
 void SayWhyNotWritten(TextOut& out, const KeyItself& key) {
   out << "PROBLEM: " << key.Problem() << ".\n";
   if (key.Result() == KeyItself::Outcome::Link) {
     out << "  What to do: have the link deleted itself (vorlinde-inspect.exe /Remove does that, "
            "never deleting what it leads to), then install again.\n";
   } else if (CurrentElevation() != Elevation::Elevated) {
-    out << "  What to do: open a command prompt with \"Run as administrator\" and run "
-           "vorlinde-inspect.exe /InstallMachinePart there.\n";
+    out << VORLINDE_ELEVATE "\n";
   } else {
     out << "  What to do: check that this account may write under HKEY_LOCAL_MACHINE\\SOFTWARE, "
            "then install again.\n";
@@ -52,12 +59,13 @@ bool WriteExtensionKey(TextOut& out, const std::string& folder) {
 }
 
 // Asked before the key is written: a button that counted already is a
-// repair or an upgrade of the install whose record stands. A malformed key
+// repair or an upgrade of the install whose record stands, unless it is
+// this install's own key, written before a stop. A malformed key
 // of another button stops the install here, before anything is written, and
 // the log says what to do about it.
 bool ListButtons(TextOut& out, bool& newInstall) {
   try {
-    newInstall = !ButtonCounted();
+    newInstall = !ButtonCounted() || ReadInstallRecord().underWay;
     return true;
   } catch (const ERegistryException& e) {
     out << "PROBLEM: another extension key is malformed (" << e.Message()
@@ -67,23 +75,40 @@ bool ListButtons(TextOut& out, bool& newInstall) {
   }
 }
 
+// Before the key: a run stopped after it is still this new install's when
+// it is run again.
+bool MarkedUnderWay() {
+  MarkInstallUnderWay();
+  return true;
+}
+
+// A key that could not be written begins no install.
+bool NotBegun() {
+  EndInstallUnderWay();
+  return false;
+}
+
 bool RegisterAgentIn(TextOut& out, const std::string& folder, bool newInstall) {
   const std::string agent = folder + deployment::kAgentFileName;
-  RegisterAgent(agent, newInstall);
+  const EventStamp stamp = RegisterAgent(agent, newInstall);
   out << "Active Setup runs " << AgentStubPath(agent) << " at each user's next logon ("
-      << ComponentKeyName(PlacementComponent()) << ", Version "
-      << ReadAgentComponent().version.Text() << ").\n";
+      << ComponentKeyName(PlacementComponent()) << ", Version " << stamp.Text() << ").\n";
   return UnregisterLegacyPlacementComponent(out);
 }
 
 }  // namespace
 
 bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check) {
+  const MachineTurn turn;
   bool newInstall = false;
-  return RunStep(out, "listing the buttons of the class",
+  return RunStep(out, "claiming the machine's turn",
+                 [&] { return turn.Held(out, kWriteNeedsElevation); }) &&
+         RunStep(out, "listing the buttons of the class",
                  [&] { return ListButtons(out, newInstall); }) &&
+         RunStep(out, "noting the install under way",
+                 [&] { return !newInstall || MarkedUnderWay(); }) &&
          RunStep(out, "writing the extension key",
-                 [&] { return WriteExtensionKey(out, folder); }) &&
+                 [&] { return WriteExtensionKey(out, folder) || (newInstall && NotBegun()); }) &&
          RunStep(out, "checking the machine part", [&] { return check(out) == 0; }) &&
          RunStep(out, "registering the per-user agent",
                  [&] { return RegisterAgentIn(out, folder, newInstall); });

@@ -28,5 +28,7 @@ using MachinePartCheck = int (*)(TextOut& out);
 /// through it. The agent comes last: a failed check leaves its component as
 /// it stood (after a removal it may still owe some users their fix-up). The
 /// install is recorded for the agent's placement, unless this is a repair
-/// or an upgrade of a recorded one.
+/// or an upgrade of a recorded one; a new install notes itself under way
+/// before its key, so that a run stopped after the key finishes as the new
+/// install it began. All of it under the machine's turn.
 bool WriteMachinePart(TextOut& out, const std::string& folder, MachinePartCheck check);

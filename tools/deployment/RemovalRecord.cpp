@@ -3,7 +3,6 @@
 #include "BrowserRegistry.h"
 #include "Deployment.h"
 #include "Exceptions.h"
-#include "InstallRecord.h"
 #include "KeyItself.h"
 #include "RecordReader.h"
 #include "SameClassButtons.h"
@@ -58,7 +57,6 @@ void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
   key.WriteText(kPlannedStampValue, planned.Text());
 }
 
-void FinishRemovalRecord(const EventStamp& planned) {
+void MarkRemovalDone(const EventStamp& planned) {
   WritableMachineRecord(kRemovalKey).WriteText(kStampValue, planned.Text());
-  DeleteInstallRecord();
 }

@@ -37,6 +37,5 @@ RemovalRecord ReadRemovalRecord();
 void WriteRemovalPlan(std::int32_t removedId, std::int32_t removedPosition,
                       const std::vector<std::string>& buttonKeys, const EventStamp& install,
                       const EventStamp& planned);
-/// Marks the planned removal done, once the button's key is gone, and
-/// deletes the install's record with it.
-void FinishRemovalRecord(const EventStamp& planned);
+/// Marks the planned removal done, once the button's key is gone.
+void MarkRemovalDone(const EventStamp& planned);

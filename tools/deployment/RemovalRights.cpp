@@ -18,8 +18,7 @@ bool Writable(const KeyItself& key) {
 
 bool Refused(TextOut& out, const std::string& problem) {
   if (CurrentElevation() != Elevation::Elevated) {
-    out << "Removal needs an elevated run: open a command prompt with \"Run as administrator\" "
-           "and run vorlinde-inspect.exe /Remove there. Nothing was changed.\n";
+    out << kRemovalNeedsElevation << "\n";
   } else {
     out << "This run is elevated, but " << problem << ". Nothing was changed.\n";
   }

@@ -3,6 +3,7 @@
 // name that SID maps to.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 
 #include "Internal.h"
@@ -29,6 +30,10 @@ Account& State() {
   static Account account;
   return account;
 }
+
+// A thread that plays another process of the account, with a token of its
+// own elevation: 1 or 0, or -1 for the account's.
+thread_local int threadElevation = -1;
 
 // The rights granted on an open token; null for a handle that is none.
 const DWORD* TokenRights(HANDLE handle) {
@@ -57,7 +62,16 @@ std::basic_string<WCHAR> Names(WCHAR, const std::string& utf8) {
 
 }  // namespace
 
-void ResetAccount() { State() = Account(); }
+void ResetAccount() {
+  State() = Account();
+  threadElevation = -1;
+}
+
+SidBytes AccountUserSid() { return SidBytes(std::begin(kUserSid), std::end(kUserSid)); }
+
+bool ThreadTokenElevated() { return threadElevation < 0 ? State().elevated : threadElevation == 1; }
+
+void SetThreadElevation(bool elevated) { threadElevation = elevated ? 1 : 0; }
 
 bool CloseTokenHandle(HANDLE handle) {
   const CallTurn turn;
@@ -136,7 +150,7 @@ BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
       SetLastError(ERROR_BAD_LENGTH);  // a class of fixed size
       return FALSE;
     }
-    static_cast<TOKEN_ELEVATION*>(information)->TokenIsElevated = State().elevated ? 1 : 0;
+    static_cast<TOKEN_ELEVATION*>(information)->TokenIsElevated = ThreadTokenElevated() ? 1 : 0;
     return TRUE;
   }
   SetLastError(ERROR_INVALID_PARAMETER);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Win32StandIn.h"
 
@@ -60,6 +62,28 @@ DWORD FileWriteFault();
 /// Closes a process token handle; false when `handle` is none.
 bool CloseTokenHandle(HANDLE handle);
 
+/// A SID as its bytes.
+using SidBytes = std::vector<BYTE>;
+/// The account's user, and whether the calling thread's token is elevated.
+SidBytes AccountUserSid();
+bool ThreadTokenElevated();
+
+/// A kernel object's security as the object manager keeps it.
+struct ObjectSecurity {
+  SidBytes owner;                                      // empty: none named
+  bool hasDacl = false;                                // false: open to every token
+  std::vector<std::pair<SidBytes, DWORD>> allowed;     // the DACL's access-allowed entries
+};
+/// What a new object gets: the owner and DACL `attributes` name, the calling
+/// thread's token defaults for what it leaves out; false, with the error,
+/// when the token may not name that owner or the descriptor is none.
+bool NewObjectSecurity(const SECURITY_ATTRIBUTES* attributes, ObjectSecurity& security,
+                       DWORD& error);
+/// Whether `security` grants the calling thread's token all of `rights`.
+bool GrantsThread(const ObjectSecurity& security, DWORD rights);
+/// The security of the mutex behind `handle`; false when it is none.
+bool MutexSecurity(HANDLE handle, ObjectSecurity& security);
+
 void ResetRegistry();
 void ResetProcess();
 void ResetText();
@@ -70,6 +94,7 @@ void ResetConsole();
 void ResetAccount();
 void ResetClock();
 void ResetMutexes();
+void ResetSecurity();
 /// Closes a mutex handle; false when `handle` is none.
 bool CloseMutexHandle(HANDLE handle);
 void RecordCall(const std::string& line);

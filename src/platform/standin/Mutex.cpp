@@ -1,7 +1,8 @@
 // Named mutexes as Windows keeps them: one object per name while any handle
-// to it is open, owned by a thread, taken again by its owner with a count,
-// and given to the next waiter as abandoned when its owner thread ends
-// without releasing it. Threads of the one process play the processes, each
+// to it is open, with the owner and DACL it was made with, which every later
+// open is checked against; owned by a thread, taken again by its owner with
+// a count, and given to the next waiter as abandoned when its owner thread
+// ends without releasing it. Threads of the one process play the processes, each
 // in a session of its own choosing: a "Global\" name is one object for every
 // session, a "Local\" or bare name one per session.
 #include <condition_variable>
@@ -24,6 +25,7 @@ struct MutexObject {
   std::thread::id owner;
   int count = 0;
   bool abandoned = false;
+  ObjectSecurity security;
 };
 
 struct Mutexes {
@@ -110,6 +112,14 @@ void ResetMutexes() {
   State().handles.clear();
 }
 
+bool MutexSecurity(HANDLE handle, ObjectSecurity& security) {
+  const std::lock_guard<std::mutex> guard(State().lock);
+  const std::shared_ptr<MutexObject> mutex = Find(handle);
+  if (mutex == nullptr) return false;
+  security = mutex->security;
+  return true;
+}
+
 bool CloseMutexHandle(HANDLE handle) {
   const std::lock_guard<std::mutex> guard(State().lock);
   const auto found = State().handles.find(reinterpret_cast<ULONG_PTR>(handle));
@@ -125,7 +135,7 @@ bool CloseMutexHandle(HANDLE handle) {
 
 using namespace standin;
 
-HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, const WCHAR* name) {
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, const WCHAR* name) {
   const std::u16string given = name == nullptr ? std::u16string() : std::u16string(name);
   RecordCall("CreateMutexW " + Narrow(given));
   const std::u16string key = ObjectName(given);
@@ -134,15 +144,28 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, const WCHAR* name)
     SetLastError(State().creationFault);
     return nullptr;
   }
-  std::shared_ptr<MutexObject>& named = State().named[key];
-  const bool existed = named != nullptr && !key.empty();
-  if (!existed) {
-    named = std::make_shared<MutexObject>();
-    named->name = key;
-    if (initialOwner) Take(*named);
+  const auto standing = State().named.find(key);
+  const bool existed = standing != State().named.end() && !key.empty();
+  std::shared_ptr<MutexObject> mutex;
+  if (existed) {
+    mutex = standing->second;
+    // The security the caller passed is of no account for an open.
+    if (!GrantsThread(mutex->security, MUTEX_ALL_ACCESS)) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
+  } else {
+    mutex = std::make_shared<MutexObject>();
+    DWORD error = 0;
+    if (!NewObjectSecurity(security, mutex->security, error)) {
+      SetLastError(error);
+      return nullptr;
+    }
+    mutex->name = key;
+    if (initialOwner) Take(*mutex);
+    // An unnamed mutex is nobody's to open.
+    if (!key.empty()) State().named[key] = mutex;
   }
-  const std::shared_ptr<MutexObject> mutex = named;
-  if (key.empty()) State().named.erase(key);  // an unnamed mutex is nobody's to open
   ++mutex->handles;
   const ULONG_PTR handle = State().nextHandle += 4;
   State().handles[handle] = mutex;

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "Internal.h"
@@ -113,6 +114,7 @@ void Reset() {
   ResetAccount();
   ResetClock();
   ResetMutexes();
+  ResetSecurity();
 }
 
 namespace {
@@ -125,7 +127,11 @@ std::recursive_mutex& CallTurnLock() {
 }  // namespace
 
 CallTurn::CallTurn() { CallTurnLock().lock(); }
-CallTurn::~CallTurn() { CallTurnLock().unlock(); }
+// Another thread may run next, as after any system call on Windows.
+CallTurn::~CallTurn() {
+  CallTurnLock().unlock();
+  std::this_thread::yield();
+}
 
 // Threads may log at once (the mutexes' tests play two processes).
 std::mutex& CallLogLock() {

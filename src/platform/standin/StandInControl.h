@@ -74,6 +74,9 @@ void SetAnsiCodePage(UINT codePage);
 /// `user` (an empty user: to no name, ERROR_NONE_MAPPED), and the token is
 /// elevated or not.
 void SetAccount(const std::string& domain, const std::string& user, bool elevated);
+/// The calling thread, until it ends or resets, plays another process of the
+/// same account whose token is elevated or not.
+void SetThreadElevation(bool elevated);
 /// Makes OpenProcessToken fail with `error` (0: back to normal).
 void FailProcessToken(DWORD error);
 /// Number of process token handles currently open.

@@ -51,7 +51,12 @@ struct FILETIME {
 };
 using PFILETIME = FILETIME*;
 
-struct SECURITY_ATTRIBUTES;
+using PSECURITY_DESCRIPTOR = void*;
+struct SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+};
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 struct OVERLAPPED;
 using LPOVERLAPPED = OVERLAPPED*;
@@ -252,6 +257,36 @@ BOOL LookupAccountSidA(LPCSTR systemName, PSID sid, LPSTR name, LPDWORD nameSize
 BOOL LookupAccountSidW(LPCWSTR systemName, PSID sid, LPWSTR name, LPDWORD nameSize, LPWSTR domain,
                        LPDWORD domainSize, PSID_NAME_USE use);
 
+// ---- Security descriptors (advapi32) --------------------------------------
+// A kernel object's owner and the accounts its DACL lets in. The tokens the
+// stand-in plays hold the account's user and Everyone, and, elevated, the
+// Administrators group: it may then name Administrators the owner of what it
+// makes, and is its default owner. Nothing plays SYSTEM.
+using HLOCAL = void*;
+using PULONG = std::uint32_t*;
+struct ACL;
+using PACL = ACL*;
+constexpr DWORD ERROR_INVALID_OWNER = 1307;
+constexpr DWORD SDDL_REVISION_1 = 1;
+constexpr DWORD OWNER_SECURITY_INFORMATION = 0x1;
+enum SE_OBJECT_TYPE { SE_KERNEL_OBJECT = 6 };
+enum WELL_KNOWN_SID_TYPE { WinWorldSid = 1, WinLocalSystemSid = 22, WinBuiltinAdministratorsSid = 26 };
+/// Of the security descriptor language: an owner ("O:"), a DACL ("D:", "D:P")
+/// of access-allowed entries ("(A;;GA;;;BA)", rights GA or a number), and the
+/// accounts BA, SY and WD; anything else is ERROR_INVALID_PARAMETER. The
+/// descriptor is freed with LocalFree.
+BOOL ConvertStringSecurityDescriptorToSecurityDescriptorW(LPCWSTR text, DWORD revision,
+                                                          PSECURITY_DESCRIPTOR* descriptor,
+                                                          PULONG size);
+/// The owner of a mutex (OWNER_SECURITY_INFORMATION only), pointing into a
+/// descriptor that the caller frees with LocalFree.
+DWORD GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE type, DWORD information, PSID* owner,
+                      PSID* group, PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor);
+BOOL IsWellKnownSid(PSID sid, WELL_KNOWN_SID_TYPE type);
+/// Null once freed; `memory` itself, with ERROR_INVALID_HANDLE, when it is
+/// nothing the stand-in gave out.
+HLOCAL LocalFree(HLOCAL memory);
+
 // ---- Files (kernel32) -----------------------------------------------------
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1)))
 constexpr DWORD GENERIC_READ = 0x80000000u;
@@ -292,13 +327,18 @@ DWORD GetFileAttributesW(LPCWSTR fileName);
 
 // ---- Named mutexes (kernel32) ---------------------------------------------
 constexpr DWORD ERROR_NOT_OWNER = 288;
+constexpr DWORD MUTEX_ALL_ACCESS = 0x1F0001;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_ABANDONED = 0x80;
 constexpr DWORD WAIT_TIMEOUT = 0x102;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 /// Opens the mutex `name` or creates it (ERROR_ALREADY_EXISTS when it stood);
-/// a name in the "Local\" namespace is the session's own. Null on failure.
+/// a name in the "Local\" namespace is the session's own. Null on failure:
+/// ERROR_ACCESS_DENIED when the standing one's DACL does not grant the
+/// calling thread's token MUTEX_ALL_ACCESS, ERROR_INVALID_OWNER when
+/// `security` names an owner the token may not name. A new one takes
+/// `security`'s owner and DACL, or the token's defaults.
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, const WCHAR* name);
 /// Waits until the calling thread owns the mutex: WAIT_OBJECT_0, or
 /// WAIT_ABANDONED when its owner thread ended without releasing it, or
