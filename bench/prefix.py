@@ -68,8 +68,12 @@ class Prefix:
         return self.wine("reg", *args, *self.route.view, output=output)
 
     def import_reg(self, windows_path):
-        if self.reg("import", windows_path).returncode != 0:
-            raise RuntimeError("reg import %s failed" % windows_path)
+        # Wine's reg now and then ends an import with 1 and no word, having
+        # imported nothing: once more, as the black-box cases do.
+        for _ in range(2):
+            if self.reg("import", windows_path).returncode == 0:
+                return
+        raise RuntimeError("reg import %s failed twice" % windows_path)
 
     def run(self, program, *args, output=subprocess.DEVNULL):
         return self.wine("C:\\bench\\" + program, *args, output=output)
@@ -89,6 +93,7 @@ class Prefix:
             return
         shutil.rmtree(route.pristine, ignore_errors=True)
         self.server("-k")
+        self.clear_all_but_the_bench()
         subprocess.run([os.path.join(ROOT, "cmake", "wine-prefix.sh"), "setup", route.prefix,
                         route.kind], stdin=subprocess.DEVNULL, check=True)
         first_steps(self)
@@ -100,6 +105,21 @@ class Prefix:
         for path in self.registry_files():
             shutil.copy2(path, route.pristine + ".new")
         os.rename(route.pristine + ".new", route.pristine)
+
+    def clear_all_but_the_bench(self):
+        """A prefix made anew holds nothing of an earlier one (the buttons a
+        run added stay in its registry), only the bench folder's files."""
+        def clear(folder, keep):
+            for name in os.listdir(folder) if os.path.isdir(folder) else ():
+                path = os.path.join(folder, name)
+                if name == keep:
+                    continue
+                if os.path.isdir(path) and not os.path.islink(path):
+                    shutil.rmtree(path)
+                else:
+                    os.remove(path)
+        clear(self.route.prefix, "drive_c")
+        clear(os.path.join(self.route.prefix, "drive_c"), "bench")
 
     def start(self, settle_program):
         """The saved registry put back, a persistent server, the session's

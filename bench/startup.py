@@ -19,9 +19,10 @@ ours), the agent run once to place the button (whose note the "placed"
 state puts back), and its registry saved. Every run starts from those
 files: a persistent wineserver is started and the prefix is left to settle.
 In each mode the program and its floor run in pairs, in an order drawn at
-random with as many pairs begun by either (--seed repeats a draw), and
-before each of the two runs of a pair the mode's state is put back the same
-way. A pair during which the wineserver saved the registry to disk is
+random with as many pairs begun by either (--seed repeats a draw); in a
+pair each runs --repeats times in turn and its shortest run stands for it
+(the machine's noise only adds time), and before each run the mode's
+state is put back the same way. A pair during which the wineserver saved the registry to disk is
 measured again. Once per mode both leave their layout for a comparison: a
 floor that ends elsewhere than the program does other work, and the run is
 refused.
@@ -37,7 +38,7 @@ a figure is a result only when every run was steady and the runs' medians
 spread no wider than their margin to the goal. Otherwise the exit code is 1,
 after every mode was measured.
 
-    python3 bench/startup.py [--route twin|win32|wow64] [--runs 3] [--pairs 21]
+    python3 bench/startup.py [--route twin|win32|wow64] [--runs 3] [--pairs 21] [--repeats 3]
                              [--seed N] [--exe PATH] [--inspect-exe PATH]
                              [--agent-exe PATH]
     python3 bench/startup.py --dry-run   # builds the floors, prints the plan
@@ -251,7 +252,10 @@ def state_file(mode):
     return "C:\\bench\\state-%s.reg" % mode.state if mode.state else None
 
 
-def measure(prefix, mode, pairs, rng):
+def measure(prefix, mode, pairs, rng, repeats=1):
+    """The mode's pairs; in each, program and floor run `repeats` times
+    in turn, and each one's shortest run stands for it: the machine's noise
+    only ever adds time, so the shortest of a few runs is its program's."""
     state = state_file(mode)
 
     def one_run(program, args, windows):
@@ -276,13 +280,15 @@ def measure(prefix, mode, pairs, rng):
     orders = [True, False, True][:WARM_UP_PAIRS] + pair_orders(pairs, rng)
     index = 0
     while index < len(orders):
-        windows = []
-        if orders[index]:
-            program = one_run(mode.program, mode.args, windows)
-            base = one_run(mode.floor, mode.floor_args, windows)
-        else:
-            base = one_run(mode.floor, mode.floor_args, windows)
-            program = one_run(mode.program, mode.args, windows)
+        windows, program, base = [], [], []
+        for _ in range(repeats):
+            if orders[index]:
+                program.append(one_run(mode.program, mode.args, windows))
+                base.append(one_run(mode.floor, mode.floor_args, windows))
+            else:
+                base.append(one_run(mode.floor, mode.floor_args, windows))
+                program.append(one_run(mode.program, mode.args, windows))
+        program, base = min(program), min(base)
         if saved_during(windows):
             repeated += 1
             continue
@@ -355,7 +361,7 @@ def call_counts(prefix, mode):
         sum(counts[1].values()))
 
 
-def one_run(prefix, pairs, rng, count_calls=False):
+def one_run(prefix, pairs, rng, repeats=1, count_calls=False):
     """Every mode once, from a freshly started prefix; the figures (none
     when counting calls), and the modes whose floor left another layout
     than the program did."""
@@ -371,7 +377,7 @@ def one_run(prefix, pairs, rng, count_calls=False):
         if count_calls:
             print(call_counts(prefix, mode), flush=True)
             continue
-        figure = Figure(mode, *measure(prefix, mode, pairs, rng))
+        figure = Figure(mode, *measure(prefix, mode, pairs, rng, repeats))
         print(figure.line(), flush=True)
         figures.append(figure)
     return figures, unlike
@@ -388,10 +394,10 @@ def provenance(route, digest):
         commit, route.preset, digest[:12], wine, model, os.cpu_count(), os.uname().release)
 
 
-def print_plan(route, pairs, runs, seed):
+def print_plan(route, pairs, runs, repeats, seed):
     print("Route %s: %s; floors built with %s." % (route.name, route.words, route.compiler))
-    print("%d run(s), %d measured pairs per mode after %d warm-up pairs; order seed %d" %
-          (runs, pairs, WARM_UP_PAIRS, seed))
+    print("%d run(s), %d measured pairs per mode after %d warm-up pairs, the shortest of %d "
+          "runs of each in a pair; order seed %d" % (runs, pairs, WARM_UP_PAIRS, repeats, seed))
     for mode in MODES:
         state = "state %s before each run" % mode.state if mode.state else "no state"
         extra = ", %d same-class buttons before" % mode.buttons if mode.buttons else ""
@@ -406,6 +412,8 @@ def main():
     parser.add_argument("--route", choices=sorted(ROUTES), default="twin")
     parser.add_argument("--runs", type=int, default=1, help="runs one after another")
     parser.add_argument("--pairs", type=int, default=21)
+    parser.add_argument("--repeats", type=int, default=3,
+                        help="runs of each in a pair, the shortest standing for it")
     parser.add_argument("--clock", choices=("wall", "cpu"), default="wall",
                         help="wall time (the goals'), or processor time, steadier on a busy machine")
     parser.add_argument("--seed", type=int, default=None, help="the order's seed, to repeat a run")
@@ -423,7 +431,7 @@ def main():
     seed = options.seed if options.seed is not None else random.randrange(1 << 31)
 
     build_floors(route)
-    print_plan(route, options.pairs, options.runs, seed)
+    print_plan(route, options.pairs, options.runs, options.repeats, seed)
     if options.dry_run:
         return 0
     given = {PROGRAM: options.exe, INSPECTOR: options.inspect_exe, AGENT: options.agent_exe}
@@ -436,7 +444,7 @@ def main():
         for number in range(options.runs):
             print("--- run %d of %d (route %s)" % (number + 1, options.runs, route.name), flush=True)
             figures, unlike = one_run(prefix, options.pairs, random.Random(seed + number),
-                                     options.calls)
+                                     options.repeats, options.calls)
             runs.append(figures)
             refusals += ["run %d: %s's floor left another layout" % (number + 1, u) for u in unlike]
     finally:

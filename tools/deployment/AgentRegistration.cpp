@@ -47,8 +47,9 @@ std::string ComponentKeyName(const std::string& name) {
 
 std::string PlacementComponent() { return ComponentOfIdentity(MachineIdentity()); }
 
-AgentComponent ReadAgentComponent() {
-  const std::string name = PlacementComponent();
+AgentComponent ReadAgentComponent() { return ReadComponent(PlacementComponent()); }
+
+AgentComponent ReadComponent(const std::string& name) {
   if (name.empty()) return {false, std::string(), EventStamp{}};
   KeyItself key = OpenComponent(name, false, RegistryRights::Read);
   if (!key.IsOpen()) return {false, std::string(), EventStamp{}};
@@ -77,9 +78,11 @@ void WriteComponent(const std::string& name, const std::string& stubPath,
   key.WriteText(kVersionValue, version.Text());
 }
 
-std::string MachineIdentity() {
+std::string MachineIdentity() { return IdentityKeyText(kMachineIdentityValue); }
+
+std::string IdentityKeyText(const char* value) {
   KeyItself key = OpenIdentityKey(false, RegistryRights::Read);
-  return key.ReadText(kMachineIdentityValue);
+  return key.ReadText(value);
 }
 
 std::string ComponentOfIdentity(const std::string& identity) {
@@ -87,9 +90,21 @@ std::string ComponentOfIdentity(const std::string& identity) {
 }
 
 void SetMachineIdentity(const std::string& identity) {
+  SetIdentityKeyText(kMachineIdentityValue, identity);
+}
+
+void SetIdentityKeyText(const char* value, const std::string& text) {
   KeyItself key = OpenIdentityKey(true, RegistryRights::Full);
   if (!key.IsOpen()) throw ERegistryException(key.Problem());
-  key.WriteText(kMachineIdentityValue, identity);
+  key.WriteText(value, text);
+}
+
+void DeleteIdentityKeyText(const char* value) {
+  KeyItself key = OpenIdentityKey(false, RegistryRights::Full);
+  if (key.IsOpen() ? !key.DeleteValue(value) : !key.Problem().empty()) {
+    throw ERegistryException(key.IsOpen() ? "the registry kept " + std::string(value)
+                                          : key.Problem());
+  }
 }
 
 bool UnregisterComponent(const std::string& name, RegistryView view) {

@@ -42,6 +42,12 @@ std::string ComponentOfIdentity(const std::string& identity);
 /// naming the key when the registry refuses or a link stands there.
 void SetMachineIdentity(const std::string& identity);
 
+/// The other texts beside the identity (a renewal's), read, written and
+/// deleted as SetMachineIdentity writes; a refused deletion raises too.
+std::string IdentityKeyText(const char* value);
+void SetIdentityKeyText(const char* value, const std::string& text);
+void DeleteIdentityKeyText(const char* value);
+
 /// What the component names, in the program's own registry view.
 struct AgentComponent {
   bool registered;       // the key stands (as itself)
@@ -49,6 +55,7 @@ struct AgentComponent {
   EventStamp version;
 };
 AgentComponent ReadAgentComponent();
+AgentComponent ReadComponent(const std::string& name);
 
 /// The component's StubPath for an agent at `agentPath`.
 std::string AgentStubPath(const std::string& agentPath);

@@ -76,6 +76,11 @@ inline constexpr char kHighestStampValue[] = "HighestStamp";
 /// Beside it, for the same reason: this machine's own GUID, made by the
 /// first install and kept for good, which names its Active Setup component.
 inline constexpr char kMachineIdentityValue[] = "Identity";
+// A renewal of the identity under way (/RenewIdentity), beside it: the
+// identity it renews and the one it gives, so that a run stopped anywhere is
+// finished by the next with the same two and leaves no component behind.
+inline constexpr char kRenewedFromValue[] = "RenewedFrom";
+inline constexpr char kRenewingToValue[] = "RenewingTo";
 
 /// Each user's note of the agent's last run for them on this machine: the
 /// event's stamp (kStampValue) and what came of it. In the part of the

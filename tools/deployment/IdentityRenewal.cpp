@@ -9,6 +9,7 @@
 #include "Actions.h"
 #include "AgentRegistration.h"
 #include "ComponentCleanUp.h"
+#include "Deployment.h"
 #include "Exceptions.h"
 #include "MachineTurn.h"
 #include "NewGuid.h"
@@ -16,6 +17,8 @@
 #include "TextOut.h"
 
 namespace {
+
+using namespace deployment;
 
 const char kRenewalNeedsElevation[] =
     "Renewing the identity needs an elevated run: open a command prompt with \"Run as "
@@ -39,22 +42,44 @@ void SayRenamed(TextOut& out, const AgentComponent& component, const std::string
          "with already.\n";
 }
 
+struct Renewal {
+  std::string from;
+  std::string to;
+};
+
+// The renewal a stopped run began, or a new one noted before anything else
+// changes: the next run finishes it with the same two identities.
+Renewal BegunRenewal() {
+  Renewal renewal{IdentityKeyText(kRenewedFromValue), IdentityKeyText(kRenewingToValue)};
+  if (IsGuidText(renewal.to)) return renewal;
+  renewal = {MachineIdentity(), NewGuidText()};
+  SetIdentityKeyText(kRenewedFromValue, renewal.from);
+  SetIdentityKeyText(kRenewingToValue, renewal.to);
+  return renewal;
+}
+
 // The new component stands before the identity names it, and the old one
 // goes last: a run stopped anywhere leaves a component that reaches every
 // user, and the agent's note keeps a second run for one user from changing
 // anything.
 bool Renew(TextOut& out) {
-  const std::string old = MachineIdentity();
-  const std::string oldComponent = PlacementComponent();
-  const AgentComponent component = ReadAgentComponent();
-  const std::string identity = NewGuidText();
-  const std::string renamed = ComponentOfIdentity(identity);
-  if (component.registered) WriteComponent(renamed, component.stubPath, component.version);
-  SetMachineIdentity(identity);
-  out << "This machine's identity was " << (old.empty() ? "none" : old) << "; it is now "
-      << identity << ".\n";
+  const Renewal renewal = BegunRenewal();
+  const std::string oldComponent = ComponentOfIdentity(renewal.from);
+  const std::string renamed = ComponentOfIdentity(renewal.to);
+  AgentComponent component = ReadComponent(oldComponent);
+  if (component.registered) {
+    WriteComponent(renamed, component.stubPath, component.version);
+  } else {
+    component = ReadComponent(renamed);  // copied by a run that stopped after it
+  }
+  SetMachineIdentity(renewal.to);
+  out << "This machine's identity was " << (renewal.from.empty() ? "none" : renewal.from)
+      << "; it is now " << renewal.to << ".\n";
   SayRenamed(out, component, renamed);
-  return oldComponent.empty() || UnregisterInBothViews(out, oldComponent);
+  if (!oldComponent.empty() && !UnregisterInBothViews(out, oldComponent)) return false;
+  DeleteIdentityKeyText(kRenewingToValue);
+  DeleteIdentityKeyText(kRenewedFromValue);
+  return true;
 }
 
 }  // namespace
