@@ -110,10 +110,17 @@ class Wine:
         processes = [self.start("reg", "export", key, self.windows_path(path), "/y",
                                 *self.view(bits))
                      for key, path in zip(keys, paths)]
-        for key, process in zip(keys, processes):
-            _, err = process.communicate(timeout=60)
-            if process.returncode != 0:
-                raise RuntimeError("reg export %s: exit %d %s" % (key, process.returncode,
+        for key, path, process in zip(keys, paths, processes):
+            out, err = process.communicate(timeout=60)
+            code = process.returncode
+            if code == 1 and not out and not err:
+                # An export ends as an import now and then does: 1 and no
+                # word; exporting the same key again reads the same key.
+                command = ("reg", "export", key, self.windows_path(path), "/y") + self.view(bits)
+                sys.stderr.write("wine %s: exit 1 and no word; once more\n" % " ".join(command))
+                code, out, err = self.run(*command)
+            if code != 0:
+                raise RuntimeError("reg export %s: exit %d %s" % (key, code,
                                                                   err.decode(errors="replace")))
         contents = []
         for path in paths:
