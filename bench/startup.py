@@ -415,7 +415,7 @@ def main():
     parser.add_argument("--repeats", type=int, default=3,
                         help="runs of each in a pair, the shortest standing for it")
     parser.add_argument("--clock", choices=("wall", "cpu"), default="wall",
-                        help="wall time (the goals'), or processor time, steadier on a busy machine")
+                        help="wall time (the goals'), or the processes' and the server's processor time")
     parser.add_argument("--seed", type=int, default=None, help="the order's seed, to repeat a run")
     parser.add_argument("--exe", help="a built vorlinde.exe to measure instead of building one")
     parser.add_argument("--inspect-exe", help="a built vorlinde-inspect.exe to measure")
