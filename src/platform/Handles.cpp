@@ -1,8 +1,9 @@
 #include "Handles.h"
 
+#include "Advapi32.h"
 #include "Win32.h"
 
-void RegistryKeyTraits::close(Type key) { RegCloseKey(static_cast<HKEY>(key)); }
+void RegistryKeyTraits::close(Type key) { Advapi32().RegCloseKey(static_cast<HKEY>(key)); }
 
 void FileHandleTraits::close(Type file) { CloseHandle(file); }
 

@@ -1,5 +1,6 @@
 #include "KeyItself.h"
 
+#include "Advapi32.h"
 #include "Exceptions.h"
 #include "RegistryWalk.h"
 #include "SystemErrorText.h"
@@ -70,8 +71,8 @@ std::string KeyItself::Problem() const {
 void KeyItself::Write(const std::string& name, std::uint32_t type, const void* data,
                       std::uint32_t size) {
   Check(IsOpen(), "a value written to a key that is not open");
-  const LONG status = RegSetValueExW(AsKey(key_.get()), Widen(name).data(), 0, type,
-                                     static_cast<const BYTE*>(data), size);
+  const LONG status = Advapi32().RegSetValueExW(AsKey(key_.get()), Widen(name).data(), 0, type,
+                                                static_cast<const BYTE*>(data), size);
   if (status != ERROR_SUCCESS) {
     throw ERegistryException("the registry refused to write the value \"" + name + "\" of " +
                              Name() + " (" + SystemErrorText(static_cast<std::uint32_t>(status)) +
@@ -99,13 +100,13 @@ std::string KeyItself::ReadText(const std::string& name) {
   WCHAR* units = shortUnits;
   DWORD type = REG_NONE;
   DWORD size = sizeof shortUnits - sizeof(WCHAR);
-  LONG status = RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type,
-                                 reinterpret_cast<BYTE*>(units), &size);
+  LONG status = Advapi32().RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type,
+                                            reinterpret_cast<BYTE*>(units), &size);
   if (status == ERROR_MORE_DATA) {
     longUnits.assign(size / sizeof(WCHAR) + 1, 0);
     units = longUnits.data();
-    status = RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type,
-                              reinterpret_cast<BYTE*>(units), &size);
+    status = Advapi32().RegQueryValueExW(AsKey(key_.get()), wideName.data(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(units), &size);
   }
   if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::string();
   std::size_t length = 0;
@@ -118,8 +119,8 @@ std::uint32_t KeyItself::ReadNumber(const std::string& name, std::uint32_t fallb
   DWORD type = REG_NONE;
   DWORD number = 0;
   DWORD size = sizeof number;
-  if (RegQueryValueExW(AsKey(key_.get()), Widen(name).data(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS ||
+  if (Advapi32().RegQueryValueExW(AsKey(key_.get()), Widen(name).data(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS ||
       type != REG_DWORD || size != sizeof number) {
     return fallback;
   }
@@ -129,8 +130,8 @@ std::uint32_t KeyItself::ReadNumber(const std::string& name, std::uint32_t fallb
 RegistryValueInfo KeyItself::Query(const std::string& name) {
   DWORD type = REG_NONE;
   DWORD size = 0;
-  if (!IsOpen() || RegQueryValueExW(AsKey(key_.get()), Widen(name).data(), nullptr, &type,
-                                    nullptr, &size) != ERROR_SUCCESS) {
+  if (!IsOpen() || Advapi32().RegQueryValueExW(AsKey(key_.get()), Widen(name).data(), nullptr,
+                                               &type, nullptr, &size) != ERROR_SUCCESS) {
     return {false, RegistryValueType::None, 0};
   }
   return {true, static_cast<RegistryValueType>(type), size};
@@ -138,6 +139,6 @@ RegistryValueInfo KeyItself::Query(const std::string& name) {
 
 bool KeyItself::DeleteValue(const std::string& name) {
   if (!IsOpen()) return false;
-  const LONG status = RegDeleteValueW(AsKey(key_.get()), Widen(name).data());
+  const LONG status = Advapi32().RegDeleteValueW(AsKey(key_.get()), Widen(name).data());
   return status == ERROR_SUCCESS || IsMissing(status);
 }

@@ -1,5 +1,6 @@
 #include "NamedMutex.h"
 
+#include "Advapi32.h"
 #include "ScopedHandle.h"
 #include "WideText.h"
 #include "Win32.h"
@@ -25,7 +26,7 @@ constexpr char kAdministratorsOnly[] = "O:BAD:P(A;;GA;;;BA)(A;;GA;;;SY)";
 HANDLE CreateNamed(const std::string& name, MutexAccess access) {
   if (access == MutexAccess::Account) return CreateMutexW(nullptr, FALSE, Widen(name).data());
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+  if (!Advapi32().ConvertStringSecurityDescriptorToSecurityDescriptorW(
           Widen(kAdministratorsOnly).data(), SDDL_REVISION_1, &descriptor, nullptr)) {
     return nullptr;
   }
@@ -40,11 +41,11 @@ HANDLE CreateNamed(const std::string& name, MutexAccess access) {
 bool OwnedByAdministrators(HANDLE mutex, std::uint32_t& error) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  error = GetSecurityInfo(mutex, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                          nullptr, nullptr, &descriptor);
+  error = Advapi32().GetSecurityInfo(mutex, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                     nullptr, nullptr, nullptr, &descriptor);
   const ScopedLocalMemory owned(descriptor);
-  return error == ERROR_SUCCESS && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                                    IsWellKnownSid(owner, WinLocalSystemSid));
+  return error == ERROR_SUCCESS && (Advapi32().IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+                                    Advapi32().IsWellKnownSid(owner, WinLocalSystemSid));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Advapi32.h"
 #include "Handles.h"
 #include "WideText.h"
 #include "Win32.h"
@@ -12,19 +13,19 @@ namespace {
 
 ScopedKernelObject OwnToken() {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) token = nullptr;
+  if (!Advapi32().OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) token = nullptr;
   return ScopedKernelObject(token);
 }
 
 // The token's user, in a buffer that holds the SID it points to.
 std::vector<BYTE> TokenUserOf(HANDLE token) {
   DWORD size = 0;
-  if (GetTokenInformation(token, TokenUser, nullptr, 0, &size) ||
+  if (Advapi32().GetTokenInformation(token, TokenUser, nullptr, 0, &size) ||
       GetLastError() != ERROR_INSUFFICIENT_BUFFER || size < sizeof(TOKEN_USER)) {
     return {};
   }
   std::vector<BYTE> buffer(size);
-  if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+  if (!Advapi32().GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
   return buffer;
 }
 
@@ -46,14 +47,14 @@ std::string CurrentAccountName() {
   DWORD nameSize = 0;
   DWORD domainSize = 0;
   SID_NAME_USE use{};
-  if (LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use) ||
+  if (Advapi32().LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use) ||
       GetLastError() != ERROR_INSUFFICIENT_BUFFER || nameSize == 0) {
     return std::string();
   }
   std::vector<WCHAR> wideName(nameSize, 0);
   std::vector<WCHAR> wideDomain(domainSize + 1, 0);
-  if (!LookupAccountSidW(nullptr, sid, wideName.data(), &nameSize, wideDomain.data(), &domainSize,
-                         &use)) {
+  if (!Advapi32().LookupAccountSidW(nullptr, sid, wideName.data(), &nameSize, wideDomain.data(),
+                                    &domainSize, &use)) {
     return std::string();
   }
   // Up to the terminator: Wine counts it in the lengths it gives back.
@@ -70,7 +71,8 @@ std::string CurrentAccountSid() {
   if (!token) return std::string();
   const std::vector<BYTE> user = TokenUserOf(token.get());
   if (user.empty()) return std::string();
-  const auto* sid = static_cast<const BYTE*>(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+  const auto* sid =
+      static_cast<const BYTE*>(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
   const std::ptrdiff_t room = user.data() + user.size() - sid;
   if (sid < user.data() || room < 8 || room < 8 + 4 * std::ptrdiff_t{sid[1]}) return std::string();
   std::uint64_t authority = 0;
@@ -89,7 +91,8 @@ Elevation CurrentElevation() {
   if (!token) return Elevation::Unknown;
   TOKEN_ELEVATION elevation{};
   DWORD size = 0;
-  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) {
+  if (!Advapi32().GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation,
+                                      &size)) {
     return Elevation::Unknown;
   }
   return elevation.TokenIsElevated ? Elevation::Elevated : Elevation::NotElevated;

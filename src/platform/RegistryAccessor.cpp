@@ -1,5 +1,6 @@
 #include "RegistryAccessor.h"
 
+#include "Advapi32.h"
 #include "Exceptions.h"
 #include "RegistryViewFlags.h"
 #include "WideText.h"
@@ -31,17 +32,19 @@ struct ValueInfo {
 ValueInfo QueryValueInfo(void* key, const WideName& name) {
   DWORD type = REG_NONE;
   DWORD size = 0;
-  const LONG status = RegQueryValueExW(AsKey(key), name.data(), nullptr, &type, nullptr, &size);
+  const LONG status =
+      Advapi32().RegQueryValueExW(AsKey(key), name.data(), nullptr, &type, nullptr, &size);
   return ValueInfo{status == ERROR_SUCCESS, type, size};
 }
 
 LONG SetValue(void* key, const std::string& name, DWORD type, const void* data, DWORD size) {
-  return RegSetValueExW(AsKey(key), Widen(name).data(), 0, type, static_cast<const BYTE*>(data),
-                        size);
+  return Advapi32().RegSetValueExW(AsKey(key), Widen(name).data(), 0, type,
+                                   static_cast<const BYTE*>(data), size);
 }
 
 LONG QueryValueData(void* key, const WideName& name, DWORD* type, void* data, DWORD* size) {
-  return RegQueryValueExW(AsKey(key), name.data(), nullptr, type, static_cast<BYTE*>(data), size);
+  return Advapi32().RegQueryValueExW(AsKey(key), name.data(), nullptr, type,
+                                     static_cast<BYTE*>(data), size);
 }
 
 // Room for a class id and most other texts: one call reads them, with no
@@ -102,11 +105,12 @@ bool RegistryAccessor::OpenSubkey(const std::string& path, bool createIfMissing)
   LONG status;
   if (createIfMissing && !resolved.rest.empty()) {
     DWORD disposition = 0;
-    status = RegCreateKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0, nullptr,
-                             REG_OPTION_NON_VOLATILE, InView(access_), nullptr, &key, &disposition);
+    status = Advapi32().RegCreateKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0,
+                                        nullptr, REG_OPTION_NON_VOLATILE, InView(access_), nullptr,
+                                        &key, &disposition);
   } else {
-    status =
-        RegOpenKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0, InView(access_), &key);
+    status = Advapi32().RegOpenKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0,
+                                      InView(access_), &key);
   }
   if (status != ERROR_SUCCESS) return false;
   openKey_.reset(key);  // the old key is released only now that the new one is held
@@ -211,7 +215,7 @@ std::uint32_t RegistryAccessor::ReadNumber(const std::string& name, std::uint32_
 }
 
 bool RegistryAccessor::DeleteValue(const std::string& name) {
-  return RegDeleteValueW(AsKey(openKey_.get()), Widen(name).data()) == ERROR_SUCCESS;
+  return Advapi32().RegDeleteValueW(AsKey(openKey_.get()), Widen(name).data()) == ERROR_SUCCESS;
 }
 
 bool RegistryAccessor::HasValue(const std::string& name) {
@@ -231,8 +235,8 @@ bool RegistryAccessor::HasSubkey(const std::string& path) {
 KeyPresence RegistryAccessor::ProbeSubkey(const std::string& path) {
   const ResolvedPath resolved = Resolve(path);
   HKEY key = nullptr;
-  const LONG status = RegOpenKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0,
-                                    InView(kProbeAccess), &key);
+  const LONG status = Advapi32().RegOpenKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0,
+                                               InView(kProbeAccess), &key);
   const ScopedRegistryKey probe(key);  // released at once
   if (status == ERROR_SUCCESS && probe.valid()) return KeyPresence::Present;
   if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
@@ -247,9 +251,9 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
   DWORD longest = 0;
   DWORD values = 0, longestValueName = 0, longestData = 0;
   FILETIME lastWrite{};
-  if (RegQueryInfoKeyW(AsKey(openKey_.get()), nullptr, nullptr, nullptr, &count, &longest, nullptr,
-                       &values, &longestValueName, &longestData, nullptr,
-                       &lastWrite) != ERROR_SUCCESS) {
+  if (Advapi32().RegQueryInfoKeyW(AsKey(openKey_.get()), nullptr, nullptr, nullptr, &count,
+                                  &longest, nullptr, &values, &longestValueName, &longestData,
+                                  nullptr, &lastWrite) != ERROR_SUCCESS) {
     return;
   }
   // The longest length comes in UTF-16 units, as the names are listed.
@@ -257,8 +261,8 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
   for (DWORD i = 0; i < count; ++i) {
     DWORD capacity = longest + 1;
     // A key removed since the count leaves its step empty-handed; skip it.
-    if (RegEnumKeyExW(AsKey(openKey_.get()), i, name.data(), &capacity, nullptr, nullptr, nullptr,
-                      nullptr) != ERROR_SUCCESS) {
+    if (Advapi32().RegEnumKeyExW(AsKey(openKey_.get()), i, name.data(), &capacity, nullptr, nullptr,
+                                 nullptr, nullptr) != ERROR_SUCCESS) {
       continue;
     }
     names.push_back(Utf8From(name.data(), capacity));

@@ -2,8 +2,9 @@
 
 #include <vector>
 
-#include "RegistryWalk.h"
+#include "Advapi32.h"
 #include "RegistryViewFlags.h"
+#include "RegistryWalk.h"
 #include "WideText.h"
 #include "Win32.h"
 
@@ -22,8 +23,8 @@ std::vector<std::string> SubkeyNames(void* key) {
   std::vector<WCHAR> name(kLongestName);
   for (DWORD i = 0;; ++i) {
     DWORD size = kLongestName;
-    if (RegEnumKeyExW(AsKey(key), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
+    if (Advapi32().RegEnumKeyExW(AsKey(key), i, name.data(), &size, nullptr, nullptr, nullptr,
+                                 nullptr) != ERROR_SUCCESS) {
       return names;
     }
     names.push_back(Utf8From(name.data(), size));

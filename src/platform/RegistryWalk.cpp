@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "Advapi32.h"
 #include "RegistryViewFlags.h"
 #include "WideText.h"
 #include "Win32.h"
@@ -28,8 +29,8 @@ bool IsMissing(LONG status) {
 
 LONG Create(HKEY parent, const WideText& name, REGSAM rights, HKEY& key) {
   DWORD disposition = 0;
-  return RegCreateKeyExW(parent, name.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, rights, nullptr,
-                         &key, &disposition);
+  return Advapi32().RegCreateKeyExW(parent, name.data(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                    rights, nullptr, &key, &disposition);
 }
 
 // The base through the links the system lays out, as every program opens it.
@@ -37,14 +38,15 @@ LONG OpenBase(RegistryRoot root, const std::string& base, REGSAM rights, bool cr
   key = nullptr;
   const WideText name = Widen(base.substr(1));
   return create ? Create(RootKey(root), name, rights, key)
-                : RegOpenKeyExW(RootKey(root), name.data(), 0, rights, &key);
+                : Advapi32().RegOpenKeyExW(RootKey(root), name.data(), 0, rights, &key);
 }
 
 // `name` below `parent` as itself; created when missing and `create`.
 LONG OpenOrCreate(HKEY parent, const std::string& name, REGSAM rights, bool create, HKEY& key) {
   key = nullptr;
   const WideText wideName = Widen(name);
-  const LONG status = RegOpenKeyExW(parent, wideName.data(), REG_OPTION_OPEN_LINK, rights, &key);
+  const LONG status =
+      Advapi32().RegOpenKeyExW(parent, wideName.data(), REG_OPTION_OPEN_LINK, rights, &key);
   if (!IsMissing(status) || !create) return status;
   return Create(parent, wideName, rights, key);
 }
@@ -98,8 +100,8 @@ RegistryWalk WalkAsItself(RegistryRoot root, RegistryView view, const std::strin
 
 ScopedRegistryKey OpenKeyAsItself(void* parent, const std::string& name, std::uint32_t rights) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(AsKey(parent), Widen(name).data(), REG_OPTION_OPEN_LINK, rights, &key) !=
-      ERROR_SUCCESS) {
+  if (Advapi32().RegOpenKeyExW(AsKey(parent), Widen(name).data(), REG_OPTION_OPEN_LINK, rights,
+                               &key) != ERROR_SUCCESS) {
     return ScopedRegistryKey();
   }
   return ScopedRegistryKey(key);
@@ -109,15 +111,15 @@ bool IsRegistryLink(void* key, std::string& target) {
   const WideText valueName = Widen(kLinkValue);
   DWORD type = REG_NONE;
   DWORD size = 0;
-  if (RegQueryValueExW(AsKey(key), valueName.data(), nullptr, &type, nullptr, &size) !=
+  if (Advapi32().RegQueryValueExW(AsKey(key), valueName.data(), nullptr, &type, nullptr, &size) !=
           ERROR_SUCCESS ||
       type != REG_LINK) {
     return false;
   }
   std::vector<WCHAR> data(size / sizeof(WCHAR) + 1, 0);
   target = "?";  // unless it reads
-  if (RegQueryValueExW(AsKey(key), valueName.data(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+  if (Advapi32().RegQueryValueExW(AsKey(key), valueName.data(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
     return true;
   }
   target = Utf8From(data.data(), size / sizeof(WCHAR));  // kept without a zero

@@ -23,6 +23,10 @@ class SystemLibrary {
   /// The export `name`; raises EOSError from the last error when missing.
   Procedure Find(const char* name) const;
 
+  /// Leaves the DLL loaded for the rest of the process, as an import is, so
+  /// that what was found in it outlives this object.
+  void KeepLoaded() { module_.release(); }
+
  private:
   ScopedLibraryModule module_;
 };

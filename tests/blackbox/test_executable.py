@@ -14,9 +14,9 @@ MANIFEST_RESOURCE_ID = 1  # the one Windows reads when it starts a program
 ASSEMBLY = "{urn:schemas-microsoft-com:asm.v1}"
 WINDOWS_10_AND_11 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "shell32.dll", "msvcrt.dll"}
-# What every run needs; the shell is loaded from the system directory by
-# the run that needs it.
-PROGRAM_IMPORTS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll"}
+# What every run needs; the registry's DLL and the shell are loaded from the
+# system directory by the run that needs them.
+PROGRAM_IMPORTS = {"kernel32.dll", "msvcrt.dll"}
 PROGRAM_MAX_BYTES = 128 * 1024
 INSPECTOR_MAX_BYTES = 256 * 1024
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001

@@ -71,11 +71,6 @@ class ExtensionKey(BlackBoxTest):
             "07 00 00 00 01 01 00 00 10 01 00 00 03 01 00 00 "
             "04 01 00 00 05 01 00 00 06 01 00 00 07 01 00 00")))
 
-    # Wine 10 in WoW64 mode (the emulated machine) starts no program whose
-    # path has 260 characters or more: its loader hands such a path to
-    # start.exe, which answers "File not found". The case runs on Wine 8.
-    @unittest.skipIf(os.environ.get("VORLINDE_WINE_WOW64_ONLY") == "1",
-                     "Wine 10 in WoW64 mode starts no program by a path of 260 characters")
     def test_paths_of_260_characters_at_most(self):
         """From a longer full path the icon paths cannot be taken whole: the
         run then writes nothing at all, not a key without its icons."""
@@ -83,6 +78,10 @@ class ExtensionKey(BlackBoxTest):
             with self.subTest(length=length):
                 scenario = Scenario(folder_for_path_length(length))
                 self.assertEqual(len(WINE.windows_path(scenario.exe)), length)
+                # Wine 10 in WoW64 mode and some Wine 8 builds start no program
+                # by such a path: start.exe answers "File not found".
+                if not WINE.starts_a_program_in(scenario.folder):
+                    self.skipTest("this Wine starts no program by a path of %d characters" % length)
                 self.assertChanges(self.run_silently(scenario), registry=changes)
 
     def test_other_values_of_an_existing_key_stay(self):

@@ -17,16 +17,14 @@ from wine import Wine
 
 PLANTED_NAMES = ("shell32", "shcore", "shlwapi", "user32", "gdi32", "imm32", "win32u", "version",
                  "zlib1", "uxtheme", "propsys", "comctl32", "ole32", "combase", "rpcrt4",
-                 "oleaut32")
+                 "oleaut32", "advapi32", "sechost", "ucrtbase")
 # Left out: what the loader resolves for every program before its first
 # instruction, which Windows takes from its KnownDLLs list, never from the
 # program's folder. Native first under Wine, each would be taken from there
 # whatever the program does:
 #   kernel32, kernelbase - the process's own start; planted, the process
 #                          does not even start (no BaseThreadInitThunk);
-#   advapi32, msvcrt     - imported by every program;
-#   sechost              - imported by Wine's advapi32;
-#   ucrtbase             - imported by Wine's sechost (Windows' imports none).
+#   msvcrt               - imported by every program.
 # ntdll is Wine's own in every case, mapped before anything else.
 NATIVE_FIRST = Wine(WINE.prefix, WINE.arch)
 NATIVE_FIRST.env["WINEDLLOVERRIDES"] += ";%s=n,b" % ",".join(PLANTED_NAMES)

@@ -3,6 +3,7 @@ whose server the CTest fixture (`wine` for the 32-bit prefix, `wine64` for
 the 64-bit one) has already started, so that no call here starts one that
 would hold on to our pipes."""
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -91,6 +92,17 @@ class Wine:
             out.seek(0)
             err.seek(0)
             return code, out.read(), err.read()
+
+    def starts_a_program_in(self, folder):
+        """Whether this Wine starts a program from `folder` at all: a copy of
+        its own hostname.exe (a name as long as vorlinde.exe) is run there.
+        Some builds start nothing whose path has 260 characters or more."""
+        probe = os.path.join(folder, "hostname.exe")
+        shutil.copyfile(os.path.join(self.drive_c, "windows", "system32", "hostname.exe"), probe)
+        try:
+            return self.run(self.windows_path(probe))[0] == 0
+        finally:
+            os.remove(probe)
 
     def check(self, *args):
         """Runs a helper (reg, cmd) that must succeed."""
