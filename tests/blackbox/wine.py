@@ -94,11 +94,13 @@ class Wine:
             return code, out.read(), err.read()
 
     def starts_a_program_in(self, folder):
-        """Whether this Wine starts a program from `folder` at all: a copy of
-        its own hostname.exe (a name as long as vorlinde.exe) is run there.
-        Some builds start nothing whose path has 260 characters or more."""
+        """Whether this Wine starts a program of ours from `folder` at all: a
+        copy of its own hostname.exe of our programs' bitness (a name as long
+        as vorlinde.exe) is run there. Some builds start nothing whose path
+        has 260 characters or more, some only no 32-bit program."""
         probe = os.path.join(folder, "hostname.exe")
-        shutil.copyfile(os.path.join(self.drive_c, "windows", "system32", "hostname.exe"), probe)
+        system = "syswow64" if self.arch == "win64" else "system32"
+        shutil.copyfile(os.path.join(self.drive_c, "windows", system, "hostname.exe"), probe)
         try:
             return self.run(self.windows_path(probe))[0] == 0
         finally:
