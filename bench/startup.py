@@ -30,8 +30,10 @@ refused.
 For each mode it prints the medians, the median of the per-pair ratios and
 the lowest and highest per-pair ratio. Goals: every mode at most 1.10 times
 its floor, the install behind 1,000 buttons of the same class, whose time
-is the count's, at most 1.05. A mode whose spread (highest minus lowest ratio) is
-wider than its goal's margin (the goal minus 1) cannot tell whether the goal is met. With
+is the count's, at most 1.05. A mode tells whether its goal is met only
+when the distribution-free 95% interval of its median ratio (the k-th
+lowest to the k-th highest pair, k from the binomial tails) lies wholly on
+one side of the goal; else it is "too unsteady". With
 --runs N the bench runs N times one after another, each from a freshly
 started prefix, and ends with a table of each mode's median ratio per run;
 a figure is a result only when every run was steady and the runs' medians
@@ -53,7 +55,7 @@ import sys
 import tempfile
 import time
 
-from figures import Figure, table
+from figures import Figure, median_interval, table
 from prefix import ROOT, ROUTES, Prefix
 
 BENCH = os.path.join(ROOT, "bench")
@@ -402,9 +404,9 @@ def print_plan(route, pairs, runs, repeats, seed):
         state = "state %s before each run" % mode.state if mode.state else "no state"
         extra = ", %d same-class buttons before" % mode.buttons if mode.buttons else ""
         setup = ", first: %s" % mode.setup if mode.setup else ""
-        print("  %-22s %s %s  vs  %s %s  (%s%s%s; goal <= %.2f, spread <= %.2f)"
+        print("  %-22s %s %s  vs  %s %s  (%s%s%s; goal <= %.2f)"
               % (mode.name, mode.program, " ".join(mode.args), mode.floor,
-                 " ".join(mode.floor_args), state, extra, setup, mode.goal, mode.goal - 1))
+                 " ".join(mode.floor_args), state, extra, setup, mode.goal))
 
 
 def main():
@@ -425,8 +427,8 @@ def main():
     parser.add_argument("--dry-run", action="store_true",
                         help="build the floors, print the plan, run nothing")
     options = parser.parse_args()
-    if options.pairs < 2:
-        parser.error("--pairs: at least 2, for a spread")
+    if median_interval([1.0] * options.pairs) is None:
+        parser.error("--pairs: at least 6, for an interval of the median")
     route = ROUTES[options.route]
     seed = options.seed if options.seed is not None else random.randrange(1 << 31)
 
@@ -457,7 +459,7 @@ def main():
                                                        provenance(route, digest)))
     print("\n" + text)
     if not trusted:
-        refusals.append("a figure spread wider than its margin to the goal")
+        refusals.append("a figure could not tell its side of the goal")
     if refusals:
         print("REFUSED (seed %d): %s. Measure again on a quieter machine, or find what makes it "
               "vary." % (seed, "; ".join(refusals)), file=sys.stderr)
