@@ -23,9 +23,9 @@ class Route:
             name, preset, kind, compiler, words)
         arch = "win32" if kind == "win32" else "win64"
         self.arch = arch
-        build = os.path.join(ROOT, "build", "bench", name)
-        self.prefix = os.path.join(build, "wineprefix")
-        self.pristine = os.path.join(build, "pristine-registry")
+        self.build = os.path.join(ROOT, "build", "bench", name)
+        self.prefix = os.path.join(self.build, "wineprefix")
+        self.pristine = os.path.join(self.build, "pristine-registry")
         self.folder = os.path.join(self.prefix, "drive_c", "bench")
         # A 64-bit prefix's reg.exe is 64-bit: the programs' keys are those
         # of the 32-bit view, where every 32-bit program (and the twin) has them.

@@ -47,6 +47,7 @@ after every mode was measured.
 """
 import argparse
 import hashlib
+import json
 import os
 import random
 import shutil
@@ -257,7 +258,8 @@ def state_file(mode):
 def measure(prefix, mode, pairs, rng, repeats=1):
     """The mode's pairs; in each, program and floor run `repeats` times
     in turn, and each one's shortest run stands for it: the machine's noise
-    only ever adds time, so the shortest of a few runs is its program's."""
+    only ever adds time, so the shortest of a few runs is its program's.
+    Also every run's time, pair by pair, for a look at what varies."""
     state = state_file(mode)
 
     def one_run(program, args, windows):
@@ -278,7 +280,7 @@ def measure(prefix, mode, pairs, rng, repeats=1):
         saved = prefix.last_registry_save()
         return any(start <= saved <= end + SAVE_SLACK for start, end in windows)
 
-    results, repeated = [], 0
+    results, repeated, pairs_seen = [], 0, []
     orders = [True, False, True][:WARM_UP_PAIRS] + pair_orders(pairs, rng)
     index = 0
     while index < len(orders):
@@ -290,14 +292,14 @@ def measure(prefix, mode, pairs, rng, repeats=1):
             else:
                 base.append(one_run(mode.floor, mode.floor_args, windows))
                 program.append(one_run(mode.program, mode.args, windows))
-        program, base = min(program), min(base)
         if saved_during(windows):
             repeated += 1
             continue
         if index >= WARM_UP_PAIRS:
-            results.append((program, base))
+            results.append((min(program), min(base)))
+            pairs_seen.append({"program_first": orders[index], "program": program, "floor": base})
         index += 1
-    return results, repeated
+    return results, repeated, pairs_seen
 
 
 def layouts_left(prefix, mode):
@@ -368,7 +370,7 @@ def one_run(prefix, pairs, rng, repeats=1, count_calls=False):
     when counting calls), and the modes whose floor left another layout
     than the program did."""
     prefix.start("EmptyProgram.exe")
-    figures, unlike, preceding = [], [], 0
+    figures, unlike, preceding, seen = [], [], 0, {}
     for mode in MODES:
         preceding = prepare(prefix, mode, preceding)
         if mode.state:
@@ -379,10 +381,11 @@ def one_run(prefix, pairs, rng, repeats=1, count_calls=False):
         if count_calls:
             print(call_counts(prefix, mode), flush=True)
             continue
-        figure = Figure(mode, *measure(prefix, mode, pairs, rng, repeats))
+        results, repeated, seen[mode.name] = measure(prefix, mode, pairs, rng, repeats)
+        figure = Figure(mode, results, repeated)
         print(figure.line(), flush=True)
         figures.append(figure)
-    return figures, unlike
+    return figures, unlike, seen
 
 
 def provenance(route, digest):
@@ -445,9 +448,12 @@ def main():
         make_prefix(prefix, digest)
         for number in range(options.runs):
             print("--- run %d of %d (route %s)" % (number + 1, options.runs, route.name), flush=True)
-            figures, unlike = one_run(prefix, options.pairs, random.Random(seed + number),
-                                     options.repeats, options.calls)
+            figures, unlike, seen = one_run(prefix, options.pairs, random.Random(seed + number),
+                                           options.repeats, options.calls)
             runs.append(figures)
+            if seen:
+                with open(os.path.join(route.build, "pairs-run%d.json" % (number + 1)), "w") as f:
+                    json.dump(seen, f, indent=1)
             refusals += ["run %d: %s's floor left another layout" % (number + 1, u) for u in unlike]
     finally:
         prefix.stop()
