@@ -21,9 +21,11 @@ files: a persistent wineserver is started and the prefix is left to settle.
 In each mode the program and its floor run in pairs, in an order drawn at
 random with as many pairs begun by either (--seed repeats a draw); in a
 pair each runs --repeats times in turn and its shortest run stands for it
-(the machine's noise only adds time), and before each run the mode's
-state is put back the same way. A pair during which the wineserver saved the registry to disk is
-measured again. Once per mode both leave their layout for a comparison: a
+(the machine's noise only adds time), before each run the mode's
+state is put back the same way, and after each the machine is left quiet
+for a moment, so that no run starts on the last one's unfinished end. A
+pair during which the wineserver saved the registry to disk is measured
+again. Once per mode both leave their layout for a comparison: a
 floor that ends elsewhere than the program does other work, and the run is
 refused.
 
@@ -62,6 +64,10 @@ from prefix import ROOT, ROUTES, Prefix
 BENCH = os.path.join(ROOT, "bench")
 WARM_UP_PAIRS = 3
 SAVE_SLACK = 0.2  # seconds: how long a registry save may still be going on
+# Seconds of quiet after every timed run, so that each starts as the first
+# of a pair does, with the last process's end worked off: run back to back,
+# whichever of a pair went first had the idler machine.
+RUN_GAP = 0.2
 PROGRAM = "vorlinde.exe"
 INSPECTOR = "vorlinde-inspect.exe"
 AGENT = "vorlinde-agent.exe"
@@ -268,8 +274,7 @@ def measure(prefix, mode, pairs, rng, repeats=1):
         start = time.time()
         seconds = prefix.seconds(program, args)
         windows.append((start, time.time()))
-        if mode.settle:
-            time.sleep(mode.settle)
+        time.sleep(max(mode.settle, RUN_GAP))
         return seconds
 
     def saved_during(windows):
@@ -367,8 +372,8 @@ def call_counts(prefix, mode):
 
 def one_run(prefix, pairs, rng, repeats=1, count_calls=False):
     """Every mode once, from a freshly started prefix; the figures (none
-    when counting calls), and the modes whose floor left another layout
-    than the program did."""
+    when counting calls), the modes whose floor left another layout than
+    the program did, and each mode's pairs as measured."""
     prefix.start("EmptyProgram.exe")
     figures, unlike, preceding, seen = [], [], 0, {}
     for mode in MODES:
