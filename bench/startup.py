@@ -64,9 +64,10 @@ from prefix import ROOT, ROUTES, Prefix
 BENCH = os.path.join(ROOT, "bench")
 WARM_UP_PAIRS = 3
 SAVE_SLACK = 0.2  # seconds: how long a registry save may still be going on
-# Seconds of quiet after every timed run, so that each starts as the first
-# of a pair does, with the last process's end worked off: run back to back,
-# whichever of a pair went first had the idler machine.
+# Seconds of quiet after every timed run and every import of a mode's state,
+# so that each run starts as the first of a pair does, with the last
+# process's end worked off: run back to back, whichever of a pair went first
+# had the idler machine.
 RUN_GAP = 0.2
 PROGRAM = "vorlinde.exe"
 INSPECTOR = "vorlinde-inspect.exe"
@@ -270,7 +271,10 @@ def measure(prefix, mode, pairs, rng, repeats=1):
 
     def one_run(program, args, windows):
         if state:
+            # The import is a Wine process too: its end is worked off
+            # before the timed run, not during it.
             prefix.import_reg(state)
+            time.sleep(RUN_GAP)
         start = time.time()
         seconds = prefix.seconds(program, args)
         windows.append((start, time.time()))

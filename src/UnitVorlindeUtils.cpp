@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "AsciiText.h"
 #include "BrowserRegistry.h"
 #include "CodePage.h"
 #include "CommandBarLayout.h"
@@ -80,18 +81,6 @@ bool RegisterExtensionButton(const std::string& iconDirectory, const std::string
 namespace {
 
 const std::string kCompanionParentKey = std::string(browserreg::kCompanionExtensionsKey) + "\\";
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Class ids are compared with only a to z folded: the browser treats other
-// bytes as they are.
-bool SameAsciiTextIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
 
 std::int32_t IndexOfKeyName(const std::vector<std::string>& names, const std::string& name) {
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -177,7 +166,10 @@ std::int32_t CountPrecedingButtons(RegistryAccessor& registry, const std::string
 
 bool IsMatchingButtonKey(RegistryAccessor& registry, const std::string& name,
                          const std::string& classId) {
-  if (!registry.OpenSubkey(std::string(kExtensionsKey) + "\\" + name, false)) return false;
+  std::string path;  // one allocation per listed key, not one per piece
+  path.reserve(sizeof kExtensionsKey + name.size());
+  path.append(kExtensionsKey).append(1, '\\').append(name);
+  if (!registry.OpenSubkey(path, false)) return false;
   const OpenKeyScope scope(registry);
   // Read first, so that a clsid of the wrong type is never hidden by a
   // missing text or icon.

@@ -259,4 +259,22 @@ TEST_F(RegistryAccessorTest, ListSubkeysGivesTheRegistrysOrderAndEmptiesTheListF
   EXPECT_TRUE(names.empty());
 }
 
+// As the system compares key names: case folded for every letter, ASCII or
+// not, and nothing else taken as the same.
+TEST(SameKeyNameTest, FoldsCaseAsTheSystemDoesAndNothingElse) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool same;
+  } kCases[] = {
+      {"{8a918c1d-e123}", "{8A918C1D-E123}", true},
+      {"Key", "Key2", false},
+      {"a@", "A`", false},  // '@' and '`' lie next to the letters, never folded
+      {"Stra\xC3\x9F" "e", "STRA\xC3\x9F" "E", true},
+      {"\xC3\xA4rger", "\xC3\x84RGER", true},  // a non-ASCII letter folds too
+      {"\xC3\xA4", "a", false},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(SameKeyName(c.a, c.b), c.same) << c.a << " / " << c.b;
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "RegistryAccessor.h"
 
 #include "Advapi32.h"
+#include "AsciiText.h"
 #include "Exceptions.h"
 #include "RegistryViewFlags.h"
 #include "WideText.h"
@@ -73,7 +74,11 @@ static_assert(static_cast<DWORD>(RegistryValueType::TextList) == REG_MULTI_SZ, "
 
 }  // namespace
 
+// Listed keys are compared one by one: ASCII names, as good as all of them,
+// need no conversion, and case folds the same for them as in the system's
+// comparison.
 bool SameKeyName(const std::string& a, const std::string& b) {
+  if (IsAscii(a) && IsAscii(b)) return SameAsciiTextIgnoringCase(a, b);
   const WideText wideA = Widen(a);
   const WideText wideB = Widen(b);
   return CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size() - 1), wideB.data(),
@@ -89,8 +94,9 @@ void* RegistryAccessor::HiveKey() const {
 }
 
 RegistryAccessor::ResolvedPath RegistryAccessor::Resolve(const std::string& path) const {
-  if (!path.empty() && path[0] == '\\') return {HiveKey(), path.substr(1)};
-  return {openKey_.valid() ? openKey_.get() : HiveKey(), path};
+  const std::string_view whole(path);
+  if (!path.empty() && path[0] == '\\') return {HiveKey(), whole.substr(1)};
+  return {openKey_.valid() ? openKey_.get() : HiveKey(), whole};
 }
 
 void RegistryAccessor::SelectHive(RegistryRoot root) {
@@ -101,16 +107,16 @@ void RegistryAccessor::SelectHive(RegistryRoot root) {
 
 bool RegistryAccessor::OpenSubkey(const std::string& path, bool createIfMissing) {
   const ResolvedPath resolved = Resolve(path);
+  const WideName rest(resolved.rest);
   HKEY key = nullptr;
   LONG status;
   if (createIfMissing && !resolved.rest.empty()) {
     DWORD disposition = 0;
-    status = Advapi32().RegCreateKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0,
+    status = Advapi32().RegCreateKeyExW(AsKey(resolved.base), rest.data(), 0,
                                         nullptr, REG_OPTION_NON_VOLATILE, InView(access_), nullptr,
                                         &key, &disposition);
   } else {
-    status = Advapi32().RegOpenKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0,
-                                      InView(access_), &key);
+    status = Advapi32().RegOpenKeyExW(AsKey(resolved.base), rest.data(), 0, InView(access_), &key);
   }
   if (status != ERROR_SUCCESS) return false;
   openKey_.reset(key);  // the old key is released only now that the new one is held
@@ -235,8 +241,8 @@ bool RegistryAccessor::HasSubkey(const std::string& path) {
 KeyPresence RegistryAccessor::ProbeSubkey(const std::string& path) {
   const ResolvedPath resolved = Resolve(path);
   HKEY key = nullptr;
-  const LONG status = Advapi32().RegOpenKeyExW(AsKey(resolved.base), Widen(resolved.rest).data(), 0,
-                                               InView(kProbeAccess), &key);
+  const LONG status = Advapi32().RegOpenKeyExW(AsKey(resolved.base), WideName(resolved.rest).data(),
+                                               0, InView(kProbeAccess), &key);
   const ScopedRegistryKey probe(key);  // released at once
   if (status == ERROR_SUCCESS && probe.valid()) return KeyPresence::Present;
   if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
@@ -258,6 +264,7 @@ void RegistryAccessor::ListSubkeys(std::vector<std::string>& names) {
   }
   // The longest length comes in UTF-16 units, as the names are listed.
   std::vector<WCHAR> name(longest + 1);
+  names.reserve(count);
   for (DWORD i = 0; i < count; ++i) {
     DWORD capacity = longest + 1;
     // A key removed since the count leaves its step empty-handed; skip it.

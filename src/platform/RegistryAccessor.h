@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Handles.h"
@@ -122,7 +123,7 @@ class RegistryAccessor {
  private:
   struct ResolvedPath {
     void* base;
-    std::string rest;
+    std::string_view rest;  // within the path it was resolved from
   };
   ResolvedPath Resolve(const std::string& path) const;
   std::string ReadLongText(const std::string& name, const WideName& wideName,

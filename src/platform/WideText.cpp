@@ -21,7 +21,7 @@ struct Sequence {
   char32_t number;
 };
 
-Sequence NextSequence(const std::string& utf8, std::size_t at) {
+Sequence NextSequence(std::string_view utf8, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
   const unsigned char lead = byte(at);
   if (lead < 0x80) return {1, true, lead};
@@ -62,13 +62,18 @@ void AppendUtf8(std::string& bytes, char32_t number) {
 
 // Decodes `utf8` into `units`, as far as `capacity` units go; the number of
 // units the whole text takes, never more than its bytes.
-std::size_t Decode(const std::string& utf8, WCHAR* units, std::size_t capacity) {
+std::size_t Decode(std::string_view utf8, WCHAR* units, std::size_t capacity) {
+  // Names are ASCII as good as always: their run goes across unit by unit.
   std::size_t count = 0;
+  while (count < utf8.size() && count < capacity && static_cast<unsigned char>(utf8[count]) < 0x80) {
+    units[count] = static_cast<WCHAR>(utf8[count]);
+    ++count;
+  }
   const auto put = [&](char32_t unit) {
     if (count < capacity) units[count] = static_cast<WCHAR>(unit);
     ++count;
   };
-  for (std::size_t at = 0; at < utf8.size();) {
+  for (std::size_t at = count; at < utf8.size();) {
     const Sequence sequence = NextSequence(utf8, at);
     at += sequence.length;
     if (!sequence.whole) {
@@ -99,14 +104,14 @@ std::string NarrowTo(UINT codePage, const WCHAR* text, std::size_t size) {
   return bytes;
 }
 
-WideText Widen(const std::string& utf8) {
+WideText Widen(std::string_view utf8) {
   WideText wide(utf8.size() + 1, 0);
   wide.resize(Decode(utf8, wide.data(), wide.size()) + 1);
   wide.back() = 0;
   return wide;
 }
 
-WideName::WideName(const std::string& utf8) {
+WideName::WideName(std::string_view utf8) {
   // Converted once into the room there is; only a name that does not fit
   // goes through Widen.
   const std::size_t count = Decode(utf8, units_, kUnits - 1);
@@ -118,9 +123,12 @@ WideName::WideName(const std::string& utf8) {
 }
 
 std::string Utf8From(const WCHAR* text, std::size_t length) {
-  std::string bytes;
-  bytes.reserve(length);
-  for (std::size_t i = 0; i < length; ++i) {
+  std::size_t ascii = 0;  // the leading ASCII run, byte for unit
+  while (ascii < length && text[ascii] < 0x80) ++ascii;
+  std::string bytes(text, text + ascii);
+  if (ascii == length) return bytes;
+  bytes.reserve(length + (length - ascii) * 2);
+  for (std::size_t i = ascii; i < length; ++i) {
     const char32_t unit = text[i];
     if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
       AppendUtf8(bytes, 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00));

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Win32.h"
@@ -16,20 +17,22 @@ using WideText = std::vector<WCHAR>;
 /// `utf8` as UTF-16, zero-terminated. The three-byte form of a surrogate,
 /// as Utf8From writes a lone one, gives that unit back; any other
 /// ill-formed sequence becomes U+FFFD.
-WideText Widen(const std::string& utf8);
+WideText Widen(std::string_view utf8);
 
-/// The same for a name asked for over and over (a value name): a short one
-/// is converted once into room of its own, with no allocation, as a plain
-/// program's wide literal would be; a longer one goes through Widen.
+/// The same for a name asked for over and over (a value name, the path of a
+/// key opened once per listed key): a short one is converted once into room
+/// of its own, with no allocation, as a plain program's wide literal would
+/// be; a longer one goes through Widen.
 class WideName {
  public:
-  explicit WideName(const std::string& utf8);
+  explicit WideName(std::string_view utf8);
   WideName(const WideName&) = delete;
   WideName& operator=(const WideName&) = delete;
   const WCHAR* data() const { return longer_.empty() ? units_ : longer_.data(); }
 
  private:
-  static constexpr std::size_t kUnits = 64;
+  // An extension key's path from the hive down takes 87 units.
+  static constexpr std::size_t kUnits = 128;
   WCHAR units_[kUnits];
   WideText longer_;
 };
